@@ -1,0 +1,12 @@
+#include <cstdio>
+
+#include "tools/Commands.h"
+
+namespace tembra::tools {
+
+int runAddress(const std::vector<std::string>&) {
+  std::fputs("tembra-tool: 'address' is not available in this build\n", stderr);
+  return 2;
+}
+
+}  // namespace tembra::tools
