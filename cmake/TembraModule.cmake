@@ -2,6 +2,11 @@
 # NAME. Sources are globbed so that adding a class means adding its two files.
 function(tembra_module name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  if(NOT sources)
+    # A module whose classes are still headers only.
+    set(sources ${CMAKE_CURRENT_BINARY_DIR}/empty.cpp)
+    file(WRITE ${sources} "")
+  endif()
   add_library(${name} STATIC ${sources})
   target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARGN})
