@@ -1,0 +1,36 @@
+#include "platform/Hex.h"
+
+namespace tembra {
+
+namespace {
+int digitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+}  // namespace
+
+std::string toHexUpper(const uint8_t* data, size_t size) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string out(size * 2, '0');
+  for (size_t i = 0; i < size; ++i) {
+    out[2 * i] = kDigits[data[i] >> 4];
+    out[2 * i + 1] = kDigits[data[i] & 0xF];
+  }
+  return out;
+}
+
+std::optional<std::vector<uint8_t>> parseHex(std::string_view digits) {
+  if (digits.size() % 2 != 0) return std::nullopt;
+  std::vector<uint8_t> out(digits.size() / 2);
+  for (size_t i = 0; i < out.size(); ++i) {
+    int hi = digitValue(digits[2 * i]);
+    int lo = digitValue(digits[2 * i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out[i] = static_cast<uint8_t>(hi << 4 | lo);
+  }
+  return out;
+}
+
+}  // namespace tembra
