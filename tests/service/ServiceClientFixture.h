@@ -1,0 +1,165 @@
+#pragma once
+// Shared set-up of the ServiceClient tests: a settings file in a fresh
+// folder, a stand-in operator service on 127.0.0.1 and a recording window.
+#include <gtest/gtest.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/ConfigStore.h"
+#include "app/ValueCipher.h"
+#include "platform/IcmpEcho.h"
+#include "platform/MessageTarget.h"
+#include "platform/Utf.h"
+#include "service/ServiceClient.h"
+
+namespace tembra::test {
+
+inline bool icmpAvailable() {
+  in_addr loopback{};
+  loopback.s_addr = htonl(INADDR_LOOPBACK);
+  return IcmpEcho::Send(loopback) != EchoOutcome::NoSocket;
+}
+
+#define SKIP_WITHOUT_ICMP()                                                               \
+  if (!::tembra::test::icmpAvailable())                                                   \
+  GTEST_SKIP() << "neither a datagram nor a raw ICMP socket can be opened here, so no " \
+                  "server can pass the reachability probe"
+
+// The operator's service: sign-in and catalogue, with replies the test sets
+// and a count of the requests each path received.
+class FakeService {
+ public:
+  FakeService() {
+    server_.Get("/auth.action", [this](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard g(lock_);
+      authTargets_.push_back(req.target);
+      res.status = authStatus_;
+      res.set_content(authReply_, "text/plain; charset=utf-8");
+    });
+    server_.Get("/tv.action", [this](const httplib::Request& req, httplib::Response& res) {
+      std::lock_guard g(lock_);
+      tvTargets_.push_back(req.target);
+      res.set_content(catalogue_, "text/xml; charset=utf-8");
+    });
+    port_ = server_.bind_to_any_port("127.0.0.1");
+    thread_ = std::thread([this] { server_.listen_after_bind(); });
+    while (!server_.is_running()) std::this_thread::yield();
+  }
+  ~FakeService() { stop(); }
+
+  void stop() {
+    if (!thread_.joinable()) return;
+    server_.stop();
+    thread_.join();
+  }
+
+  std::u16string base() const { return asciiToUtf16("http://127.0.0.1:" + std::to_string(port_)); }
+
+  void setAuthReply(std::string body, int status = 200) {
+    std::lock_guard g(lock_);
+    authReply_ = std::move(body);
+    authStatus_ = status;
+  }
+  void setCatalogue(std::string body) {
+    std::lock_guard g(lock_);
+    catalogue_ = std::move(body);
+  }
+  std::vector<std::string> authTargets() const {
+    std::lock_guard g(lock_);
+    return authTargets_;
+  }
+  std::vector<std::string> tvTargets() const {
+    std::lock_guard g(lock_);
+    return tvTargets_;
+  }
+
+ private:
+  httplib::Server server_;
+  int port_ = 0;
+  std::thread thread_;
+  mutable std::mutex lock_;
+  std::string authReply_ = "<Uuid>session-1</Uuid><Result>1</Result>";  // guarded by lock_
+  int authStatus_ = 200;                                                 // guarded by lock_
+  std::string catalogue_;                                                // guarded by lock_
+  std::vector<std::string> authTargets_;                                 // guarded by lock_
+  std::vector<std::string> tvTargets_;                                   // guarded by lock_
+};
+
+// A window that only records what it was posted.
+class RecordingWindow : public MessageTarget {
+ public:
+  struct Posted {
+    uint32_t message;
+    uintptr_t wParam;
+    intptr_t lParam;
+  };
+  void post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+    std::lock_guard g(lock_);
+    posted_.push_back({message, wParam, lParam});
+  }
+  intptr_t send(uint32_t, uintptr_t, intptr_t) override {
+    ADD_FAILURE() << "the catalogue load never sends";
+    return 0;
+  }
+  bool alive() const override { return true; }
+  std::vector<Posted> posted() const {
+    std::lock_guard g(lock_);
+    return posted_;
+  }
+
+ private:
+  mutable std::mutex lock_;
+  std::vector<Posted> posted_;  // guarded by lock_
+};
+
+inline std::string channelXml(const std::string& id, const std::string& name) {
+  return "<channel language=\"en\"><name>" + name + "</name><id>" + id +
+         "</id><status>1</status><vip>0</vip><lmk_address><item>A1B2</item></lmk_address>"
+         "</channel>";
+}
+
+inline std::string groupXml(const std::string& id, const std::string& name,
+                            const std::string& channels) {
+  return "<group name=\"" + name + "\" id=\"" + id + "\" type=\"tv\" deploy=\"1\">" + channels +
+         "</group>";
+}
+
+inline std::string catalogueXml(const std::string& groups) {
+  return "<?xml version=\"1.0\" encoding=\"utf-8\"?><channels>" + groups + "</channels>";
+}
+
+class ServiceClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) unsetenv(name);
+    char pattern[] = "/tmp/tembra-service-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    config_ = std::make_unique<ConfigStore>(dir_ + "/config.ini", ValueCipher::Instance());
+    client_ = std::make_unique<ServiceClient>(*config_);
+  }
+  void TearDown() override {
+    client_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  // Configure as the window does: service type "1", the catalogue message.
+  void configure(std::vector<std::u16string> servers) {
+    client_->Configure(u"1", &window_, WM_CATALOGUE_LOADED, std::move(servers));
+  }
+
+  std::string dir_;
+  std::unique_ptr<ConfigStore> config_;
+  std::unique_ptr<ServiceClient> client_;
+  RecordingWindow window_;
+};
+
+}  // namespace tembra::test
