@@ -1,0 +1,414 @@
+#include "DemoServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+
+#include "CatalogueWriter.h"
+#include "CivilDate.h"
+#include "GuideWriter.h"
+#include "TextEscape.h"
+
+namespace tembra {
+
+namespace {
+
+constexpr uint16_t kNoticePort = 36000;
+constexpr size_t kWorkerThreads = 48;
+constexpr int kMaxGuideDays = 7;
+constexpr const char* kXml = "text/xml; charset=utf-8";
+constexpr const char* kText = "text/plain; charset=utf-8";
+constexpr const char* kHtml = "text/html; charset=utf-8";
+
+std::string defaultCacheFolder() {
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) return std::string(xdg) + "/tembra-demo";
+  if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.cache/tembra-demo";
+  return "/tmp/tembra-demo-" + std::to_string(getuid());
+}
+
+std::string signInReply(const std::string& id, bool withTags, int result) {
+  std::string body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<auth>\n";
+  if (withTags) body += "<Uuid>" + id + "</Uuid>\n";
+  body += "<Result>" + std::to_string(result) + "</Result>\n</auth>\n";
+  return body;
+}
+
+// A bound IPv4 UDP socket, or -1.
+int udpSocket(const std::string& address, uint16_t port, std::string& error) {
+  int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    error = "udp socket: " + std::string(strerror(errno));
+    return -1;
+  }
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  inet_pton(AF_INET, address.c_str(), &sa.sin_addr);
+  if (bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
+    error = "udp bind " + address + ":" + std::to_string(port) + ": " + strerror(errno);
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
+DemoServer::DemoServer(DemoOptions options)
+    : options_(std::move(options)),
+      data_(options_),
+      sessions_(options_.seed),
+      shaper_(faults_, shutdown_, options_.hangSeconds, options_.slowBytesPerSecond),
+      notices_(shutdown_) {
+  for (Faults::Id id : options_.faults) faults_.set(id, true);
+  if (options_.forcedUpgrade)
+    notices_.SetAnswer(NoticeResponder::Mode::Forced, {});
+  else if (!options_.noticeText.empty())
+    notices_.SetAnswer(NoticeResponder::Mode::Notice, options_.noticeText);
+}
+
+DemoServer::~DemoServer() { Stop(); }
+
+std::string DemoServer::baseUrl() const {
+  return "http://" + options_.listenHost + ":" + std::to_string(port_) + "/";
+}
+
+bool DemoServer::Prepare(std::string& error) {
+  cacheFolder_ = options_.cacheDir.empty() ? defaultCacheFolder() : options_.cacheDir;
+  std::error_code ec;
+  std::filesystem::create_directories(cacheFolder_, ec);
+  if (ec) {
+    error = "cannot create the cache folder " + cacheFolder_ + ": " + ec.message();
+    return false;
+  }
+  if (!ads_.Build(cacheFolder_, error)) return false;
+  streams_ = std::make_unique<StreamCache>(cacheFolder_, options_.streamSeconds, shutdown_);
+  configure(main_);
+  configure(inner_);
+  install(main_);
+  install(inner_);
+  return true;
+}
+
+void DemoServer::configure(httplib::Server& server) {
+  // Streams and held connections each occupy a worker for their whole
+  // life, so the pool is larger than the library's default of eight.
+  server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
+  server.set_keep_alive_timeout(2);
+  server.set_read_timeout(10);
+  server.set_write_timeout(10);
+  server.set_payload_max_length(64u << 20);
+  // Pages for what no route answers (404 and the like); answers that
+  // already carry a body keep it.
+  server.set_error_handler(httplib::Server::HandlerWithResponse([](const httplib::Request&, httplib::Response& res) {
+    if (!res.body.empty() || res.content_provider_) return httplib::Server::HandlerResponse::Unhandled;
+    res.set_content(ReplyShaper::PageText(res.status), kHtml);
+    return httplib::Server::HandlerResponse::Handled;
+  }));
+}
+
+bool DemoServer::Listen(std::string& error) {
+  bool bound;
+  if (options_.listenPort == 0) {
+    int port = main_.bind_to_any_port(options_.listenHost);
+    bound = port > 0;
+    port_ = static_cast<uint16_t>(bound ? port : 0);
+  } else {
+    bound = main_.bind_to_port(options_.listenHost, options_.listenPort);
+    port_ = options_.listenPort;
+  }
+  if (!bound) {
+    error = "cannot listen on " + options_.listenHost + ":" + std::to_string(options_.listenPort);
+    return false;
+  }
+  mainThread_ = std::thread([this] { main_.listen_after_bind(); });
+  return true;
+}
+
+bool DemoServer::StartNamespace(std::string& error) {
+  NetNamespace::RemoveStale();
+  if (!ns_.Create(error)) return false;
+  struct Outcome {
+    int udp = -1;
+    bool http = false;
+    std::string error;
+  };
+  std::promise<Outcome> started;
+  auto future = started.get_future();
+  // Sockets stay in the namespace of the thread that made them: this
+  // thread enters the namespace, makes both and then serves HTTP there.
+  innerThread_ = std::thread([this, started = std::move(started)]() mutable {
+    Outcome outcome;
+    if (ns_.EnterOnThisThread(outcome.error)) {
+      outcome.udp = udpSocket("0.0.0.0", kNoticePort, outcome.error);
+      outcome.http = outcome.udp >= 0 && inner_.bind_to_port(ns_.innerAddress(), port_);
+      if (outcome.udp >= 0 && !outcome.http)
+        outcome.error = "cannot listen on " + ns_.innerAddress() + ":" + std::to_string(port_);
+    }
+    const bool serve = outcome.http;
+    started.set_value(outcome);
+    if (serve) inner_.listen_after_bind();
+  });
+  Outcome outcome = future.get();
+  if (!outcome.http) {
+    if (outcome.udp >= 0) close(outcome.udp);
+    innerThread_.join();
+    ns_.Remove();
+    error = outcome.error;
+    return false;
+  }
+  notices_.Start(outcome.udp);
+  return true;
+}
+
+void DemoServer::PrefetchFirstStream() {
+  if (options_.noPregenerate || !streams_ || data_.channels().empty()) return;
+  const DemoChannel& first = data_.channels().front();
+  streams_->Prefetch(first.id, first.name + "\nchannel " + first.id, 0);
+}
+
+void DemoServer::Stop() {
+  if (stopped_) return;
+  stopped_ = true;
+  shutdown_.Trigger();
+  notices_.Stop();
+  main_.stop();
+  inner_.stop();
+  if (mainThread_.joinable()) mainThread_.join();
+  if (innerThread_.joinable()) innerThread_.join();
+  streams_.reset();
+  ns_.Remove();
+}
+
+void DemoServer::install(httplib::Server& server) {
+  using R = const httplib::Request&;
+  using S = httplib::Response&;
+  // Base URLs may end in '/' (the ad manifest is asked for with no separator
+  // after the base), which doubles the slash of the other paths, and may
+  // carry a path of their own: match on the end of the path.
+  server.Get(R"(/*(?:.*/)?auth\.action)", [this](R q, S s) { signIn(q, s); });
+  server.Get(R"(/*(?:.*/)?tv\.action)", [this](R q, S s) { catalogue(q, s); });
+  server.Get(R"(/*(?:.*/)?tvitem\.action)", [this](R q, S s) { guide(q, s); });
+  server.Get(R"(/*(?:.*/)?getTime)", [this](R q, S s) { clock(q, s); });
+  server.Post(R"(.*collected)", [this](R q, S s) { collected(q, s); });
+  server.Get(R"(.*pcad\.action)", [this](R q, S s) { manifest(q, s); });
+  server.Get(R"(/+ads/([a-z]+\.zip))", [this](R q, S s) { package(q, s); });
+  server.Get(R"(/+ads/link\.html)", [](R, S s) { s.set_content(AdPackages::LinkPage(), kHtml); });
+  server.Get(R"(/+stream/([^/]+))", [this](R q, S s) { stream(q, s); });
+  server.Get(R"(.*/pc/forceauth)", [](R, S s) { s.set_content("<Result>1</Result>\n", kXml); });
+  server.Get("/demo/faults", [this](R q, S s) { faultsPage(q, s); });
+  server.Post("/demo/faults", [this](R q, S s) { faultsPage(q, s); });
+  server.Get("/demo/records", [this](R, S s) {
+    s.set_content(TextEscape::JsonArray(stats_.Records()), "application/json; charset=utf-8");
+  });
+  server.Delete("/demo/records", [this](R, S s) {
+    stats_.Clear();
+    s.set_content("cleared\n", kText);
+  });
+  server.Get("/demo/status", [this](R, S s) {
+    s.set_content("held=" + std::to_string(shaper_.held()) + "\nstreams=" +
+                      std::to_string(streamsOpen_.load()) + "\n",
+                  kText);
+  });
+  server.Get("/demo/notice", [this](R q, S s) { noticePage(q, s); });
+  server.Post("/demo/notice", [this](R q, S s) { noticePage(q, s); });
+  server.Get("/", [this](R q, S s) { indexPage(q, s); });
+  server.Get("/home", [this](R q, S s) { indexPage(q, s); });
+}
+
+void DemoServer::signIn(const httplib::Request& req, httplib::Response& res) {
+  std::string body;
+  if (!SessionBook::IsValidAck(req.get_param_value("ack")) || faults_.on(Faults::RefuseSignin)) {
+    body = signInReply("", true, 0);
+  } else if (faults_.on(Faults::SigninNoTags)) {
+    body = signInReply("", false, 1);
+  } else {
+    body = signInReply(sessions_.Issue(), true, faults_.on(Faults::SigninUnconfirmed) ? 0 : 1);
+  }
+  shaper_.Send(res, Faults::HangSignin, Faults::SlowSignin, std::move(body), kXml);
+}
+
+const std::string& DemoServer::catalogueText() {
+  std::call_once(catalogueOnce_, [this] {
+    catalogue_ = CatalogueWriter::Write(data_, baseUrl() + "stream/");
+  });
+  return catalogue_;
+}
+
+void DemoServer::catalogue(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::HangCatalogue)) return shaper_.Hang(res);
+  if (faults_.on(Faults::Catalogue404)) return ReplyShaper::Page(res, 404);
+  if (faults_.on(Faults::Catalogue500)) return ReplyShaper::Page(res, 500);
+  if (!sessions_.IsKnown(req.get_param_value("uuid"))) return ReplyShaper::Page(res, 403);
+  std::string body = faults_.on(Faults::EmptyCatalogue) ? CatalogueWriter::Empty() : catalogueText();
+  shaper_.Send(res, Faults::HangCatalogue, Faults::SlowCatalogue, std::move(body), kXml);
+}
+
+void DemoServer::guide(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::HangGuide)) return shaper_.Hang(res);
+  if (faults_.on(Faults::Guide404)) return ReplyShaper::Page(res, 404);
+  if (faults_.on(Faults::Guide500)) return ReplyShaper::Page(res, 500);
+  if (!sessions_.IsKnown(req.get_param_value("uuid"))) return ReplyShaper::Page(res, 403);
+  auto first = CivilDate::Parse(req.get_param_value("startdate"));
+  auto last = req.has_param("enddate") ? CivilDate::Parse(req.get_param_value("enddate")) : first;
+  long span = first && last ? first->DaysUntil(*last) : -1;
+  if (span < 0 || span >= kMaxGuideDays) return ReplyShaper::Page(res, 400);
+  if (faults_.on(Faults::GuideMalformed)) {
+    res.set_content(GuideWriter::Malformed(data_, *first), kXml);
+    return;
+  }
+  auto writer = std::make_shared<GuideWriter>(data_, *first, static_cast<int>(span + 1));
+  if (faults_.on(Faults::SlowGuide)) {
+    std::string body;
+    while (writer->Next(body)) {
+    }
+    return shaper_.Trickle(res, std::move(body), kXml);
+  }
+  // No length up front: the reply ends when the connection closes, which is
+  // how the client's HTTP/1.0 request reads it anyway.
+  ShutdownFlag* shutdown = &shutdown_;
+  res.set_content_provider(kXml, [writer, shutdown](size_t, httplib::DataSink& sink) {
+    if (shutdown->triggered()) return false;
+    std::string piece;
+    if (!writer->Next(piece)) {
+      sink.done();
+      return true;
+    }
+    return sink.write(piece.data(), piece.size());
+  });
+}
+
+void DemoServer::clock(const httplib::Request&, httplib::Response& res) {
+  auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                 std::chrono::system_clock::now().time_since_epoch())
+                 .count();
+  shaper_.Send(res, Faults::HangTime, Faults::SlowTime,
+               std::to_string(now + options_.clockOffsetSeconds * 1000), kText);
+}
+
+void DemoServer::collected(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::HangStats)) return shaper_.Hang(res);
+  if (faults_.on(Faults::Stats500)) return ReplyShaper::Page(res, 500);
+  auto records = StatsCollector::Decode(req.body);
+  if (!records) return ReplyShaper::Page(res, 400);
+  stats_.Store(std::move(*records));
+  res.set_content("OK\n", kText);
+}
+
+void DemoServer::manifest(const httplib::Request&, httplib::Response& res) {
+  if (faults_.on(Faults::Ads404)) return ReplyShaper::Page(res, 404);
+  if (faults_.on(Faults::Ads500)) return ReplyShaper::Page(res, 500);
+  shaper_.Send(res, Faults::HangAds, Faults::SlowAds,
+               AdPackages::Manifest(baseUrl(), options_.adLink, options_.adTime), kXml);
+}
+
+void DemoServer::package(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::HangAds)) return shaper_.Hang(res);
+  if (faults_.on(Faults::Ads404)) return ReplyShaper::Page(res, 404);
+  if (faults_.on(Faults::Ads500)) return ReplyShaper::Page(res, 500);
+  const std::string* bytes = ads_.Find(req.matches[1]);
+  if (!bytes) return ReplyShaper::Page(res, 404);
+  shaper_.Send(res, Faults::HangAds, Faults::SlowAds, *bytes, "application/zip");
+}
+
+void DemoServer::stream(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::Stream404)) return ReplyShaper::Page(res, 404);
+  const DemoChannel* channel = data_.FindChannel(req.matches[1].str());
+  if (!channel) return ReplyShaper::Page(res, 404);
+  auto looper = streams_->Get(channel->id, channel->name + "\nchannel " + channel->id,
+                              static_cast<uint32_t>(data_.IndexOf(*channel)));
+  if (!looper) return ReplyShaper::Page(res, 503);
+
+  // Paced to the segment's own rate after a short burst, as a live source
+  // would be; the loop counter moves the clock on (see TsLooper).
+  struct Cursor {
+    uint64_t loop = 0;
+    std::string block;
+    size_t at = 0;
+    uint64_t sent = 0;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  };
+  auto cursor = std::make_shared<Cursor>();
+  ++streamsOpen_;
+  std::atomic<int>* open = &streamsOpen_;
+  const double bytesPerSecond = static_cast<double>(looper->size()) / streams_->seconds();
+  const double burst = 2 * bytesPerSecond;
+  ShutdownFlag* shutdown = &shutdown_;
+  res.set_chunked_content_provider(
+      "video/mp2t", [looper, cursor, bytesPerSecond, burst, shutdown](size_t, httplib::DataSink& sink) {
+        if (shutdown->triggered()) return false;
+        double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - cursor->start).count();
+        if (static_cast<double>(cursor->sent) > burst + elapsed * bytesPerSecond) {
+          shutdown->WaitFor(std::chrono::milliseconds(40));
+          return true;
+        }
+        if (cursor->at >= cursor->block.size()) {
+          cursor->block = looper->Loop(cursor->loop++);
+          cursor->at = 0;
+        }
+        size_t n = std::min<size_t>(TsLooper::kPacket * 64, cursor->block.size() - cursor->at);
+        if (!sink.write(cursor->block.data() + cursor->at, n)) return false;
+        cursor->at += n;
+        cursor->sent += n;
+        return true;
+      },
+      [open](bool) { --*open; });
+}
+
+void DemoServer::faultsPage(const httplib::Request& req, httplib::Response& res) {
+  if (req.method == "POST") {
+    std::string problem = faults_.ApplyForm(req.body);
+    if (!problem.empty()) {
+      res.status = 400;
+      res.set_content(problem + "\n", kText);
+      return;
+    }
+  }
+  res.set_content(faults_.Describe(), kText);
+}
+
+void DemoServer::noticePage(const httplib::Request& req, httplib::Response& res) {
+  if (req.method == "POST") {
+    const std::string mode = req.get_param_value("mode");
+    NoticeResponder::Mode m = mode == "notice"   ? NoticeResponder::Mode::Notice
+                              : mode == "forced" ? NoticeResponder::Mode::Forced
+                                                 : NoticeResponder::Mode::Nothing;
+    if ((mode != "nothing" && mode != "notice" && mode != "forced") ||
+        !notices_.SetAnswer(m, req.get_param_value("text"))) {
+      res.status = 400;
+      res.set_content("want mode=nothing|notice|forced and, for a notice, text= without | ^ $\n", kText);
+      return;
+    }
+  }
+  res.set_content("answer=" + notices_.Answer() + "\nqueries=" + std::to_string(notices_.queries()) +
+                      "\nresponder=" + (ns_.active() ? "udp://" + ns_.innerAddress() + ":36000" : "off") + "\n",
+                  kText);
+}
+
+void DemoServer::indexPage(const httplib::Request&, httplib::Response& res) {
+  std::string links;
+  for (size_t i = 0; i < std::min<size_t>(data_.channels().size(), 10); ++i) {
+    const DemoChannel& c = data_.channels()[i];
+    links += "<li><a href=\"/stream/" + c.id + "\">" + TextEscape::Xml(c.name) + "</a></li>\n";
+  }
+  res.set_content(
+      "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Tembra demo service</title></head>\n"
+      "<body><h1>Tembra demo service</h1>\n<p>" +
+          std::to_string(data_.groups().size()) + " groups, " + std::to_string(data_.channels().size()) +
+          " channels.</p>\n<p><a href=\"/demo/faults\">faults</a> &middot; <a href=\"/demo/records\">"
+          "statistics records</a> &middot; <a href=\"/demo/notice\">notice</a> &middot; "
+          "<a href=\"/pcad.action\">ad manifest</a></p>\n<ul>\n" +
+          links + "</ul></body></html>\n",
+      kHtml);
+}
+
+}  // namespace tembra
