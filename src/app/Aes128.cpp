@@ -20,14 +20,25 @@ constexpr uint8_t gmul(uint8_t a, uint8_t b) {
 
 constexpr uint8_t rotl8(uint8_t x, int s) { return static_cast<uint8_t>((x << s) | (x >> (8 - s))); }
 
+// x^254 = x^-1 in GF(2^8) (0 for 0), by square-and-multiply: few enough
+// steps for every compiler's constant-evaluation limit.
+constexpr uint8_t gfInverse(uint8_t x) {
+  uint8_t result = 1;
+  uint8_t base = x;
+  for (int e = 254; e != 0; e >>= 1) {
+    if (e & 1) result = gmul(result, base);
+    base = gmul(base, base);
+  }
+  return x == 0 ? 0 : result;
+}
+
 // The S-box is the multiplicative inverse in GF(2^8) (x^254) followed by the
 // affine map; deriving it here avoids transcribing 256 constants by hand.
 constexpr std::array<uint8_t, 256> makeSbox() {
   std::array<uint8_t, 256> box{};
   for (int i = 0; i < 256; ++i) {
     uint8_t x = static_cast<uint8_t>(i);
-    uint8_t inv = x == 0 ? 0 : 1;
-    for (int k = 0; x != 0 && k < 254; ++k) inv = gmul(inv, x);
+    uint8_t inv = gfInverse(x);
     box[i] = static_cast<uint8_t>(inv ^ rotl8(inv, 1) ^ rotl8(inv, 2) ^ rotl8(inv, 3) ^ rotl8(inv, 4) ^ 0x63);
   }
   return box;
