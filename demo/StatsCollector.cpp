@@ -2,16 +2,11 @@
 
 #include <cstdint>
 
+#include "platform/Hex.h"
+
 namespace tembra {
 
 namespace {
-
-int hexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 std::optional<std::string> percentDecode(std::string_view text) {
   std::string out;
@@ -22,7 +17,7 @@ std::optional<std::string> percentDecode(std::string_view text) {
       continue;
     }
     if (i + 2 >= text.size()) return std::nullopt;
-    int hi = hexValue(text[i + 1]), lo = hexValue(text[i + 2]);
+    int hi = hexDigitValue(text[i + 1]), lo = hexDigitValue(text[i + 2]);
     if (hi < 0 || lo < 0) return std::nullopt;
     out += static_cast<char>(hi * 16 + lo);
     i += 2;

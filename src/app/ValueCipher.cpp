@@ -32,13 +32,7 @@ const ValueCipher::Key& ValueCipher::DefaultKey() {
   return key;
 }
 
-std::optional<ValueCipher::Key> ValueCipher::ParseKey(std::string_view hex32) {
-  auto bytes = parseHex(hex32);
-  if (!bytes || bytes->size() != 16) return std::nullopt;
-  Key key{};
-  std::memcpy(key.data(), bytes->data(), key.size());
-  return key;
-}
+std::optional<ValueCipher::Key> ValueCipher::ParseKey(std::string_view hex32) { return parseKey16(hex32); }
 
 ValueCipher::ValueCipher(const Key& key) : key_(key) {}
 

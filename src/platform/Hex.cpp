@@ -1,15 +1,15 @@
 #include "platform/Hex.h"
 
+#include <algorithm>
+
 namespace tembra {
 
-namespace {
-int digitValue(char c) {
+int hexDigitValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   return -1;
 }
-}  // namespace
 
 std::string toHexUpper(const uint8_t* data, size_t size) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -25,12 +25,20 @@ std::optional<std::vector<uint8_t>> parseHex(std::string_view digits) {
   if (digits.size() % 2 != 0) return std::nullopt;
   std::vector<uint8_t> out(digits.size() / 2);
   for (size_t i = 0; i < out.size(); ++i) {
-    int hi = digitValue(digits[2 * i]);
-    int lo = digitValue(digits[2 * i + 1]);
+    int hi = hexDigitValue(digits[2 * i]);
+    int lo = hexDigitValue(digits[2 * i + 1]);
     if (hi < 0 || lo < 0) return std::nullopt;
     out[i] = static_cast<uint8_t>(hi << 4 | lo);
   }
   return out;
+}
+
+std::optional<std::array<uint8_t, 16>> parseKey16(std::string_view hex32) {
+  auto bytes = parseHex(hex32);
+  if (!bytes || bytes->size() != 16) return std::nullopt;
+  std::array<uint8_t, 16> key{};
+  std::copy(bytes->begin(), bytes->end(), key.begin());
+  return key;
 }
 
 }  // namespace tembra

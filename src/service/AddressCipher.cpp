@@ -73,13 +73,7 @@ const AddressCipher::Key& AddressCipher::DefaultKey() {
   return key;
 }
 
-std::optional<AddressCipher::Key> AddressCipher::ParseKey(std::string_view hex32) {
-  auto bytes = parseHex(hex32);
-  if (!bytes || bytes->size() != 16) return std::nullopt;
-  Key key{};
-  std::copy(bytes->begin(), bytes->end(), key.begin());
-  return key;
-}
+std::optional<AddressCipher::Key> AddressCipher::ParseKey(std::string_view hex32) { return parseKey16(hex32); }
 
 AddressCipher::AddressCipher() : key_(DefaultKey()) {}
 

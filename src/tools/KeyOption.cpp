@@ -1,7 +1,6 @@
 #include "tools/KeyOption.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "platform/Hex.h"
 
@@ -14,14 +13,12 @@ bool takeKeyOption(std::vector<std::string>& args, std::optional<std::array<uint
       std::fputs("tembra-tool: --key needs a value of 32 hexadecimal digits\n", stderr);
       return false;
     }
-    auto bytes = parseHex(args[i + 1]);
-    if (!bytes || bytes->size() != 16) {
+    auto parsed = parseKey16(args[i + 1]);
+    if (!parsed) {
       std::fprintf(stderr, "tembra-tool: --key '%s' is not 32 hexadecimal digits\n", args[i + 1].c_str());
       return false;
     }
-    std::array<uint8_t, 16> k{};
-    std::memcpy(k.data(), bytes->data(), 16);
-    key = k;
+    key = parsed;
     args.erase(args.begin() + static_cast<long>(i), args.begin() + static_cast<long>(i) + 2);
     return true;
   }
