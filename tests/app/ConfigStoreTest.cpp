@@ -8,8 +8,8 @@
 #include <set>
 #include <sstream>
 #include <thread>
-#include <unistd.h>
 
+#include "TempDir.h"
 #include "platform/ModulePath.h"
 #include "platform/ProfileFile.h"
 #include "platform/Utf.h"
@@ -22,14 +22,6 @@ const ValueCipher::Key kTestKey = {0x10, 0x32, 0x54, 0x76, 0x98, 0xBA, 0xDC, 0xF
 
 class ConfigStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/configstore-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    path_ = dir_ + "/config.ini";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   void put(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
   std::string contents() const {
     std::ifstream in(path_, std::ios::binary);
@@ -38,8 +30,9 @@ class ConfigStoreTest : public ::testing::Test {
     return ss.str();
   }
 
-  std::string dir_;
-  std::string path_;
+  const test::TempDir tmp_{"configstore"};
+  const std::string dir_ = tmp_.path();
+  const std::string path_ = tmp_.file("config.ini");
   ValueCipher cipher_{kTestKey};
 };
 

@@ -3,10 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "TempDir.h"
 #include "app/LanguageTable.h"
 #include "platform/ModulePath.h"
 #include "platform/Utf.h"
@@ -26,23 +26,19 @@ class LanguageTableTest : public ::testing::Test {
  protected:
   void SetUp() override {
     saved_ = ModulePath::folder();
-    char tmpl[] = "/tmp/languagetableXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = std::string(tmpl) + "/";
     ASSERT_EQ(mkdir((dir_ + "languages").c_str(), 0755), 0);
     ModulePath::set(dir_);
   }
-  void TearDown() override {
-    ModulePath::set(saved_);
-    std::system(("rm -rf '" + dir_ + "'").c_str());
-  }
+  void TearDown() override { ModulePath::set(saved_); }
   void writeFile(const std::string& bytes, const std::string& folder = {}) {
     std::ofstream((folder.empty() ? dir_ : folder) + "languages/language.xml", std::ios::binary) << bytes;
   }
   static std::u16string text(std::u16string_view key) { return LanguageTable::Instance().GetText(key); }
 
   std::string saved_;
-  std::string dir_;
+  const test::TempDir tmp_{"languagetable"};
+  // With the trailing "/" that ModulePath folders carry.
+  const std::string dir_ = tmp_.path() + "/";
 };
 
 const char kSample[] =
@@ -114,9 +110,8 @@ TEST_F(LanguageTableTest, MissingFileRootOrFolderGivesEmptyText) {
 
 TEST_F(LanguageTableTest, TheCurrentDirectoryIsNotConsulted) {
   writeFile(kSample);
-  char tmpl[] = "/tmp/languagetableotherXXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  std::string other = std::string(tmpl) + "/";
+  const test::TempDir otherDir("languagetableother");
+  const std::string other = otherDir.path() + "/";
   ASSERT_EQ(mkdir((other + "languages").c_str(), 0755), 0);
   char cwd[4096];
   ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
@@ -129,7 +124,6 @@ TEST_F(LanguageTableTest, TheCurrentDirectoryIsNotConsulted) {
   ModulePath::set("");
   EXPECT_EQ(text(u"TWICE"), u"");
   ASSERT_EQ(chdir(cwd), 0);
-  std::system(("rm -rf '" + other + "'").c_str());
 }
 
 TEST_F(LanguageTableTest, ShippedFileHasEveryKey) {

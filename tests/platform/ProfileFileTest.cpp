@@ -11,19 +11,13 @@
 #include <csignal>
 #include <unistd.h>
 
+#include "TempDir.h"
+
 namespace tembra {
 namespace {
 
 class ProfileFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/profilefile-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    path_ = dir_ + "/config.ini";
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   void put(const std::string& bytes) {
     std::ofstream(path_, std::ios::binary) << bytes;
   }
@@ -42,8 +36,9 @@ class ProfileFileTest : public ::testing::Test {
     return names;
   }
 
-  std::string dir_;
-  std::string path_;
+  const test::TempDir tmp_{"profilefile"};
+  const std::string dir_ = tmp_.path();
+  const std::string path_ = tmp_.file("config.ini");
 };
 
 TEST_F(ProfileFileTest, ReadsHandWrittenFilesTheWayTheyAreMeant) {

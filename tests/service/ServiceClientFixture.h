@@ -6,13 +6,13 @@
 #include <netinet/in.h>
 #include <stdlib.h>
 
-#include <filesystem>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "TempDir.h"
 #include "app/ConfigStore.h"
 #include "app/ValueCipher.h"
 #include "platform/IcmpEcho.h"
@@ -140,23 +140,18 @@ class ServiceClientTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy", "ALL_PROXY"}) unsetenv(name);
-    char pattern[] = "/tmp/tembra-service-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
     config_ = std::make_unique<ConfigStore>(dir_ + "/config.ini", ValueCipher::Instance());
     client_ = std::make_unique<ServiceClient>(*config_);
   }
-  void TearDown() override {
-    client_.reset();
-    std::filesystem::remove_all(dir_);
-  }
+  void TearDown() override { client_.reset(); }
 
   // Configure as the window does: service type "1", the catalogue message.
   void configure(std::vector<std::u16string> servers) {
     client_->Configure(u"1", &window_, WM_CATALOGUE_LOADED, std::move(servers));
   }
 
-  std::string dir_;
+  const TempDir tmp_{"tembra-service"};
+  const std::string dir_ = tmp_.path();
   std::unique_ptr<ConfigStore> config_;
   std::unique_ptr<ServiceClient> client_;
   RecordingWindow window_;

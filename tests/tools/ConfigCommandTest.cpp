@@ -2,8 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
+#include "TempDir.h"
 #include "app/ValueCipher.h"
 #include "platform/ModulePath.h"
 #include "platform/ProfileFile.h"
@@ -18,14 +18,9 @@ const char* kOtherKey = "00112233445566778899AABBCCDDEEFF";
 class ConfigCommandTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/configcommand-XXXXXX";
-    ASSERT_NE(::mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-    ini_ = dir_ + "/config.ini";
     const std::string tool = ModulePath::record() + "tembra-tool";
     ASSERT_TRUE(std::filesystem::exists(tool)) << tool;
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // Runs the built tembra-tool with "config" and args.
   static testing::ToolResult config(std::vector<std::string> args) {
@@ -34,8 +29,9 @@ class ConfigCommandTest : public ::testing::Test {
   }
   static std::string slurp(const std::string& path) { return testing::readWhole(path); }
 
-  std::string dir_;
-  std::string ini_;
+  const test::TempDir tmp_{"configcommand"};
+  const std::string dir_ = tmp_.path();
+  const std::string ini_ = tmp_.file("config.ini");
 };
 
 TEST_F(ConfigCommandTest, SetThenGetRoundTripsEncipheredAndPlainValues) {

@@ -4,12 +4,12 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "platform/ModulePath.h"
 
 namespace tembra {
@@ -76,9 +76,8 @@ TEST(XmlCommand, ListsTheShippedLanguageFile) {
 }
 
 TEST(XmlCommand, IllFormedMissingAndBadArguments) {
-  char tmpl[] = "/tmp/xmlcommandXXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const std::string dir = tmpl;
+  const test::TempDir tmp("xmlcommand");
+  const std::string dir = tmp.path();
   std::ofstream(dir + "/bad.xml") << "<a><b></b></c></a>";
 
   ToolRun bad = runTool("xml '" + dir + "/bad.xml'");
@@ -95,7 +94,6 @@ TEST(XmlCommand, IllFormedMissingAndBadArguments) {
 
   EXPECT_EQ(runTool("xml").exitCode, 2);
   EXPECT_EQ(runTool("xml a b").exitCode, 2);
-  std::system(("rm -rf '" + dir + "'").c_str());
 }
 
 }  // namespace

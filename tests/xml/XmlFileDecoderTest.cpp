@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 
+#include "TempDir.h"
 #include "platform/Utf.h"
 #include "xml/XmlFileDecoder.h"
 
@@ -245,23 +245,16 @@ TEST(XmlFileDecoderDetection, EmptyInput) {
   EXPECT_EQ(attr(r, u"read", u"length"), "0");
 }
 
-class TempDir : public ::testing::Test {
+class XmlFileDecoderFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/xmldecoderXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    dir_ = tmpl;
-  }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
   std::string write(const std::string& name, const std::string& bytes) {
-    std::string path = dir_ + "/" + name;
+    std::string path = tmp_.file(name);
     std::ofstream(path, std::ios::binary) << bytes;
     return path;
   }
-  std::string dir_;
+  const test::TempDir tmp_{"xmldecoder"};
+  const std::string dir_ = tmp_.path();
 };
-
-using XmlFileDecoderFile = TempDir;
 
 TEST_F(XmlFileDecoderFile, ReadsAFileFromDisk) {
   auto r = XmlFileDecoder::Decode(write("a.xml", "<?xml version='1.0' encoding='koi8-r'?><a>\xF0</a>"));
