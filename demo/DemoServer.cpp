@@ -131,7 +131,18 @@ bool DemoServer::Listen(std::string& error) {
     return false;
   }
   mainThread_ = std::thread([this] { main_.listen_after_bind(); });
+  awaitRunning(main_);
   return true;
+}
+
+// The server library's stop() only takes effect once its listen loop has
+// begun; a stop that came between bind and that moment would be lost and
+// the loop would never end. Returning only once the loop runs closes that
+// window.
+void DemoServer::awaitRunning(const httplib::Server& server) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!server.is_running() && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
 bool DemoServer::StartNamespace(std::string& error) {
@@ -166,6 +177,7 @@ bool DemoServer::StartNamespace(std::string& error) {
     error = outcome.error;
     return false;
   }
+  awaitRunning(inner_);
   notices_.Start(outcome.udp);
   return true;
 }

@@ -85,6 +85,8 @@ class DemoServer {
   uint16_t port_ = 0;
   httplib::Server main_;
   httplib::Server inner_;
+  static void awaitRunning(const httplib::Server& server);
+
   std::thread mainThread_;
   std::thread innerThread_;
   bool stopped_ = false;

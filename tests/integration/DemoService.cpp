@@ -1,5 +1,7 @@
 #include "integration/DemoService.h"
 
+#include <gtest/gtest.h>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -12,10 +14,11 @@
 
 #include <httplib.h>
 
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 #include "platform/ModulePath.h"
@@ -29,6 +32,7 @@ namespace {
 // Only a guard against a service that never comes up; start-up normally
 // takes a fraction of a second.
 constexpr int kStartLimitMs = 120000;
+constexpr int kStopLimitSeconds = 30;
 
 }  // namespace
 
@@ -53,7 +57,10 @@ DemoService::DemoService(std::vector<std::string> args) {
 
 DemoService::DemoService(Setup setup) { start(std::move(setup)); }
 
-DemoService::~DemoService() { Stop(); }
+DemoService::~DemoService() {
+  Stop();
+  if (killed_) ADD_FAILURE() << "the demo service did not stop within " << kStopLimitSeconds << " s of SIGTERM";
+}
 
 std::string DemoService::base() const { return "http://127.0.0.1:" + std::to_string(port_); }
 
@@ -132,10 +139,22 @@ int DemoService::Stop() {
   if (stopped_ || pid_ <= 0) return exitStatus_;
   stopped_ = true;
   kill(pid_, SIGTERM);
+  // A service that does not stop within the limit is killed, so a shutdown
+  // fault fails the test (exit status -1) instead of hanging the suite.
   int status = 0;
-  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kStopLimitSeconds);
+  pid_t done = 0;
+  while ((done = waitpid(pid_, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (done == 0) {
+    kill(pid_, SIGKILL);
+    killed_ = true;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    exitStatus_ = -1;
+    return exitStatus_;
   }
-  exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  exitStatus_ = done > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return exitStatus_;
 }
 

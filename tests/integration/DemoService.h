@@ -81,6 +81,7 @@ class DemoService {
   bool ready_ = false;
   int exitStatus_ = -1;
   bool stopped_ = false;
+  bool killed_ = false;  // Stop() had to kill a service that ignored SIGTERM
   std::string error_;
   std::vector<std::string> lines_;
 };
