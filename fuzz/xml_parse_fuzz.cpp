@@ -14,6 +14,7 @@
 
 #include "platform/Utf.h"
 #include "xml/XmlDocument.h"
+#include "xml/XmlDocumentTestUtil.h"
 #include "xml/XmlElementIndex.h"
 #include "xml/XmlMarkupScanner.h"
 #include "xml/XmlParser.h"
@@ -120,27 +121,7 @@ void CheckLinks(const std::u16string& text, bool ignoreCase) {
   std::u16string report;
   tembra::XmlReportWriter writer(report);
   tembra::XmlParser::Run(text, ix, writer, ignoreCase);
-  const uint32_t n = ix.Count();
-  std::vector<bool> seen(n, false);
-  for (uint32_t p = 0; p < n; ++p) {
-    const uint32_t first = ix[p].firstChild;
-    if (first == 0) continue;
-    const uint64_t from = p == 0 ? 0 : uint64_t(ix[p].start) + ix.StartTagLength(p);
-    const uint64_t to = uint64_t(ix[p].start) + ix[p].length - (p == 0 ? 0 : ix.EndTagLength(p));
-    uint32_t prev = 0;
-    for (uint32_t c = first; c != 0; c = ix[c].nextSibling) {
-      Check(c < n && c > p && !seen[c]);
-      seen[c] = true;
-      Check(ix[c].parent == p);
-      Check(((ix.Flags(c) & XmlDocument::kFirstChild) != 0) == (c == first));
-      Check(c == first || (ix[c].prevSibling == prev && c > prev));
-      Check(ix.Level(c) == (p == 0 ? 0 : ix.Level(p) + 1));
-      Check(ix[c].start >= from && uint64_t(ix[c].start) + ix[c].length <= to);
-      prev = c;
-    }
-    Check(ix[first].prevSibling == prev);
-  }
-  for (uint32_t i = 1; i < n; ++i) Check(seen[i]);
+  Check(tembra::xmltest::IndexLinkProblem(ix).empty());
 }
 
 void Walk(XmlDocument& doc, const uint8_t* ops, size_t n) {

@@ -77,12 +77,7 @@ struct XmlDocument::Impl {
   }
 
   bool SameName(std::u16string_view a, std::u16string_view b) const {
-    if (a.size() != b.size()) return false;
-    if (!IgnoreCase()) return a == b;
-    for (size_t i = 0; i < a.size(); ++i) {
-      if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-    }
-    return true;
+    return xmlscan::SameName(a, b, IgnoreCase());
   }
 
   uint32_t FindFrom(uint32_t candidate, std::u16string_view name) const {
@@ -135,9 +130,8 @@ std::u16string XmlDocument::Impl::Data(uint32_t i) const {
   return out;
 }
 
-// Attributes are scanned from after the tag name to the tag's closing ">"
-// (or "/>"): a name, optionally "=" and a value that is quoted (single or
-// double) or runs to whitespace or the tag end.
+// The attribute area runs from after the tag name to the tag's closing ">"
+// (or "/>").
 std::u16string XmlDocument::Impl::Attribute(uint32_t i, std::u16string_view name) const {
   if (i == 0 || name.empty()) return {};
   const XmlElementIndex::Record& r = index[i];
@@ -145,36 +139,10 @@ std::u16string XmlDocument::Impl::Attribute(uint32_t i, std::u16string_view name
   uint32_t end = r.start + index.StartTagLength(i);
   if (end > r.start && t[end - 1] == u'>') --end;
   if (end > r.start + 1 && t[end - 1] == u'/') --end;
-  uint32_t p = NameEnd(i);
-  while (p < end) {
-    while (p < end && (t[p] <= 0x20 || t[p] == u'/')) ++p;
-    if (p >= end) break;
-    const uint32_t nameStart = p;
-    while (p < end && !EndsStartName(t[p])) ++p;
-    const uint32_t nameEnd = p;
-    while (p < end && t[p] <= 0x20) ++p;
-    uint32_t valueStart = p;
-    uint32_t valueEnd = p;
-    if (p < end && t[p] == u'=') {
-      ++p;
-      while (p < end && t[p] <= 0x20) ++p;
-      if (p < end && (t[p] == u'"' || t[p] == u'\'')) {
-        valueStart = p + 1;
-        valueEnd = static_cast<uint32_t>(FindChar(t + valueStart, t + end, t[p]) - t);
-        p = valueEnd < end ? valueEnd + 1 : end;
-      } else {
-        valueStart = p;
-        while (p < end && t[p] > 0x20) ++p;
-        valueEnd = p;
-      }
-    }
-    if (nameEnd > nameStart &&
-        SameName(std::u16string_view(t + nameStart, nameEnd - nameStart), name)) {
-      return XmlEntities::Decode(std::u16string_view(t + valueStart, valueEnd - valueStart));
-    }
-    if (p == nameStart) ++p;
-  }
-  return {};
+  const uint32_t from = NameEnd(i);
+  if (from >= end) return {};
+  auto value = xmlscan::FindAttribute(std::u16string_view(t + from, end - from), name, IgnoreCase());
+  return value ? XmlEntities::Decode(*value) : std::u16string();
 }
 
 XmlDocument::XmlDocument() : impl_(std::make_unique<Impl>()) {}

@@ -2,7 +2,10 @@
 // Character classes and fast scans over UTF-16 text shared by the tokenizer,
 // the parse pass and the readers. The scans return `end` when nothing is
 // found; they never read at or past `end`.
+#include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -115,6 +118,63 @@ inline const char16_t* FindPair(const char16_t* p, const char16_t* end, char16_t
     ++p;
   }
   return end;
+}
+
+// Names compared exactly, or folding case.
+inline bool SameName(std::u16string_view a, std::u16string_view b, bool ignoreCase) {
+  if (a.size() != b.size()) return false;
+  if (!ignoreCase) return a == b;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+  }
+  return true;
+}
+
+// The length of the name at the start of s: up to a character that ends a
+// start tag name (or `alsoStop`, e.g. '?' after a processing instruction's
+// target).
+inline size_t NameLength(std::u16string_view s, char16_t alsoStop = 0) {
+  size_t i = 0;
+  while (i < s.size() && !EndsStartName(s[i]) && (alsoStop == 0 || s[i] != alsoStop)) ++i;
+  return i;
+}
+
+// The raw (undecoded) value of attribute `name` in the attribute area of a
+// tag (after its name, before its closing "/>" or ">"): a name, optionally
+// "=" and a value that is quoted (single or double) or runs to whitespace or
+// the area's end. An attribute without "=" has the empty value.
+inline std::optional<std::u16string_view> FindAttribute(std::u16string_view area, std::u16string_view name,
+                                                        bool ignoreCase) {
+  const size_t end = area.size();
+  size_t p = 0;
+  while (p < end) {
+    while (p < end && (area[p] <= 0x20 || area[p] == u'/')) ++p;
+    if (p >= end) break;
+    const size_t nameStart = p;
+    while (p < end && !EndsStartName(area[p])) ++p;
+    const size_t nameEnd = p;
+    while (p < end && area[p] <= 0x20) ++p;
+    size_t valueStart = p;
+    size_t valueEnd = p;
+    if (p < end && area[p] == u'=') {
+      ++p;
+      while (p < end && area[p] <= 0x20) ++p;
+      if (p < end && (area[p] == u'"' || area[p] == u'\'')) {
+        valueStart = p + 1;
+        valueEnd = static_cast<size_t>(FindChar(area.data() + valueStart, area.data() + end, area[p]) - area.data());
+        p = valueEnd < end ? valueEnd + 1 : end;
+      } else {
+        valueStart = p;
+        while (p < end && area[p] > 0x20) ++p;
+        valueEnd = p;
+      }
+    }
+    if (nameEnd > nameStart && SameName(area.substr(nameStart, nameEnd - nameStart), name, ignoreCase)) {
+      return area.substr(valueStart, valueEnd - valueStart);
+    }
+    if (p == nameStart) ++p;  // a stray '=' or '>' with no name before it
+  }
+  return std::nullopt;
 }
 
 }  // namespace tembra::xmlscan

@@ -9,16 +9,13 @@
 #include <thread>
 #include <vector>
 
+#include "platform/LoopbackListener.h"
 #include "platform/NetNamespace.h"
 
 namespace tembra {
 namespace {
 
-in_addr loopback() {
-  in_addr a{};
-  a.s_addr = htonl(INADDR_LOOPBACK);
-  return a;
-}
+using test::loopback;
 
 TEST(IcmpEcho, LoopbackAnswers) {
   EchoOutcome outcome = IcmpEcho::Send(loopback());

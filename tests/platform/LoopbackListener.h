@@ -20,6 +20,12 @@
 
 namespace tembra::test {
 
+inline in_addr loopback() {
+  in_addr a{};
+  a.s_addr = htonl(INADDR_LOOPBACK);
+  return a;
+}
+
 class LoopbackListener {
  public:
   enum class Mode { Answer, Silent };

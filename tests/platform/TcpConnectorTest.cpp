@@ -13,11 +13,7 @@
 namespace tembra {
 namespace {
 
-in_addr loopback() {
-  in_addr a{};
-  a.s_addr = htonl(INADDR_LOOPBACK);
-  return a;
-}
+using test::loopback;
 
 TEST(TcpConnector, ConnectsInBlockingModeAndCarriesData) {
   test::LoopbackListener server("HTTP/1.0 200 OK\r\n\r\nok");
