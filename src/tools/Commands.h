@@ -13,12 +13,17 @@ inline constexpr const char* kUsage =
     "  xml FILE                                load FILE, print the result report and every element\n"
     "  address decode HEX [--key HEX32]        decode an enciphered channel address\n"
     "  address encode TEXT [--key HEX32]       encipher a channel address\n"
-    "  catalogue FILE|URL [--key HEX32]        print the groups and channels of a catalogue reply\n";
+    "  catalogue FILE|URL [--key HEX32]        print the groups and channels of a catalogue reply\n"
+    "  guide rows [--created DD] [--at \"DD HH:MM:SS\"] [--channel ID] DAY0 [DAY1 [DAY2]]\n"
+    "                                          load guide reply bodies as days 0-2, print the now,\n"
+    "                                          next and (with --channel) day-list rows\n"
+    "  guide fetch BASEURL UUID [DAY]          download one guide day to tv.xml as the client does\n";
 
 // Each takes the arguments after its command word.
 int runConfig(const std::vector<std::string>& args);
 int runXml(const std::vector<std::string>& args);
 int runAddress(const std::vector<std::string>& args);
 int runCatalogue(const std::vector<std::string>& args);
+int runGuide(const std::vector<std::string>& args);
 
 }  // namespace tembra::tools

@@ -1,0 +1,30 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "guide/GuideChannelDay.h"
+
+namespace tembra {
+
+class XmlDocument;
+
+// A guide reply ("tv.xml") read into the channels of one day. Each tv child
+// of the root is one channel, unless its id was seen before in the reply
+// (the first one wins). Children are searched forward in document order:
+// tvitem after tvname, and in each tvitem title, startdate, enddate,
+// starttime in that order, each after the previous match; what is missing
+// or out of order stays empty. Anything that is not XML yields no channels.
+class GuideReplyParser {
+ public:
+  // Null when the file is larger than maxBytes: it is not read at all.
+  static std::optional<std::vector<GuideChannelDay>> ParseFile(const std::string& path,
+                                                               std::u16string_view dayKey, uint64_t maxBytes);
+  static std::vector<GuideChannelDay> ParseText(std::u16string_view text, std::u16string_view dayKey);
+  // Walks a document that has been loaded; its cursors end anywhere.
+  static std::vector<GuideChannelDay> Read(XmlDocument& doc, std::u16string_view dayKey);
+};
+
+}  // namespace tembra

@@ -1,0 +1,256 @@
+#include "guide/ProgrammeGuide.h"
+
+#include <chrono>
+
+#include "guide/GuideCalendar.h"
+#include "guide/GuideReplyParser.h"
+#include "guide/GuideRequest.h"
+#include "guide/GuideRowBuilder.h"
+#include "guide/GuideServiceAddress.h"
+#include "guide/GuideTimeKey.h"
+#include "guide/GuideTransfer.h"
+#include "platform/MessageTarget.h"
+#include "platform/NameLookup.h"
+#include "platform/Utf.h"
+
+namespace tembra {
+
+namespace {
+
+// The delay before an on-demand download, so that a burst of page switches
+// in the window settles first.
+constexpr std::chrono::milliseconds kRequestDelay{1000};
+
+const GuideDayListPtr& emptyList() {
+  static const GuideDayListPtr empty = std::make_shared<const GuideDayList>();
+  return empty;
+}
+
+bool validDay(int day) { return day >= 0 && day <= 2; }
+
+}  // namespace
+
+class ProgrammeGuide::InFlight {
+ public:
+  explicit InFlight(std::atomic<int>& count) : count_(count) { count_.fetch_add(1); }
+  ~InFlight() { count_.fetch_sub(1); }
+  InFlight(const InFlight&) = delete;
+  InFlight& operator=(const InFlight&) = delete;
+
+ private:
+  std::atomic<int>& count_;
+};
+
+ProgrammeGuide::ProgrammeGuide(std::u16string serviceUrl, std::u16string uuid, std::u16string type)
+    : ProgrammeGuide(std::move(serviceUrl), std::move(uuid), std::move(type), Options()) {}
+
+ProgrammeGuide::ProgrammeGuide(std::u16string serviceUrl, std::u16string uuid, std::u16string type,
+                               Options options)
+    : clock_(options.clock ? *options.clock : SystemClock::Instance()),
+      limits_(options.limits),
+      transferPath_(options.folder.empty() ? std::string("tv.xml") : options.folder + "/tv.xml"),
+      guideType_(std::move(type)),
+      creationTime_(clock_.Now()) {
+  const GuideServiceAddress address = GuideServiceAddress::Parse(serviceUrl);
+  guideHost_ = address.host;
+  guidePort_ = address.port;
+  guideUuid_ = std::move(uuid);
+  for (auto& list : dayLists_) list = emptyList();
+  if (!options.creationDownloads) return;
+  Download(0);
+  preloadThread_ = std::thread([this] { preload(); });
+}
+
+ProgrammeGuide::~ProgrammeGuide() {
+  stop_.Raise();
+  {
+    std::lock_guard g(threadLock_);
+    stopping_ = true;
+  }
+  stopWake_.notify_all();
+  if (preloadThread_.joinable()) preloadThread_.join();
+  std::thread running;
+  {
+    std::lock_guard g(threadLock_);
+    running = std::move(downloadThread_);
+  }
+  if (running.joinable()) running.join();
+}
+
+void ProgrammeGuide::SetResultWindow(MessageTarget* window) { resultWindow_.store(window); }
+
+void ProgrammeGuide::UpdateService(std::u16string uuid, std::u16string serviceUrl) {
+  const GuideServiceAddress address = GuideServiceAddress::Parse(serviceUrl);
+  std::lock_guard g(settingsLock_);
+  if (guideUuid_.empty()) guideUuid_ = std::move(uuid);
+  guideHost_ = address.host;
+  guidePort_ = address.port;
+}
+
+bool ProgrammeGuide::Download(int day) { return DownloadWithStatus(day) == GuideDownloadStatus::Stored; }
+
+GuideDownloadStatus ProgrammeGuide::DownloadWithStatus(int day) {
+  if (!validDay(day)) return GuideDownloadStatus::BadDay;
+  std::u16string uuid, host;
+  uint16_t port = 0;
+  {
+    std::lock_guard g(settingsLock_);
+    uuid = guideUuid_;
+    host = guideHost_;
+    port = guidePort_;
+  }
+  if (uuid.empty()) return GuideDownloadStatus::NoSession;
+  if (stop_.raised()) return GuideDownloadStatus::Cancelled;
+  InFlight mark(inFlight_[day]);
+
+  std::lock_guard transfer(transferLock_);
+  // The date is taken once this download's turn has come, so that one that
+  // waited across midnight still asks for the right day.
+  const GuideDate date = GuideCalendar::TargetDate(clock_.Now(), day);
+  const std::optional<std::string> request = GuideRequest::Format(guideType_, uuid, date, host, port);
+  if (!request) return GuideDownloadStatus::BadValue;
+  // A failed lookup must not fall back to address 0, which reaches this
+  // machine here.
+  const std::optional<HostAddress> resolved = NameLookup::Resolve(toUtf8(host));
+  if (!resolved) return GuideDownloadStatus::HostUnknown;
+  const GuideDownloadStatus status =
+      GuideTransfer::Run(resolved->address, port, *request, transferPath_, limits_, &stop_);
+  if (status != GuideDownloadStatus::Stored) return status;
+  auto channels = GuideReplyParser::ParseFile(transferPath_, dayKey(day), limits_.maxBodyBytes);
+  if (!channels) return GuideDownloadStatus::TooLarge;
+  install(day, std::move(*channels));
+  return GuideDownloadStatus::Stored;
+}
+
+bool ProgrammeGuide::LoadDay(int day, const std::string& path) {
+  if (!validDay(day)) return false;
+  auto channels = GuideReplyParser::ParseFile(path, dayKey(day), limits_.maxBodyBytes);
+  if (!channels) return false;
+  install(day, std::move(*channels));
+  return true;
+}
+
+void ProgrammeGuide::install(int day, std::vector<GuideChannelDay> channels) {
+  GuideDayListPtr list = std::make_shared<const GuideDayList>(std::move(channels));
+  {
+    std::lock_guard g(guideLock_);
+    dayLists_[day].swap(list);
+    if (dayLists_[day]->empty()) dayEmpty_[day].store(1);
+  }
+  // The replaced list, unless a reader still holds it, is freed here,
+  // outside the lock.
+}
+
+void ProgrammeGuide::RequestDownload(int day, uint32_t message) {
+  if (!validDay(day)) return;
+  std::lock_guard g(threadLock_);
+  if (stopping_ || downloadRunning_) return;
+  // A thread that has cleared downloadRunning_ has nothing left to do but
+  // return, so this join is immediate.
+  if (downloadThread_.joinable()) downloadThread_.join();
+  downloadRunning_ = true;
+  inFlight_[day].fetch_add(1);
+  downloadThread_ = std::thread([this, day, message] { downloadThread(day, message); });
+}
+
+void ProgrammeGuide::downloadThread(int day, uint32_t message) {
+  bool stopped = false;
+  {
+    std::unique_lock l(threadLock_);
+    stopped = stopWake_.wait_for(l, kRequestDelay, [this] { return stopping_; });
+  }
+  const bool ok = !stopped && Download(day);
+  MessageTarget* window = resultWindow_.load();
+  if (!stop_.raised() && window && window->alive())
+    window->post(message, ok ? 1 : 0, static_cast<intptr_t>(day));
+  inFlight_[day].fetch_sub(1);
+  std::lock_guard g(threadLock_);
+  downloadRunning_ = false;
+}
+
+void ProgrammeGuide::preload() {
+  for (int day = 1; day <= 2; ++day) {
+    if (stop_.raised()) return;
+    if (listOf(day)->empty()) Download(day);
+  }
+}
+
+ProgrammeGuide::Snapshot ProgrammeGuide::snapshot() const {
+  std::lock_guard g(guideLock_);
+  return Snapshot{{dayLists_[0], dayLists_[1], dayLists_[2]}};
+}
+
+GuideDayListPtr ProgrammeGuide::listOf(int day) const {
+  std::lock_guard g(guideLock_);
+  return dayLists_[day];
+}
+
+GuideDayListPtr ProgrammeGuide::dayList(int day) const { return validDay(day) ? listOf(day) : emptyList(); }
+
+// The common start of the queries: kRows when the day has a list to read.
+int32_t ProgrammeGuide::begin(int day, uint32_t message, bool noDownload, GuideDayListPtr& list) {
+  if (dayEmpty_[day].load() != 0) return kNothing;
+  if (!list) list = listOf(day);
+  if (!list->empty()) return kRows;
+  if (noDownload) return kNotLoaded;
+  RequestDownload(day, message);
+  return kDownloadStarted;
+}
+
+int32_t ProgrammeGuide::GetNowPlaying(std::vector<GuideRow>& rows, bool noDownload) {
+  GuideDayListPtr today;
+  const int32_t start = begin(0, WM_GUIDE_NOWPLAYING, noDownload, today);
+  if (start != kRows) return start;
+  GuideRowBuilder::NowPlaying(*today, GuideTimeKey::NowKey(clock_.Now()), rows);
+  return rows.empty() ? kNothing : kRows;
+}
+
+int32_t ProgrammeGuide::GetUpcoming(std::vector<GuideRow>& rows, bool noDownload) {
+  if (dayEmpty_[0].load() != 0) return kNothing;
+  const Snapshot days = snapshot();
+  GuideDayListPtr today = days.day[0];
+  const int32_t start = begin(0, WM_GUIDE_UPCOMING, noDownload, today);
+  if (start != kRows) return start;
+  GuideRowBuilder::Days view;
+  for (int d = 0; d < 3; ++d) view.day[d] = days.day[d].get();
+  GuideRowBuilder::Upcoming(view, GuideTimeKey::NowKey(clock_.Now()), rows);
+  return rows.empty() ? kNothing : kRows;
+}
+
+int32_t ProgrammeGuide::GetDayList(int day, std::u16string_view channelId, std::vector<GuideRow>& rows,
+                                   bool noDownload) {
+  if (!validDay(day)) return kNothing;
+  GuideDayListPtr list;
+  const int32_t start = begin(day, WM_GUIDE_FIRSTDAY + static_cast<uint32_t>(day), noDownload, list);
+  if (start != kRows) return start;
+  GuideRowBuilder::DayList(*list, channelId, rows);
+  return rows.empty() ? kNothing : kRows;
+}
+
+ProgrammeGuide::DayState ProgrammeGuide::GetDayState(int day) const {
+  if (!validDay(day)) return DayState::NotLoaded;
+  if (dayEmpty_[day].load() != 0) return DayState::Empty;
+  if (!listOf(day)->empty()) return DayState::Loaded;
+  return inFlight_[day].load() > 0 ? DayState::Downloading : DayState::NotLoaded;
+}
+
+bool ProgrammeGuide::dayEmpty(int day) const { return validDay(day) && dayEmpty_[day].load() != 0; }
+
+std::u16string ProgrammeGuide::dayKey(int day) const { return GuideTimeKey::DayKey(creationTime_.day, day); }
+
+std::u16string ProgrammeGuide::guideHost() const {
+  std::lock_guard g(settingsLock_);
+  return guideHost_;
+}
+
+uint16_t ProgrammeGuide::guidePort() const {
+  std::lock_guard g(settingsLock_);
+  return guidePort_;
+}
+
+bool ProgrammeGuide::downloadRunning() const {
+  std::lock_guard g(threadLock_);
+  return downloadRunning_;
+}
+
+}  // namespace tembra
