@@ -1,0 +1,182 @@
+// The guide's threads: the creation download and preload, the on-demand
+// download thread and its message, readers during a download, and
+// destruction while a thread runs.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <set>
+#include <thread>
+
+#include "TempDir.h"
+#include "guide/GuideTestSupport.h"
+#include "guide/ProgrammeGuide.h"
+#include "platform/LoopbackListener.h"
+#include "platform/Utf.h"
+
+namespace tembra {
+namespace {
+
+using test::At;
+using test::Eventually;
+using test::Http200;
+using test::LoopbackListener;
+using test::RecordingWindow;
+using test::ReplyBody;
+using test::ScriptedServer;
+using namespace std::chrono_literals;
+using DayState = ProgrammeGuide::DayState;
+
+const std::string kBody = ReplyBody({{"1", "One", {"10:00:00|Ten", "12:00:00|Noon"}}});
+
+class GuideThreads : public ::testing::Test {
+ protected:
+  std::unique_ptr<ProgrammeGuide> Make(uint16_t port, std::u16string uuid = u"u-1", bool creation = false) {
+    ProgrammeGuide::Options options;
+    options.clock = &clock_;
+    options.folder = dir_.path();
+    options.creationDownloads = creation;
+    options.limits = limits_;
+    return std::make_unique<ProgrammeGuide>(fromUtf8("http://127.0.0.1:" + std::to_string(port)), std::move(uuid),
+                                            u"1", options);
+  }
+
+  test::TempDir dir_{"guide-threads"};
+  FixedClock clock_{At(2024, 2, 28, 12, 0, 0)};
+  GuideLimits limits_;
+};
+
+TEST_F(GuideThreads, CreationLoadsTodayAtOnceAndPreloadsTheNextTwoDays) {
+  LoopbackListener server(Http200(kBody));
+  auto guide = Make(server.port(), u"u-1", true);
+  // Today came on the creating thread, before the constructor returned.
+  EXPECT_EQ(guide->GetDayState(0), DayState::Loaded);
+  std::vector<GuideRow> rows;
+  EXPECT_EQ(guide->GetNowPlaying(rows, true), ProgrammeGuide::kRows);
+  ASSERT_TRUE(Eventually([&] { return guide->GetDayState(2) == DayState::Loaded; }));
+  EXPECT_EQ(guide->GetDayState(1), DayState::Loaded);
+  const auto requests = server.requests();
+  ASSERT_EQ(requests.size(), 3u);
+  EXPECT_NE(requests[0].find("startdate=2024-02-28&enddate=2024-02-28 "), std::string::npos);
+  EXPECT_NE(requests[1].find("startdate=2024-02-29&enddate=2024-02-29 "), std::string::npos);
+  EXPECT_NE(requests[2].find("startdate=2024-03-01&enddate=2024-03-01 "), std::string::npos);
+  EXPECT_EQ(guide->dayList(2)->channels()[0].dayKey, u"30");
+}
+
+TEST_F(GuideThreads, CreationWithoutASessionSendsNothingAndStaysUsable) {
+  LoopbackListener server(Http200(kBody));
+  auto guide = Make(server.port(), u"", true);
+  std::vector<GuideRow> rows;
+  EXPECT_EQ(guide->GetNowPlaying(rows, true), ProgrammeGuide::kNotLoaded);
+  guide.reset();
+  EXPECT_EQ(server.connections(), 0);
+}
+
+TEST_F(GuideThreads, AnEmptyDayListAsksForADownloadThatPostsItsMessageOnce) {
+  ScriptedServer server({{Http200(kBody), 0}});
+  RecordingWindow window;
+  auto guide = Make(server.port());
+  guide->SetResultWindow(&window);
+  std::vector<GuideRow> rows;
+  EXPECT_EQ(guide->GetDayList(1, u"1", rows, false), ProgrammeGuide::kDownloadStarted);
+  EXPECT_EQ(guide->GetDayState(1), DayState::Downloading);
+  // A second request while the first runs is dropped: one message only.
+  EXPECT_EQ(guide->GetDayList(1, u"1", rows, false), ProgrammeGuide::kDownloadStarted);
+  EXPECT_EQ(guide->GetNowPlaying(rows, false), ProgrammeGuide::kDownloadStarted);
+  ASSERT_TRUE(window.WaitFor(1));
+  auto messages = window.messages();
+  EXPECT_EQ(messages[0].id, WM_GUIDE_SECONDDAY);
+  EXPECT_EQ(messages[0].wParam, 1u);
+  EXPECT_EQ(messages[0].lParam, 1);
+  ASSERT_TRUE(Eventually([&] { return !guide->downloadRunning(); }));
+  EXPECT_FALSE(window.WaitFor(2, 2500ms)) << "a dropped request must not run later";
+  EXPECT_EQ(server.connections(), 1);
+  EXPECT_EQ(guide->GetDayList(1, u"1", rows, false), ProgrammeGuide::kRows);
+  EXPECT_EQ(rows.size(), 2u);
+}
+
+TEST_F(GuideThreads, AFailedDownloadPostsZeroWithTheDayAndAllowsTheNextRequest) {
+  RecordingWindow window;
+  auto guide = Make(test::refusedPort());
+  guide->SetResultWindow(&window);
+  std::vector<GuideRow> rows;
+  EXPECT_EQ(guide->GetUpcoming(rows, false), ProgrammeGuide::kDownloadStarted);
+  ASSERT_TRUE(window.WaitFor(1));
+  ASSERT_TRUE(Eventually([&] { return !guide->downloadRunning(); }));
+  EXPECT_EQ(guide->GetDayState(0), DayState::NotLoaded);
+  EXPECT_EQ(guide->GetDayList(2, u"1", rows, false), ProgrammeGuide::kDownloadStarted);
+  ASSERT_TRUE(window.WaitFor(2));
+  const auto messages = window.messages();
+  EXPECT_EQ(messages[0].id, WM_GUIDE_UPCOMING);
+  EXPECT_EQ(messages[0].wParam, 0u);
+  EXPECT_EQ(messages[0].lParam, 0);
+  EXPECT_EQ(messages[1].id, WM_GUIDE_THIRDDAY);
+  EXPECT_EQ(messages[1].wParam, 0u);
+  EXPECT_EQ(messages[1].lParam, 2);
+}
+
+TEST_F(GuideThreads, ReadersAreNotHeldUpByARunningDownloadAndDestructionCutsIt) {
+  limits_.idleMs = 30000;
+  ScriptedServer silent({}, ScriptedServer::End::Hold);
+  RecordingWindow window;
+  auto guide = Make(silent.port());
+  guide->SetResultWindow(&window);
+  test::WriteFile(dir_.file("today.xml"), kBody);
+  ASSERT_TRUE(guide->LoadDay(0, dir_.file("today.xml")));
+  guide->RequestDownload(1, WM_GUIDE_SECONDDAY);
+  ASSERT_TRUE(Eventually([&] { return silent.requests().size() == 1; }));
+  // The exchange is under way and will not end by itself for 30 seconds.
+  for (int i = 0; i < 100; ++i) {
+    std::vector<GuideRow> rows;
+    ASSERT_EQ(guide->GetNowPlaying(rows, true), ProgrammeGuide::kRows);
+    ASSERT_EQ(guide->GetDayList(1, u"1", rows, true), ProgrammeGuide::kNotLoaded);
+  }
+  EXPECT_TRUE(guide->downloadRunning());
+  EXPECT_EQ(guide->GetDayState(1), DayState::Downloading);
+  const auto start = std::chrono::steady_clock::now();
+  guide.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 10s) << "destruction waited for the idle limit";
+  EXPECT_TRUE(window.messages().empty()) << "nothing is posted once the guide is going away";
+}
+
+TEST_F(GuideThreads, DestructionDuringTheRequestDelayStartsNoExchange) {
+  LoopbackListener server(Http200(kBody));
+  RecordingWindow window;
+  auto guide = Make(server.port());
+  guide->SetResultWindow(&window);
+  guide->RequestDownload(0, WM_GUIDE_NOWPLAYING);
+  guide.reset();
+  EXPECT_EQ(server.connections(), 0);
+  EXPECT_TRUE(window.messages().empty());
+}
+
+TEST_F(GuideThreads, ReadersSeeOnlyWholeListsWhileDaysAreReplaced) {
+  // Two replies of different sizes; every read must see one of them whole.
+  std::vector<test::ReplyChannel> small, large;
+  for (int c = 0; c < 20; ++c) small.push_back({std::to_string(c), "S", {"01:00:00|a", "13:00:00|b"}});
+  for (int c = 0; c < 200; ++c) large.push_back({std::to_string(c), "L", {"01:00:00|a", "13:00:00|b"}});
+  test::WriteFile(dir_.file("small.xml"), ReplyBody(small));
+  test::WriteFile(dir_.file("large.xml"), ReplyBody(large));
+  auto guide = Make(test::refusedPort(), u"");
+  ASSERT_TRUE(guide->LoadDay(0, dir_.file("small.xml")));
+  std::atomic<bool> done{false};
+  std::thread writer([&] {
+    for (int i = 0; i < 60; ++i) guide->LoadDay(i % 3, dir_.file(i % 2 ? "large.xml" : "small.xml"));
+    done = true;
+  });
+  std::set<size_t> sizes;
+  while (!done) {
+    std::vector<GuideRow> rows;
+    ASSERT_EQ(guide->GetNowPlaying(rows, true), ProgrammeGuide::kRows);
+    ASSERT_TRUE(rows.size() == 20 || rows.size() == 200) << rows.size();
+    sizes.insert(rows.size());
+    rows.clear();
+    guide->GetUpcoming(rows, true);
+    ASSERT_TRUE(rows.size() == 20 || rows.size() == 200) << rows.size();
+  }
+  writer.join();
+  EXPECT_FALSE(guide->dayEmpty(0));
+}
+
+}  // namespace
+}  // namespace tembra
