@@ -1,6 +1,6 @@
 #include "guide/GuideRowBuilder.h"
 
-#include "guide/GuideTimeKey.h"
+#include <string>
 
 namespace tembra {
 
@@ -8,65 +8,73 @@ namespace {
 
 GuideRow rowOf(const GuideChannelDay& channel, const GuideEntry& entry) { return {channel.id, channel.name, entry}; }
 
+std::u16string_view idOf(const GuideRowBuilder::Days& days, const GuideChannelPlace& place) {
+  for (int d = 0; d < 3; ++d)
+    if (place.index[d] != GuideChannelPlace::kAbsent) return days.day[d]->channels()[place.index[d]].id;
+  return {};
+}
+
 }  // namespace
 
 void GuideRowBuilder::NowPlaying(const GuideDayList& today, std::u16string_view nowKey,
                                  std::vector<GuideRow>& rows) {
+  // Ids are unique within a day list, so only rows handed in can repeat one.
   std::unordered_set<std::u16string> given;
   for (const GuideRow& row : rows) given.insert(row.id);
-  for (const GuideChannelDay& channel : today.channels()) {
-    const auto& entries = channel.entries;
-    for (size_t i = 0; i < entries.size(); ++i) {
-      if (!GuideTimeKey::StillToCome(nowKey, channel.dayKey, entries[i].starttime)) continue;
-      if (i > 0 && (given.empty() || given.find(channel.id) == given.end())) {
-        rows.push_back(rowOf(channel, entries[i - 1]));
-      }
-      break;
-    }
+  const auto& channels = today.channels();
+  for (size_t c = 0; c < channels.size(); ++c) {
+    const size_t next = today.FirstStillToCome(c, nowKey);
+    if (next == GuideDayList::npos || next == 0) continue;
+    if (!given.empty() && given.count(channels[c].id) != 0) continue;
+    rows.push_back(rowOf(channels[c], channels[c].entries[next - 1]));
   }
 }
 
-std::vector<std::u16string_view> GuideRowBuilder::CollectChannelIds(const Days& days) {
-  std::vector<std::u16string_view> ids;
+std::vector<GuideChannelPlace> GuideRowBuilder::CollectChannelIds(const Days& days) {
+  std::vector<GuideChannelPlace> places;
   for (int d = 0; d < 3; ++d) {
     if (!days.day[d]) continue;
-    for (const GuideChannelDay& channel : days.day[d]->channels()) {
+    const auto& channels = days.day[d]->channels();
+    for (size_t c = 0; c < channels.size(); ++c) {
       bool known = false;
-      for (int e = 0; e < d && !known; ++e) known = days.day[e] && days.day[e]->Find(channel.id);
-      if (!known) ids.push_back(channel.id);
+      for (int e = 0; e < d && !known; ++e) known = days.day[e] && days.day[e]->IndexOf(channels[c].id) != GuideDayList::npos;
+      if (known) continue;
+      GuideChannelPlace place;
+      place.index[d] = static_cast<uint32_t>(c);
+      for (int later = d + 1; later < 3; ++later) {
+        const size_t at = days.day[later] ? days.day[later]->IndexOf(channels[c].id) : GuideDayList::npos;
+        if (at != GuideDayList::npos) place.index[later] = static_cast<uint32_t>(at);
+      }
+      places.push_back(place);
     }
   }
-  return ids;
+  return places;
 }
 
-void GuideRowBuilder::NextProgramme(const Days& days, std::u16string_view channelId, std::u16string_view nowKey,
-                                    std::vector<GuideRow>& rows, SeenIds& seen) {
-  if (seen.find(channelId) != seen.end()) return;
+void GuideRowBuilder::NextProgramme(const Days& days, const GuideChannelPlace& place, std::u16string_view nowKey,
+                                    std::vector<GuideRow>& rows, const SeenIds& seen) {
+  if (!seen.empty() && seen.count(idOf(days, place)) != 0) return;
   for (int d = 0; d < 3; ++d) {
-    if (!days.day[d]) continue;
-    const GuideChannelDay* channel = days.day[d]->Find(channelId);
-    if (!channel) continue;
-    for (const GuideEntry& entry : channel->entries) {
-      if (!GuideTimeKey::StillToCome(nowKey, channel->dayKey, entry.starttime)) continue;
-      rows.push_back(rowOf(*channel, entry));
-      seen.insert(channel->id);
-      return;
-    }
+    if (place.index[d] == GuideChannelPlace::kAbsent) continue;
+    const GuideDayList& list = *days.day[d];
+    const size_t next = list.FirstStillToCome(place.index[d], nowKey);
+    if (next == GuideDayList::npos) continue;
+    const GuideChannelDay& channel = list.channels()[place.index[d]];
+    rows.push_back(rowOf(channel, channel.entries[next]));
+    return;
   }
 }
 
-void GuideRowBuilder::Upcoming(const Days& days, std::u16string_view nowKey, std::vector<GuideRow>& rows) {
-  // Rows handed in are copied into the seen set's own storage, as rows'
-  // strings may move while it grows.
+void GuideRowBuilder::Upcoming(const Days& days, const std::vector<GuideChannelPlace>& places,
+                               std::u16string_view nowKey, std::vector<GuideRow>& rows) {
+  // The collected channels are unique, so only rows handed in can repeat
+  // one; their ids are copied, as rows' strings may move while it grows.
   std::vector<std::u16string> handedIn;
   handedIn.reserve(rows.size());
   for (const GuideRow& row : rows) handedIn.push_back(row.id);
-  SeenIds seen;
-  seen.reserve(rows.size() + (days.day[0] ? days.day[0]->size() : 0));
-  for (const std::u16string& id : handedIn) seen.insert(id);
-  const std::vector<std::u16string_view> ids = CollectChannelIds(days);
-  rows.reserve(rows.size() + ids.size());
-  for (std::u16string_view id : ids) NextProgramme(days, id, nowKey, rows, seen);
+  const SeenIds seen(handedIn.begin(), handedIn.end());
+  rows.reserve(rows.size() + places.size());
+  for (const GuideChannelPlace& place : places) NextProgramme(days, place, nowKey, rows, seen);
 }
 
 void GuideRowBuilder::DayList(const GuideDayList& day, std::u16string_view channelId, std::vector<GuideRow>& rows) {

@@ -213,8 +213,28 @@ int32_t ProgrammeGuide::GetUpcoming(std::vector<GuideRow>& rows, bool noDownload
   if (start != kRows) return start;
   GuideRowBuilder::Days view;
   for (int d = 0; d < 3; ++d) view.day[d] = days.day[d].get();
-  GuideRowBuilder::Upcoming(view, GuideTimeKey::NowKey(clock_.Now()), rows);
+  const std::shared_ptr<const UpcomingPlan> plan = planFor(days);
+  GuideRowBuilder::Upcoming(view, plan->places, GuideTimeKey::NowKey(clock_.Now()), rows);
   return rows.empty() ? kNothing : kRows;
+}
+
+// Which channels the upcoming list has, and where, changes only when a day
+// list is replaced, so it is collected once per set of lists rather than
+// once per query.
+std::shared_ptr<const ProgrammeGuide::UpcomingPlan> ProgrammeGuide::planFor(const Snapshot& days) {
+  std::lock_guard g(planLock_);
+  bool current = plan_ != nullptr;
+  for (int d = 0; d < 3 && current; ++d) current = plan_->day[d].lock() == days.day[d];
+  if (current) return plan_;
+  auto plan = std::make_shared<UpcomingPlan>();
+  GuideRowBuilder::Days view;
+  for (int d = 0; d < 3; ++d) {
+    plan->day[d] = days.day[d];
+    view.day[d] = days.day[d].get();
+  }
+  plan->places = GuideRowBuilder::CollectChannelIds(view);
+  plan_ = plan;
+  return plan_;
 }
 
 int32_t ProgrammeGuide::GetDayList(int day, std::u16string_view channelId, std::vector<GuideRow>& rows,

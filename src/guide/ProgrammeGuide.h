@@ -12,6 +12,7 @@
 #include "guide/GuideDownloadStatus.h"
 #include "guide/GuideLimits.h"
 #include "guide/GuideRow.h"
+#include "guide/GuideRowBuilder.h"
 #include "guide/GuideStopSignal.h"
 #include "guide/LocalClock.h"
 
@@ -135,6 +136,13 @@ class ProgrammeGuide {
   };
   // A marker that a day is being downloaded, for GetDayState.
   class InFlight;
+  // The channels of the upcoming list and their places, for the lists it
+  // was collected from (held weakly: a replaced list is not kept alive).
+  struct UpcomingPlan {
+    std::weak_ptr<const GuideDayList> day[3];
+    std::vector<GuideChannelPlace> places;
+  };
+  std::shared_ptr<const UpcomingPlan> planFor(const Snapshot& days);
 
   Snapshot snapshot() const;
   GuideDayListPtr listOf(int day) const;
@@ -163,6 +171,9 @@ class ProgrammeGuide {
   // Held for a whole download, exchange and parse: one at a time, so the
   // transfer file is never shared. Never taken by the queries.
   std::mutex transferLock_;
+
+  std::mutex planLock_;
+  std::shared_ptr<const UpcomingPlan> plan_;  // guarded by planLock_
 
   std::atomic<MessageTarget*> resultWindow_{nullptr};
   GuideStopSignal stop_;
