@@ -67,7 +67,8 @@ class ProgrammeGuide {
 
   // Downloads today on the calling thread (bounded by the limits), then
   // starts the preload of days 1 and 2. serviceUrl gives host and port;
-  // uuid is the session id (empty: the guide never downloads); type is
+  // uuid is the session id (empty: no download until UpdateService gives
+  // one; nothing is sent without it); type is
   // the request's type value ("1" in the program).
   ProgrammeGuide(std::u16string serviceUrl, std::u16string uuid, std::u16string type);
   ProgrammeGuide(std::u16string serviceUrl, std::u16string uuid, std::u16string type, Options options);
