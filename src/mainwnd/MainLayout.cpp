@@ -14,7 +14,7 @@ MainLayout MainLayout::compute(int W, int H, const WindowState& s, int guidePage
 
   MainLayout out;
   auto& c = out.controls_;
-  c.reserve(23);
+  c.reserve(21);
   c.emplace_back("frameWnd", PixelRect{0, T, W, H});
   c.emplace_back("listcontrol", PixelRect{e, T, e + G, H - B});
   c.emplace_back("hidebtn", PixelRect{e, mid, e + 6, mid + 9});

@@ -41,6 +41,9 @@ class StartupRunner : public QObject {
   // rethrown here, on the GUI thread; the steps after it do not run. When
   // the application is told to exit meanwhile, run() returns once the
   // blocking part under way has ended, and the remaining steps do not run.
+  // (Qt forgets such an exit at the start of the next exec(), so a caller
+  // that goes on to QApplication::exec() checks first whether it was told
+  // to close.)
   void run();
   bool running() const { return running_; }
 

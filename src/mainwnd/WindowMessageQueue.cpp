@@ -88,9 +88,10 @@ void WindowMessageQueue::complete(Entry& entry, intptr_t result) {
   replied_.notify_all();
 }
 
-// Delivers what was queued when it started, one message at a time; a
+// Delivers what was queued when it started, one message at a time. A
 // handler that runs a nested event loop (a modal dialog) lets a nested
-// drain take the next messages, so the order still holds.
+// drain take the next messages once a new one arrives (Qt holds back the
+// events posted before the nested loop until then); the order still holds.
 void WindowMessageQueue::drain() {
   size_t budget;
   {
