@@ -197,11 +197,18 @@ TEST(SingleInstance, StrangeClientsNeverActivateTheWindow) {
   EXPECT_EQ(activations, 1);
 }
 
-TEST(SingleInstance, NoRuntimeDirectoryFails) {
+TEST(SingleInstance, NoUsableLockFails) {
   SingleInstance none("");
   EXPECT_EQ(none.establish(0), Outcome::Failed);
   SingleInstance missing("/nonexistent/tembra-runtime");
   EXPECT_EQ(missing.establish(0), Outcome::Failed);
+
+  TempDir dir("tembra-run"), target("tembra-target");
+  // A link planted where the lock belongs is not followed.
+  ASSERT_EQ(::symlink(target.file("lock").c_str(), dir.file("Quorvi").c_str()), 0);
+  SingleInstance planted(dir.path());
+  EXPECT_EQ(planted.establish(0), Outcome::Failed);
+  EXPECT_FALSE(std::filesystem::exists(target.file("lock")));
 }
 
 }  // namespace

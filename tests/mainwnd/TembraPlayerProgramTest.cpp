@@ -7,6 +7,9 @@
 #include <csignal>
 #include <filesystem>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "TempDir.h"
 #include "app/LanguageTable.h"
 #include "mainwnd/QtTestApp.h"
@@ -92,6 +95,27 @@ TEST(TembraPlayerProgram, SecondCopyRaisesTheFirstAndExits) {
   EXPECT_TRUE(second.readAllStandardError().isEmpty());
 }
 
+std::string languageText(const char16_t* key) {
+  return QString::fromStdU16String(LanguageTable::GetTextIn(ModulePath::record(), key)).toStdString();
+}
+
+// Waits until the program's stderr carries text, then ends it the way a
+// logout would; returns its exit code, or -1 when it never said so.
+int reportsThenEndsOnSigterm(QProcess& p, const std::string& text) {
+  QByteArray err;
+  const bool said = spinUntil(
+      [&] {
+        err += p.readAllStandardError();
+        return err.contains(QByteArray::fromStdString(text));
+      },
+      15000);
+  EXPECT_TRUE(said) << err.toStdString();
+  EXPECT_EQ(p.state(), QProcess::Running) << "the message waits for the user";
+  ::kill(static_cast<pid_t>(p.processId()), SIGTERM);
+  if (!finished(p, 10000) || p.exitStatus() != QProcess::NormalExit || !said) return -1;
+  return p.exitCode();
+}
+
 // The lock is held but nothing answers: after its grace period the second
 // copy says so and waits for the user; a termination signal ends it with
 // the failure code.
@@ -99,26 +123,23 @@ TEST(TembraPlayerProgram, SecondCopyWithoutAnAnsweringWindowReportsAndStops) {
   TempDir run("tembra-run");
   SingleInstance first(run.path());
   ASSERT_EQ(first.establish(0), SingleInstance::Outcome::Primary);
+  const std::string expected = languageText(u"TV_APP_SINGLE_INSTANCE");
+  ASSERT_FALSE(expected.empty());
   QProcess second;
   start(second, run.path());
-  const std::string expected = [] {
-    std::u16string t = LanguageTable::GetTextIn(ModulePath::record(), u"TV_APP_SINGLE_INSTANCE");
-    return QString::fromStdU16String(t).toStdString();
-  }();
+  EXPECT_EQ(reportsThenEndsOnSigterm(second, expected), 1);
+}
+
+// Something that is not a lock file where the lock belongs (here a folder;
+// a symbolic link is refused the same way).
+TEST(TembraPlayerProgram, UnusableLockFileReportsAndStops) {
+  TempDir run("tembra-run");
+  ASSERT_TRUE(std::filesystem::create_directory(run.file("Quorvi")));
+  const std::string expected = languageText(u"TV_APP_MUTEX_FAILED");
   ASSERT_FALSE(expected.empty());
-  QByteArray err;
-  ASSERT_TRUE(spinUntil(
-      [&] {
-        err += second.readAllStandardError();
-        return err.contains(QByteArray::fromStdString(expected));
-      },
-      15000))
-      << err.toStdString();
-  EXPECT_EQ(second.state(), QProcess::Running) << "the message waits for the user";
-  ::kill(static_cast<pid_t>(second.processId()), SIGTERM);
-  ASSERT_TRUE(finished(second, 10000));
-  EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(second.exitCode(), 1);
+  QProcess p;
+  start(p, run.path());
+  EXPECT_EQ(reportsThenEndsOnSigterm(p, expected), 1);
 }
 
 }  // namespace

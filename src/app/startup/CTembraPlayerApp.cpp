@@ -35,19 +35,24 @@ bool CTembraPlayerApp::InitInstance() {
                    [this](int) { onEarlySignal(); });
 
   instance_ = std::make_unique<SingleInstance>(SingleInstance::runtimeDirectory());
-  switch (instance_->establish()) {
+  const SingleInstance::Outcome outcome = instance_->establish();
+  // A signal that arrived while the lock was being taken ends start-up
+  // before any message asks the user for anything.
+  QCoreApplication::processEvents();
+  switch (outcome) {
     case SingleInstance::Outcome::Primary:
+      if (terminated_) return false;
       break;
     case SingleInstance::Outcome::HandedOver:
       exitCode_ = 0;
       return false;
     case SingleInstance::Outcome::Failed:
-      ErrorMessage::show(nullptr, text("TV_APP_MUTEX_FAILED"));
       exitCode_ = kStartFailed;
+      if (!terminated_) ErrorMessage::show(nullptr, text("TV_APP_MUTEX_FAILED"));
       return false;
     case SingleInstance::Outcome::NoAnswer:
-      ErrorMessage::show(nullptr, text("TV_APP_SINGLE_INSTANCE"));
       exitCode_ = kStartFailed;
+      if (!terminated_) ErrorMessage::show(nullptr, text("TV_APP_SINGLE_INSTANCE"));
       return false;
   }
 
@@ -55,10 +60,6 @@ bool CTembraPlayerApp::InitInstance() {
   // settings stay in config.ini.
   QCoreApplication::setOrganizationName(QString::fromStdU16String(text("TV_APP_REGISTRY_KEY")));
   QCoreApplication::setApplicationName(QStringLiteral("tembra-player"));
-
-  // A signal that arrived while the lock was being taken ends start-up here.
-  QCoreApplication::processEvents();
-  if (terminated_) return false;
 
   exitCode_ = CreateMainWindowAndRun();
   return false;
