@@ -1,0 +1,52 @@
+#pragma once
+#include <memory>
+#include <string>
+
+namespace tembra {
+
+class SignalBridge;
+class SingleInstance;
+
+// The application object: the whole life of the program runs inside
+// InitInstance (skin folder, single instance, main window, event loop);
+// ExitInstance gives the process's exit code. Made after QApplication.
+class CTembraPlayerApp {
+ public:
+  // Exit codes besides the window's own quit code (0).
+  static constexpr int kStartFailed = 1;
+
+  CTembraPlayerApp();
+  ~CTembraPlayerApp();
+
+  // Always false: when it returns the program is over and ExitInstance
+  // gives the exit code.
+  bool InitInstance();
+  int ExitInstance();
+
+  // The executable's folder followed by "skin/Default/": where every
+  // layout file and skin image is looked up.
+  const std::string& skinFolder() const { return skinFolder_; }
+  static std::string SkinFolderFor(const std::string& executableFolder);
+
+  // The single-instance lock and socket, held for the life of the process;
+  // the main window opens the socket once its layout is loaded and closes
+  // it when it starts closing. Null before InitInstance has taken the lock.
+  SingleInstance* singleInstance() const { return instance_.get(); }
+  // Termination signals, to run the window's close sequence.
+  SignalBridge* signalBridge() const { return signals_.get(); }
+
+ private:
+  // Creates the main window, shows it and runs the event loop until the
+  // window's close sequence quits it; returns the quit code.
+  int CreateMainWindowAndRun();
+  // A termination signal before the main window exists ends start-up.
+  void onEarlySignal();
+
+  std::string skinFolder_;
+  std::unique_ptr<SingleInstance> instance_;
+  std::unique_ptr<SignalBridge> signals_;
+  bool terminated_ = false;
+  int exitCode_ = 0;
+};
+
+}  // namespace tembra

@@ -1,0 +1,44 @@
+#include <QApplication>
+
+#include <clocale>
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "app/startup/CTembraPlayerApp.h"
+#include "app/startup/CommandLine.h"
+
+int main(int argc, char** argv) {
+  using tembra::CommandLine;
+  switch (CommandLine::parse(argc, argv)) {
+    case CommandLine::Action::Version:
+      std::fputs(CommandLine::versionText().c_str(), stdout);
+      return 0;
+    case CommandLine::Action::Help:
+      std::fputs(CommandLine::helpText().c_str(), stdout);
+      return 0;
+    case CommandLine::Action::Run:
+      break;
+  }
+
+  // The web engine refuses to start as root with its sandbox on, and only
+  // reads this before the application object exists.
+  if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  QApplication app(argc, argv);
+  // The player library refuses a numeric locale other than "C"; Qt has just
+  // set the user's.
+  std::setlocale(LC_NUMERIC, "C");
+
+  std::vector<std::string> args;
+  for (const QString& a : QCoreApplication::arguments()) args.push_back(a.toStdString());
+  const auto unknown = CommandLine::leftOver(args);
+  if (!unknown.empty()) {
+    std::fprintf(stderr, "tembra-player: unknown argument '%s' (see --help)\n", unknown[0].c_str());
+    return 2;
+  }
+
+  tembra::CTembraPlayerApp theApp;
+  theApp.InitInstance();
+  return theApp.ExitInstance();
+}
