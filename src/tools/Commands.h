@@ -13,12 +13,18 @@ inline constexpr const char* kUsage =
     "  xml FILE                                load FILE, print the result report and every element\n"
     "  address decode HEX [--key HEX32]        decode an enciphered channel address\n"
     "  address encode TEXT [--key HEX32]       encipher a channel address\n"
-    "  catalogue FILE|URL [--key HEX32]        print the groups and channels of a catalogue reply\n";
+    "  catalogue FILE|URL [--key HEX32]        print the groups and channels of a catalogue reply\n"
+    "  stats encode RECORD...                  print the upload body for these statistics records\n"
+    "  stats decode BODY                       print the records of an upload body, one per line\n"
+    "  stats clock URL                         print the server clock offset in seconds\n"
+    "  notice query SERVER-IPV4 [--wait SECS]  ask a notice port from port 36000, say what it means\n";
 
 // Each takes the arguments after its command word.
 int runConfig(const std::vector<std::string>& args);
 int runXml(const std::vector<std::string>& args);
 int runAddress(const std::vector<std::string>& args);
 int runCatalogue(const std::vector<std::string>& args);
+int runStats(const std::vector<std::string>& args);
+int runNotice(const std::vector<std::string>& args);
 
 }  // namespace tembra::tools
