@@ -20,6 +20,9 @@ std::unique_ptr<StatsReporter> StatsReporter::create(std::u16string_view serverA
 std::unique_ptr<StatsReporter> StatsReporter::create(std::u16string_view serverAddress,
                                                      Setup setup) {
   std::unique_ptr<StatsReporter> reporter(new StatsReporter(serverAddress, std::move(setup)));
+  // A catalogue record without markCatalogueStart() counts from creation,
+  // not from 1970.
+  reporter->catalogueStart_ = reporter->now();
   reporter->recordStartup(false);
   return reporter;
 }
