@@ -169,7 +169,10 @@ bool StatsReporter::uploadPass() {
     }
     uploadText_ = StatsEncoding::Join(batch);
     const std::string body = StatsEncoding::EncodeBody(uploadText_);
-    if (!server_ || !StatsUpload::Post(*server_, body, cancel_, setup_.requestLimitMs)) break;
+    const bool accepted =
+        server_ && StatsUpload::Post(*server_, body, cancel_, setup_.requestLimitMs);
+    ++requestsMade_;
+    if (!accepted) break;
     std::lock_guard g(lock_);
     if (abandoned_) break;
     outgoing_.erase(outgoing_.begin(), outgoing_.begin() + static_cast<ptrdiff_t>(batch.size()));

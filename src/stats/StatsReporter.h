@@ -112,6 +112,8 @@ class StatsReporter {
   const std::u16string& header() const { return header_; }
   // Records made or loaded and not yet accepted by the server.
   size_t unacceptedCount() const;
+  // Upload requests finished so far, accepted or not.
+  uint64_t requestsMade() const { return requestsMade_.load(); }
 
  private:
   StatsReporter(std::u16string_view serverAddress, Setup setup);
@@ -154,6 +156,7 @@ class StatsReporter {
   bool abandoned_ = false;  // guarded by lock_: the waiter saved the backlog itself
   bool finished_ = false;   // guarded by lock_
   std::atomic<bool> cancel_{false};  // abandons the request in flight
+  std::atomic<uint64_t> requestsMade_{0};
 
   AutoResetEvent uploadEvent_;
   std::thread uploadThread_;
