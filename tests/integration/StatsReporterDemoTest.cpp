@@ -8,6 +8,7 @@
 #include "TempDir.h"
 #include "integration/DemoService.h"
 #include "platform/Utf.h"
+#include "stats/StatsRecord.h"
 #include "stats/StatsReporter.h"
 #include "stats/StatsTestSupport.h"
 
@@ -54,10 +55,17 @@ Records collected(const DemoService& demo) { return parseRecords(demo.Get("/demo
 
 std::u16string statsUrl(const DemoService& demo) { return fromUtf8(demo.base() + "/bi/collect"); }
 
+const std::string kHead = R"({"PC","00-1A-2B-3C-4D-5E","windows","","hi_IN",")";
+const int64_t kStart = test::utc(2024, 5, 4, 20, 15, 9);
+// A record made `after` seconds into the run, its time in this machine's zone.
+std::string rec(int64_t after, const std::string& body) {
+  return "{" + kHead + toUtf8(StatsRecord::LocalTime(kStart + after, 0)) + R"(","1"},)" + body + "}";
+}
+
 struct DemoRun {
   TempDir dir{"stats-demo"};
   test::ManualClock clock;
-  DemoRun() { clock.seconds = test::utc(2024, 5, 4, 20, 15, 9); }
+  DemoRun() { clock.seconds = kStart; }
   std::string backlog() const { return dir.file("bi.dat"); }
   StatsReporter::Setup setup() {
     StatsReporter::Setup s;
@@ -70,11 +78,6 @@ struct DemoRun {
     return s;
   }
 };
-
-const std::string kHead = R"({"PC","00-1A-2B-3C-4D-5E","windows","","hi_IN",")";
-std::string rec(const std::string& time, const std::string& body) {
-  return "{" + kHead + time + R"(","1"},)" + body + "}";
-}
 
 TEST(StatsReporterDemo, AWholeRunArrivesAtTheCollectorByteForByte) {
   DemoService demo;
@@ -92,12 +95,12 @@ TEST(StatsReporterDemo, AWholeRunArrivesAtTheCollectorByteForByte) {
   stats->recordShutdown();
   EXPECT_TRUE(stats->waitForUploadEnd());
   EXPECT_EQ(collected(demo),
-            (Records{rec("2024-05-04 20:15:09", R"({"00006",{"240011","1.0.2","hi_IN"}})"),
-                     rec("2024-05-04 20:15:11", R"({"02008",{"240011","2"}})"),
-                     rec("2024-05-04 20:15:11", R"({"06001",{"240011","1.0.2","hi_IN","2"}})"),
-                     rec("2024-05-04 20:16:12", R"({"02011",{"0","240011","10002","संगम Beats "quoted"","61","121","News"}})"),
-                     rec("2024-05-04 20:16:21", R"({"02011",{"0","240011","10003","Films","9","",""}})"),
-                     rec("2024-05-04 20:16:21", R"({"00007",{"240011","1.0.2","hi_IN"}})")}));
+            (Records{rec(0, R"({"00006",{"240011","1.0.2","hi_IN"}})"),
+                     rec(2, R"({"02008",{"240011","2"}})"),
+                     rec(2, R"({"06001",{"240011","1.0.2","hi_IN","2"}})"),
+                     rec(63, R"({"02011",{"0","240011","10002","संगम Beats "quoted"","61","121","News"}})"),
+                     rec(72, R"({"02011",{"0","240011","10003","Films","9","",""}})"),
+                     rec(72, R"({"00007",{"240011","1.0.2","hi_IN"}})")}));
   EXPECT_FALSE(std::filesystem::exists(run.backlog()));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the statistics tests: local time pinned to UTC so record texts
-// are the same on every machine, and helpers to read uploads back.
+// Shared by the statistics tests: a hand-moved clock, and helpers to read
+// uploads and backlog files back.
 #include <stdlib.h>
 #include <time.h>
 
@@ -18,12 +18,6 @@
 #include "stats/StatsEncoding.h"
 
 namespace tembra::test {
-
-inline const bool kUtcPinned = [] {
-  ::setenv("TZ", "UTC", 1);
-  ::tzset();
-  return true;
-}();
 
 // Seconds since 1970 of a UTC calendar moment.
 inline int64_t utc(int year, int month, int day, int hour, int minute, int second) {
