@@ -17,7 +17,11 @@ inline constexpr const char* kUsage =
     "  guide rows [--created DD] [--at \"DD HH:MM:SS\"] [--channel ID] DAY0 [DAY1 [DAY2]]\n"
     "                                          load guide reply bodies as days 0-2, print the now,\n"
     "                                          next and (with --channel) day-list rows\n"
-    "  guide fetch BASEURL UUID [DAY]          download one guide day to tv.xml as the client does\n";
+    "  guide fetch BASEURL UUID [DAY]          download one guide day to tv.xml as the client does\n"
+    "  stats encode RECORD...                  print the upload body for these statistics records\n"
+    "  stats decode BODY                       print the records of an upload body, one per line\n"
+    "  stats clock URL                         print the server clock offset in seconds\n"
+    "  notice query SERVER-IPV4 [--wait SECS]  ask a notice port from port 36000, say what it means\n";
 
 // Each takes the arguments after its command word.
 int runConfig(const std::vector<std::string>& args);
@@ -25,5 +29,7 @@ int runXml(const std::vector<std::string>& args);
 int runAddress(const std::vector<std::string>& args);
 int runCatalogue(const std::vector<std::string>& args);
 int runGuide(const std::vector<std::string>& args);
+int runStats(const std::vector<std::string>& args);
+int runNotice(const std::vector<std::string>& args);
 
 }  // namespace tembra::tools

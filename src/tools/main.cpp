@@ -20,6 +20,8 @@ int main(int argc, char** argv) {
   if (command == "address") return tembra::tools::runAddress(args);
   if (command == "catalogue") return tembra::tools::runCatalogue(args);
   if (command == "guide") return tembra::tools::runGuide(args);
+  if (command == "stats") return tembra::tools::runStats(args);
+  if (command == "notice") return tembra::tools::runNotice(args);
   std::fprintf(stderr, "tembra-tool: unknown command '%s'\n\n%s", command.c_str(), tembra::tools::kUsage);
   return 2;
 }
