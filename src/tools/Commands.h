@@ -13,12 +13,18 @@ inline constexpr const char* kUsage =
     "  xml FILE                                load FILE, print the result report and every element\n"
     "  address decode HEX [--key HEX32]        decode an enciphered channel address\n"
     "  address encode TEXT [--key HEX32]       encipher a channel address\n"
-    "  catalogue FILE|URL [--key HEX32]        print the groups and channels of a catalogue reply\n";
+    "  catalogue FILE|URL [--key HEX32]        print the groups and channels of a catalogue reply\n"
+    "  zip list ARCHIVE                        print each member: index, name, attributes, sizes, times\n"
+    "  zip extract ARCHIVE DIR                 unpack below DIR; each member's result code and name\n"
+    "  ads refresh BASEURL DIR [--key HEX32]   one ad refresh with DIR as the program folder\n"
+    "                                          (BASEURL + \"pcad.action\" is the manifest)\n";
 
 // Each takes the arguments after its command word.
 int runConfig(const std::vector<std::string>& args);
 int runXml(const std::vector<std::string>& args);
 int runAddress(const std::vector<std::string>& args);
 int runCatalogue(const std::vector<std::string>& args);
+int runZip(const std::vector<std::string>& args);
+int runAds(const std::vector<std::string>& args);
 
 }  // namespace tembra::tools
