@@ -44,19 +44,43 @@ bool ExtractFolder::MakePath(const std::string& path) {
   return isFolder(path);
 }
 
-UniqueFd ExtractFolder::OpenFolders(const std::string& base, const std::vector<std::string>& parts,
-                                    size_t count) {
-  if (!MakePath(base)) return UniqueFd();
-  UniqueFd dir(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  for (size_t i = 0; i < count && dir.valid(); ++i) {
+int ExtractFolder::Open(const std::vector<std::string>& parts, size_t count) {
+  std::string key;
+  auto found = open_.find(key);
+  if (found == open_.end()) {
+    if (!MakePath(base_)) return -1;
+    UniqueFd base(::open(base_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!base.valid()) return -1;
+    found = open_.emplace(key, std::move(base)).first;
+  }
+  int dir = found->second.get();
+  for (size_t i = 0; i < count; ++i) {
+    key += parts[i];
+    key += '/';
+    if (auto it = open_.find(key); it != open_.end()) {
+      dir = it->second.get();
+      continue;
+    }
     const char* step = parts[i].c_str();
     constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-    int next = ::openat(dir.get(), step, kFlags);
+    int next = ::openat(dir, step, kFlags);
     if (next < 0 && errno == ENOENT) {
-      if (::mkdirat(dir.get(), step, kFolderMode) != 0 && errno != EEXIST) return UniqueFd();
-      next = ::openat(dir.get(), step, kFlags);
+      if (::mkdirat(dir, step, kFolderMode) != 0 && errno != EEXIST) return -1;
+      next = ::openat(dir, step, kFlags);
     }
-    dir.reset(next);
+    if (next < 0) return -1;
+    if (open_.size() >= kMaxOpen) {
+      // Keep the chain being walked usable: park the parent, start afresh.
+      UniqueFd parent(::dup(dir));
+      open_.clear();
+      if (!parent.valid()) {
+        ::close(next);
+        return -1;
+      }
+      open_.emplace(key.substr(0, key.size() - parts[i].size() - 1), std::move(parent));
+    }
+    dir = next;
+    open_.emplace(key, UniqueFd(next));
   }
   return dir;
 }

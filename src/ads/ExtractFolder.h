@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/UniqueFd.h"
@@ -17,15 +18,25 @@ class ExtractFolder {
   // False for a ".." step or a NUL character, which no member may hold.
   static bool SplitName(std::string_view relative, std::vector<std::string>& parts);
 
-  // Opens base (created with its missing parents when absent; the caller's
-  // own path, so links in it are followed) and then the first `count` steps
-  // of parts below it, creating the missing ones. An invalid descriptor
-  // when any step cannot be created or opened, or is not a real folder.
-  static UniqueFd OpenFolders(const std::string& base, const std::vector<std::string>& parts,
-                              size_t count);
-
   // mkdir -p for the caller's own path.
   static bool MakePath(const std::string& path);
+
+  // base: the caller's own path, so links in it are followed; it is
+  // created with its missing parents at first use.
+  explicit ExtractFolder(std::string base) : base_(std::move(base)) {}
+
+  // The folder base + the first `count` steps of parts, each step opened
+  // without following a link and created when missing. The descriptor
+  // stays owned by this object (folders opened before are kept for the
+  // members that follow); -1 when a step cannot be created or opened or is
+  // not a real folder.
+  int Open(const std::vector<std::string>& parts, size_t count);
+
+ private:
+  static constexpr size_t kMaxOpen = 64;
+
+  std::string base_;
+  std::unordered_map<std::string, UniqueFd> open_;  // by the steps joined with '/'
 };
 
 }  // namespace tembra

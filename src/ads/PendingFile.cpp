@@ -35,6 +35,7 @@ void PendingFile::discard() {
 
 PendingFile::Opened PendingFile::open(int folderFd, const std::string& name) {
   discard();
+  direct_ = false;
   folderFd_ = folderFd;
   name_ = name;
   struct stat st {};
@@ -43,6 +44,17 @@ PendingFile::Opened PendingFile::open(int folderFd, const std::string& name) {
     if (S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return Opened::Refused;
   } else if (errno != ENOENT) {
     return Opened::Failed;
+  } else {
+    // Nothing to keep: write under the final name, created here and now,
+    // and removed again if the member fails.
+    int fd = ::openat(folderFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+    if (fd >= 0) {
+      fd_.reset(fd);
+      tempName_ = name;
+      direct_ = true;
+      return Opened::Ok;
+    }
+    if (errno != EEXIST) return Opened::Failed;
   }
   for (int attempt = 0; attempt < 16; ++attempt) {
     std::string candidate = tempNameCandidate();
@@ -82,7 +94,7 @@ bool PendingFile::commit(bool readOnly, const timespec& accessTime, const timesp
   const timespec times[2] = {accessTime, modificationTime};
   ::futimens(fd_.get(), times);  // a file system without times still gets the data
   if (::close(fd_.release()) != 0) return false;
-  if (::renameat(folderFd_, tempName_.c_str(), folderFd_, name_.c_str()) != 0) return false;
+  if (!direct_ && ::renameat(folderFd_, tempName_.c_str(), folderFd_, name_.c_str()) != 0) return false;
   tempName_.clear();
   return true;
 }

@@ -8,10 +8,12 @@
 
 namespace tembra {
 
-// One output file of an extraction, written under a hidden temporary name
-// in its folder and renamed over the target only when complete: a member
-// that fails half-way leaves the old file (or none) in place, never a torn
-// one. The temporary file is removed unless commit() succeeded.
+// One output file of an extraction. When a file of that name exists, the
+// new one is written under a hidden temporary name in its folder and
+// renamed over it only when complete, so a member that fails half-way
+// leaves the old file in place, never a torn one; otherwise it is written
+// under its own name. Either way the new file is removed unless commit()
+// succeeded.
 class PendingFile {
  public:
   enum class Opened { Ok, Refused, Failed };
@@ -35,7 +37,8 @@ class PendingFile {
 
   int folderFd_ = -1;  // borrowed from the caller
   std::string name_;
-  std::string tempName_;
+  std::string tempName_;  // the name being written; empty once committed or removed
+  bool direct_ = false;   // tempName_ is the target's own name
   UniqueFd fd_;
 };
 

@@ -125,6 +125,7 @@ uint32_t ZipReader::openArchive(const std::string& path) {
     closeArchive();
     return result;
   }
+  folders_.reset();
   char cwd[PATH_MAX];
   base_ = ::getcwd(cwd, sizeof cwd) != nullptr ? std::string(cwd) : std::string(".");
   if (base_.back() != '/') base_.push_back('/');
@@ -175,6 +176,7 @@ uint32_t ZipReader::setBaseFolder(std::string_view folder) {
   if (folder.empty() || folder.size() >= PATH_MAX - 1 || folder.find('\0') != std::string_view::npos) {
     return kErrArguments;
   }
+  folders_.reset();
   base_.assign(folder);
   if (base_.back() != '/' && base_.back() != '\\') base_.push_back('/');
   if (base_.back() == '\\') base_.back() = '/';
@@ -274,12 +276,13 @@ uint32_t ZipReader::extractItem(int32_t index, std::u16string_view name) {
 
   std::vector<std::string> parts;
   if (!ExtractFolder::SplitName(toUtf8(name), parts)) return kErrOpen;
+  if (!folders_) folders_ = std::make_unique<ExtractFolder>(base_);
   const bool folder = (item.attributes & kZipAttrDirectory) != 0 || endsInSeparator(name);
-  if (folder) return ExtractFolder::OpenFolders(base_, parts, parts.size()).valid() ? kOk : kErrOpen;
+  if (folder) return folders_->Open(parts, parts.size()) >= 0 ? kOk : kErrOpen;
   if (parts.empty()) return kErrOpen;
-  UniqueFd parent = ExtractFolder::OpenFolders(base_, parts, parts.size() - 1);
-  if (!parent.valid()) return kErrOpen;
-  return writeMember(member, parent.get(), parts.back(), item);
+  const int parent = folders_->Open(parts, parts.size() - 1);
+  if (parent < 0) return kErrOpen;
+  return writeMember(member, parent, parts.back(), item);
 }
 
 uint32_t ZipReader::writeMember(const Member& member, int folderFd, const std::string& fileName,
@@ -406,6 +409,7 @@ uint32_t ZipReader::inflateMember(const Member& member, uint64_t offset, uint64_
 uint32_t ZipReader::closeArchive() {
   if (!file_.valid()) return kErrNotOpen;
   file_.reset();
+  folders_.reset();
   central_.clear();
   central_.shrink_to_fit();
   headerOffsets_.clear();

@@ -10,6 +10,8 @@
 
 namespace tembra {
 
+class ExtractFolder;
+
 // Reads a zip archive (single volume, no ZIP64) from a file and writes its
 // members below a base folder. Stored and deflated members are read;
 // members encrypted with the traditional scheme are tried with the empty
@@ -109,6 +111,8 @@ class ZipReader {
   int32_t cachedIndex_ = -1;  // the member last described, -1 for none
   ZipItem cachedItem_;
   std::unique_ptr<Member> cachedMember_;
+  // Folders opened below base_, kept for the members that follow.
+  std::unique_ptr<ExtractFolder> folders_;
   std::vector<uint8_t> input_;
   std::vector<uint8_t> output_;  // allocated at the first extraction
 };

@@ -153,5 +153,17 @@ TEST_F(ZipReaderSafety, MissingBaseFolderIsCreated) {
   EXPECT_EQ(test::readFile(dir.file("new/deeper/f.txt")), "f");
 }
 
+TEST_F(ZipReaderSafety, ManyFoldersInAnyOrderAllGetTheirFiles) {
+  // More folders than the reader keeps open, visited back and forth.
+  std::vector<RawMember> members;
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "f" + std::to_string(i % 97) + "/g" + std::to_string(i % 5) + "/n" + std::to_string(i);
+    members.push_back(RawMember::Stored(name, name));
+  }
+  for (uint32_t code : extractAll(members)) EXPECT_EQ(code, ZipReader::kOk);
+  for (const RawMember& m : members) EXPECT_EQ(test::readFile(dir.file("base/" + m.name)), m.name);
+  EXPECT_TRUE(strayFiles().empty());
+}
+
 }  // namespace
 }  // namespace tembra
