@@ -221,8 +221,12 @@ uint32_t ZipReader::describe(int32_t index, ZipItem& item, Member& member) {
   const uint64_t localOffset = shift_ + le32(h + 42);
   const std::string_view storedName(reinterpret_cast<const char*>(h + kCentralBytes), nameLength);
 
-  uint8_t local[kLocalBytes];
-  if (localOffset + kLocalBytes > fileSize_ || !readAt(localOffset, local, kLocalBytes)) return kErrRead;
+  // The header, its name and (usually) its extra field in one read.
+  uint8_t head[kLocalBytes + 512];
+  if (localOffset + kLocalBytes > fileSize_) return kErrRead;
+  const size_t headBytes = static_cast<size_t>(std::min<uint64_t>(sizeof head, fileSize_ - localOffset));
+  if (!readAt(localOffset, head, headBytes)) return kErrRead;
+  const uint8_t* local = head;
   const uint16_t localMethod = le16(local + 8);
   if (le32(local) != kLocalSignature || localMethod != member.method ||
       (member.method != kStored && member.method != kDeflated) || le16(local + 26) != nameLength) {
@@ -236,7 +240,12 @@ uint32_t ZipReader::describe(int32_t index, ZipItem& item, Member& member) {
   const uint16_t extraLength = le16(local + 28);
   std::vector<uint8_t> extra(extraLength);
   const uint64_t extraOffset = localOffset + kLocalBytes + nameLength;
-  if (extraLength > 0 && !readAt(extraOffset, extra.data(), extraLength)) return kErrRead;
+  const size_t extraAt = kLocalBytes + nameLength;
+  if (extraAt + extraLength <= headBytes) {
+    std::copy(head + extraAt, head + extraAt + extraLength, extra.begin());
+  } else if (extraLength > 0 && !readAt(extraOffset, extra.data(), extraLength)) {
+    return kErrRead;
+  }
   member.dataOffset = extraOffset + extraLength;
 
   item = ZipItem{};
