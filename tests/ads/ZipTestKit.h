@@ -211,7 +211,7 @@ class TraditionalEncryptor {
     std::string out;
     for (char c : plain) {
       const uint8_t p = static_cast<uint8_t>(c);
-      const uint16_t t = static_cast<uint16_t>(k2_ | 2);
+      const uint32_t t = (k2_ | 2) & 0xFFFF;
       out.push_back(static_cast<char>(p ^ static_cast<uint8_t>((t * (t ^ 1)) >> 8)));
       update(p);
     }
