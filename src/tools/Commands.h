@@ -21,7 +21,11 @@ inline constexpr const char* kUsage =
     "  stats encode RECORD...                  print the upload body for these statistics records\n"
     "  stats decode BODY                       print the records of an upload body, one per line\n"
     "  stats clock URL                         print the server clock offset in seconds\n"
-    "  notice query SERVER-IPV4 [--wait SECS]  ask a notice port from port 36000, say what it means\n";
+    "  notice query SERVER-IPV4 [--wait SECS]  ask a notice port from port 36000, say what it means\n"
+    "  zip list ARCHIVE                        print each member: index, name, attributes, sizes, times\n"
+    "  zip extract ARCHIVE DIR                 unpack below DIR; each member's result code and name\n"
+    "  ads refresh BASEURL DIR [--key HEX32]   one ad refresh with DIR as the program folder\n"
+    "                                          (BASEURL + \"pcad.action\" is the manifest)\n";
 
 // Each takes the arguments after its command word.
 int runConfig(const std::vector<std::string>& args);
@@ -31,5 +35,7 @@ int runCatalogue(const std::vector<std::string>& args);
 int runGuide(const std::vector<std::string>& args);
 int runStats(const std::vector<std::string>& args);
 int runNotice(const std::vector<std::string>& args);
+int runZip(const std::vector<std::string>& args);
+int runAds(const std::vector<std::string>& args);
 
 }  // namespace tembra::tools

@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
   if (command == "guide") return tembra::tools::runGuide(args);
   if (command == "stats") return tembra::tools::runStats(args);
   if (command == "notice") return tembra::tools::runNotice(args);
+  if (command == "zip") return tembra::tools::runZip(args);
+  if (command == "ads") return tembra::tools::runAds(args);
   std::fprintf(stderr, "tembra-tool: unknown command '%s'\n\n%s", command.c_str(), tembra::tools::kUsage);
   return 2;
 }
