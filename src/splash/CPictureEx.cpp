@@ -1,0 +1,247 @@
+#include "splash/CPictureEx.h"
+
+#include <QFile>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPalette>
+
+#include <span>
+
+#include "splash/GifFrames.h"
+
+namespace tembra {
+namespace {
+
+std::span<const uint8_t> bytesOf(const QByteArray& data) {
+  return {reinterpret_cast<const uint8_t*>(data.constData()), static_cast<size_t>(data.size())};
+}
+
+qint64 pixels(QSize size) { return qint64{size.width()} * size.height(); }
+
+}  // namespace
+
+CPictureEx::CPictureEx(QWidget* parent) : QWidget(parent) {}
+
+CPictureEx::~CPictureEx() { unload(); }
+
+bool CPictureEx::openFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) {
+    unload();
+    return false;
+  }
+  return openMemory(file.readAll());
+}
+
+bool CPictureEx::openMemory(const QByteArray& data) {
+  unload();
+  const auto bytes = bytesOf(data);
+  if (!GifFrames::isGif(bytes)) {
+    return loadStill(data, nullptr);
+  }
+  GifFrames gif(bytes);
+  const size_t count = gif.count();
+  if (count == 0) {
+    return false;
+  }
+  if (count == 1) {
+    return loadStill(data, "GIF");
+  }
+  return loadAnimation(data);
+}
+
+bool CPictureEx::loadStill(const QByteArray& data, const char* format) {
+  QImage picture;
+  if (!picture.loadFromData(data, format) || pixels(picture.size()) > kMaxPicturePixels) {
+    return false;
+  }
+  still_ = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  pictureSize_ = still_.size();
+  frameCount_ = 1;
+  prepareSurface({});
+  return true;
+}
+
+// The loader turns a single-image GIF into a picture of the whole logical
+// screen with the frame at its offset; only the frame's own rectangle is
+// kept, so that drawing it at its offset touches nothing else.
+bool CPictureEx::loadAnimation(const QByteArray& data) {
+  GifFrames gif(bytesOf(data));
+  QSize screen(gif.screen().width, gif.screen().height);
+  if (pixels(screen) > kMaxPicturePixels) {
+    return false;
+  }
+  std::vector<AnimFrame> frames;
+  QRect bounds;
+  qint64 decodedPixels = 0;
+  while (auto frame = gif.next()) {
+    QImage decoded;
+    if (!decoded.loadFromData(frame->gif.data(), static_cast<int>(frame->gif.size()), "GIF")) {
+      continue;
+    }
+    const QRect area(frame->left, frame->top, frame->width, frame->height);
+    QImage picture;
+    QPoint offset = area.topLeft();
+    if (!screen.isEmpty() && decoded.size() == screen) {
+      const QRect inside = area.intersected(decoded.rect());
+      picture = decoded.copy(inside);
+      offset = inside.topLeft();
+    } else {
+      picture = decoded;
+    }
+    if (picture.isNull()) {
+      continue;
+    }
+    decodedPixels += pixels(picture.size());
+    if (decodedPixels > kMaxFramePixels) {
+      break;
+    }
+    AnimFrame animFrame;
+    animFrame.picture = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    animFrame.offset = offset;
+    animFrame.size = picture.size();
+    animFrame.delay = frame->delay;
+    animFrame.disposal = frame->disposal;
+    bounds |= QRect(offset, animFrame.size);
+    frames.push_back(std::move(animFrame));
+  }
+  if (frames.empty()) {
+    return false;
+  }
+  // A logical screen of zero size says nothing; the frames' extent does.
+  pictureSize_ = screen.isEmpty() ? QSize(bounds.right() + 1, bounds.bottom() + 1) : screen;
+  if (frames.size() == 1) {
+    still_ = QImage(pictureSize_, QImage::Format_ARGB32_Premultiplied);
+    still_.fill(Qt::transparent);
+    QPainter(&still_).drawImage(frames.front().offset, frames.front().picture);
+    frameCount_ = 1;
+    prepareSurface({});
+    return true;
+  }
+  frameCount_ = frames.size();
+  prepareSurface(std::move(frames));
+  return true;
+}
+
+void CPictureEx::prepareSurface(std::vector<AnimFrame> frames) {
+  background_ = backgroundOverride_.isValid() ? backgroundOverride_ : palette().color(QPalette::Button);
+  resize(pictureSize_);
+  {
+    std::lock_guard lock(surfaceMutex_);
+    animator_.reset(pictureSize_, background_, std::move(frames));
+  }
+  initialised_ = true;
+  update();
+}
+
+QColor CPictureEx::backgroundColor() const {
+  if (initialised_) {
+    return background_;
+  }
+  return backgroundOverride_.isValid() ? backgroundOverride_ : palette().color(QPalette::Button);
+}
+
+bool CPictureEx::play() {
+  if (!initialised_) {
+    return false;
+  }
+  if (frameCount_ > 1) {
+    if (!thread_.joinable()) {
+      playing_ = true;
+      thread_ = std::thread(&CPictureEx::run, this);
+    }
+    return true;
+  }
+  {
+    std::lock_guard lock(surfaceMutex_);
+    animator_.drawStill(still_);
+  }
+  update();
+  return true;
+}
+
+void CPictureEx::halt() {
+  if (thread_.joinable()) {
+    {
+      std::lock_guard lock(exitMutex_);
+      exit_ = true;
+    }
+    exitSignal_.notify_all();
+    // The thread leaves within one frame's drawing once asked, so waiting
+    // for it has no need of a time limit, and the frames it draws from are
+    // never freed under it.
+    thread_.join();
+    std::lock_guard lock(exitMutex_);
+    exit_ = false;
+  }
+  playing_ = false;
+}
+
+void CPictureEx::unload() {
+  halt();
+  {
+    std::lock_guard lock(surfaceMutex_);
+    animator_.reset(QSize(), QColor(0xFF, 0xFF, 0xFF), {});
+  }
+  still_ = QImage();
+  pictureSize_ = QSize();
+  frameCount_ = 0;
+  background_ = QColor(0xFF, 0xFF, 0xFF);
+  initialised_ = false;
+  update();
+}
+
+QImage CPictureEx::snapshot() const {
+  std::lock_guard lock(surfaceMutex_);
+  return animator_.surface().copy();
+}
+
+void CPictureEx::requestRepaint() {
+  QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+}
+
+// Resuming after a halt first undoes the disposal the halted frame never
+// had, so that frame is drawn again on what lay under it.
+void CPictureEx::run() {
+  {
+    std::lock_guard lock(surfaceMutex_);
+    animator_.undoDisposal();
+  }
+  for (;;) {
+    int index = 0;
+    bool drawn = false;
+    std::chrono::milliseconds wait{};
+    {
+      std::lock_guard lock(surfaceMutex_);
+      index = static_cast<int>(animator_.currentIndex());
+      drawn = animator_.drawCurrent();
+      wait = animator_.currentWait();
+    }
+    if (drawn) {
+      requestRepaint();
+      emit frameDrawn(index);
+    }
+    {
+      std::unique_lock lock(exitMutex_);
+      if (exitSignal_.wait_for(lock, wait, [this] { return exit_; })) {
+        break;
+      }
+    }
+    std::lock_guard lock(surfaceMutex_);
+    animator_.dispose();
+    animator_.advance();
+  }
+  playing_ = false;
+}
+
+void CPictureEx::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  std::lock_guard lock(surfaceMutex_);
+  const QImage& surface = animator_.surface();
+  if (surface.isNull()) {
+    return;
+  }
+  painter.drawImage(QPoint((width() - surface.width()) / 2, (height() - surface.height()) / 2), surface);
+}
+
+}  // namespace tembra
