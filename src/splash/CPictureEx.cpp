@@ -16,7 +16,7 @@ std::span<const uint8_t> bytesOf(const QByteArray& data) {
   return {reinterpret_cast<const uint8_t*>(data.constData()), static_cast<size_t>(data.size())};
 }
 
-qint64 pixels(QSize size) { return qint64{size.width()} * size.height(); }
+
 
 }  // namespace
 
@@ -52,7 +52,8 @@ bool CPictureEx::openMemory(const QByteArray& data) {
 
 bool CPictureEx::loadStill(const QByteArray& data, const char* format) {
   QImage picture;
-  if (!picture.loadFromData(data, format) || pixels(picture.size()) > kMaxPicturePixels) {
+  if (!picture.loadFromData(data, format) ||
+      qint64{picture.width()} * picture.height() > GifAnimator::kMaxPicturePixels) {
     return false;
   }
   still_ = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
@@ -62,54 +63,12 @@ bool CPictureEx::loadStill(const QByteArray& data, const char* format) {
   return true;
 }
 
-// The loader turns a single-image GIF into a picture of the whole logical
-// screen with the frame at its offset; only the frame's own rectangle is
-// kept, so that drawing it at its offset touches nothing else.
 bool CPictureEx::loadAnimation(const QByteArray& data) {
-  GifFrames gif(bytesOf(data));
-  QSize screen(gif.screen().width, gif.screen().height);
-  if (pixels(screen) > kMaxPicturePixels) {
-    return false;
-  }
-  std::vector<AnimFrame> frames;
-  QRect bounds;
-  qint64 decodedPixels = 0;
-  while (auto frame = gif.next()) {
-    QImage decoded;
-    if (!decoded.loadFromData(frame->gif.data(), static_cast<int>(frame->gif.size()), "GIF")) {
-      continue;
-    }
-    const QRect area(frame->left, frame->top, frame->width, frame->height);
-    QImage picture;
-    QPoint offset = area.topLeft();
-    if (!screen.isEmpty() && decoded.size() == screen) {
-      const QRect inside = area.intersected(decoded.rect());
-      picture = decoded.copy(inside);
-      offset = inside.topLeft();
-    } else {
-      picture = decoded;
-    }
-    if (picture.isNull()) {
-      continue;
-    }
-    decodedPixels += pixels(picture.size());
-    if (decodedPixels > kMaxFramePixels) {
-      break;
-    }
-    AnimFrame animFrame;
-    animFrame.picture = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    animFrame.offset = offset;
-    animFrame.size = picture.size();
-    animFrame.delay = frame->delay;
-    animFrame.disposal = frame->disposal;
-    bounds |= QRect(offset, animFrame.size);
-    frames.push_back(std::move(animFrame));
-  }
+  std::vector<AnimFrame> frames = GifAnimator::decodeFrames(data, &pictureSize_);
   if (frames.empty()) {
+    pictureSize_ = QSize();
     return false;
   }
-  // A logical screen of zero size says nothing; the frames' extent does.
-  pictureSize_ = screen.isEmpty() ? QSize(bounds.right() + 1, bounds.bottom() + 1) : screen;
   if (frames.size() == 1) {
     still_ = QImage(pictureSize_, QImage::Format_ARGB32_Premultiplied);
     still_.fill(Qt::transparent);

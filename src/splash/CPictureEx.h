@@ -42,10 +42,6 @@ class CPictureEx : public QWidget {
  public:
   // Files larger than this are not loaded.
   static constexpr qint64 kMaxFileBytes = 64 * 1024 * 1024;
-  // Pictures whose logical screen holds more pixels than this are refused,
-  // and frames past this many decoded pixels in all are dropped.
-  static constexpr qint64 kMaxPicturePixels = 4096LL * 4096;
-  static constexpr qint64 kMaxFramePixels = 64LL * 1024 * 1024;
 
   explicit CPictureEx(QWidget* parent = nullptr);
   // Halts the animation and unloads.

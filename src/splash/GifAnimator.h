@@ -3,6 +3,7 @@
 // off-screen surface with their delays and disposal methods. No widget and
 // no thread: the picture control drives it step by step under its lock, and
 // tests drive it without a display.
+#include <QByteArray>
 #include <QColor>
 #include <QImage>
 #include <QPoint>
@@ -26,6 +27,17 @@ struct AnimFrame {
 
 class GifAnimator {
  public:
+  // Logical screens of more pixels than this are refused, and frames past
+  // this many decoded pixels in all are dropped.
+  static constexpr qint64 kMaxPicturePixels = 4096LL * 4096;
+  static constexpr qint64 kMaxFramePixels = 64LL * 1024 * 1024;
+
+  // Decodes every frame of a GIF, each once, through the image loader; a
+  // frame the loader refuses is skipped. pictureSize receives the logical
+  // screen, or the frames' extent when the screen says 0. Empty when no
+  // frame decodes.
+  static std::vector<AnimFrame> decodeFrames(const QByteArray& gif, QSize* pictureSize);
+
   // Starts over with a surface of pictureSize filled with background (which
   // may be transparent), at frame 0.
   void reset(QSize pictureSize, QColor background, std::vector<AnimFrame> frames);
