@@ -1,7 +1,9 @@
 #include "splash/CPictureEx.h"
 
 #include <QFile>
+#include <QHideEvent>
 #include <QPaintEvent>
+#include <QShowEvent>
 #include <QPainter>
 #include <QPalette>
 
@@ -20,7 +22,17 @@ std::span<const uint8_t> bytesOf(const QByteArray& data) {
 
 }  // namespace
 
-CPictureEx::CPictureEx(QWidget* parent) : QWidget(parent) {}
+// A repaint at most one display refresh after the frame was drawn.
+constexpr int kRepaintPollMs = 16;
+
+CPictureEx::CPictureEx(QWidget* parent) : QWidget(parent) {
+  repaintTimer_.setInterval(kRepaintPollMs);
+  connect(&repaintTimer_, &QTimer::timeout, this, [this] {
+    if (dirty_.exchange(false)) {
+      update();
+    }
+  });
+}
 
 CPictureEx::~CPictureEx() { unload(); }
 
@@ -108,6 +120,7 @@ bool CPictureEx::play() {
     if (!thread_.joinable()) {
       playing_ = true;
       thread_ = std::thread(&CPictureEx::run, this);
+      followRepaints();
     }
     return true;
   }
@@ -130,8 +143,12 @@ void CPictureEx::halt() {
     // for it has no need of a time limit, and the frames it draws from are
     // never freed under it.
     thread_.join();
-    std::lock_guard lock(exitMutex_);
-    exit_ = false;
+    {
+      std::lock_guard lock(exitMutex_);
+      exit_ = false;
+    }
+    followRepaints();
+    update();
   }
   playing_ = false;
 }
@@ -155,8 +172,23 @@ QImage CPictureEx::snapshot() const {
   return animator_.surface().copy();
 }
 
-void CPictureEx::requestRepaint() {
-  QMetaObject::invokeMethod(this, qOverload<>(&QWidget::update), Qt::QueuedConnection);
+void CPictureEx::followRepaints() {
+  if (thread_.joinable() && isVisible()) {
+    repaintTimer_.start();
+  } else {
+    repaintTimer_.stop();
+  }
+}
+
+void CPictureEx::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  followRepaints();
+  update();
+}
+
+void CPictureEx::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  followRepaints();
 }
 
 // Resuming after a halt first undoes the disposal the halted frame never
@@ -177,7 +209,7 @@ void CPictureEx::run() {
       wait = animator_.currentWait();
     }
     if (drawn) {
-      requestRepaint();
+      dirty_ = true;
       emit frameDrawn(index);
     }
     {

@@ -24,6 +24,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 
 #include <atomic>
@@ -93,13 +94,15 @@ class CPictureEx : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void run();
   bool loadAnimation(const QByteArray& data);
   bool loadStill(const QByteArray& data, const char* format);
   void prepareSurface(std::vector<AnimFrame> frames);
-  void requestRepaint();
+  void followRepaints();
 
   // Written only by the GUI thread while no animation thread runs.
   bool initialised_ = false;
@@ -121,6 +124,11 @@ class CPictureEx : public QWidget {
   bool exit_ = false;
 
   std::atomic<bool> playing_{false};
+  // Set by the animation thread after each frame; the repaint timer, which
+  // runs on the GUI thread while the control animates and is visible, takes
+  // it and repaints. Polling keeps the thread from posting to the widget.
+  std::atomic<bool> dirty_{false};
+  QTimer repaintTimer_;
   // Started and joined by the GUI thread only.
   std::thread thread_;
 };

@@ -115,10 +115,10 @@ TEST_F(CSplashDlgTest, KeepsAnimatingWhileTheGuiThreadWaitsInALocalLoop) {
   writeBackground(QSize(400, 250));
   writeLoading(5);
   CSplashDlg splash(QString::fromStdString(dir_.path()));
-  ASSERT_TRUE(splash.start());
   std::atomic<int> frames{0};
   QObject::connect(splash.picture(), &CPictureEx::frameDrawn, splash.picture(), [&](int) { ++frames; },
                    Qt::DirectConnection);
+  ASSERT_TRUE(splash.start());
   int paints = 0;
   struct PaintCounter : QObject {
     int* count;
