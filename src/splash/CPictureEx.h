@@ -16,9 +16,12 @@
 //   picture->unload();          // back to empty; the destructor does this too
 //
 // Loading resizes the control to the picture's size without moving it; the
-// control may then be given any geometry: the surface is painted centred in
-// it (clipped when the control is smaller) and the rest of the control is
-// left to the parent's background.
+// control may then be given any geometry (setGeometry(x, y, 89, 76)): the
+// surface is painted centred in it, clipped when the control is smaller, and
+// the rest of the control is left to the parent's background.
+//
+// An animation may stay playing while the control is hidden: frames go on
+// being drawn into the surface, but the control repaints only while visible.
 #include <QByteArray>
 #include <QColor>
 #include <QImage>

@@ -1,12 +1,13 @@
 #pragma once
 // The start-up splash: a small frameless window with a background picture
 // and an animated "loading" GIF, shown centred while the main window signs in
-// and loads the catalogue. It lives on the GUI thread; it keeps animating as
-// long as that thread runs an event loop (the start-up work runs on a worker
-// while the GUI thread waits in a local QEventLoop), since the animation
-// draws on a thread of its own and only the repaint needs the GUI thread.
+// and loads the catalogue; a splash-type window, so no taskbar entry. It
+// lives on the GUI thread and keeps animating as long as that thread runs an
+// event loop (the start-up work runs on a worker while the GUI thread waits
+// in a local QEventLoop): the animation draws on a thread of its own and only
+// the repaint needs the GUI thread.
 //
-//   auto splash = std::make_unique<CSplashDlg>(skinFolder);  // "…/skin/Default/"
+//   auto splash = std::make_unique<CSplashDlg>(QString::fromStdString(ModulePath::folder()) + "skin/Default/");
 //   splash->start();        // loads, sizes, centres, shows, animates
 //   ... start-up sequence ...
 //   splash->finish();       // or destroy it: stops the animation, hides

@@ -87,6 +87,7 @@ void GifAnimator::drawStill(const QImage& picture) {
   if (surface_.isNull() || picture.isNull()) {
     return;
   }
+  fill(surface_.rect());
   QPainter painter(&surface_);
   painter.drawImage(QPoint(0, 0), picture);
 }

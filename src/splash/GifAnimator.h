@@ -42,7 +42,8 @@ class GifAnimator {
   // may be transparent), at frame 0.
   void reset(QSize pictureSize, QColor background, std::vector<AnimFrame> frames);
 
-  // Draws a still picture over the surface at (0, 0), at its own size.
+  // Draws a still picture at (0, 0), at its own size, over a surface cleared
+  // to the background (so drawing it again blends nothing twice).
   void drawStill(const QImage& picture);
 
   // Undoes the current frame's disposal, for resuming after a halt that left

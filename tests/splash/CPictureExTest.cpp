@@ -6,6 +6,7 @@
 #include <QPalette>
 #include <QPixmap>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -105,6 +106,17 @@ TEST_F(CPictureExTest, StillPicturesShowAtTheirOwnSize) {
       EXPECT_EQ(pixelAt(picture.snapshot(), 12, 6), 0xFFFF0000u) << format;
     }
   }
+}
+
+TEST_F(CPictureExTest, PlayingAStillPictureAgainBlendsNothingTwice) {
+  QImage image(4, 4, QImage::Format_ARGB32);
+  image.fill(QColor(0xFF, 0x00, 0x00, 0x80));
+  CPictureEx picture;
+  ASSERT_TRUE(picture.openMemory(encoded(image, "PNG")));
+  ASSERT_TRUE(picture.play());
+  const QRgb once = pixelAt(picture.snapshot(), 1, 1);
+  ASSERT_TRUE(picture.play());
+  EXPECT_EQ(pixelAt(picture.snapshot(), 1, 1), once);
 }
 
 TEST_F(CPictureExTest, AOneImageGifIsStillAndStartsNoThread) {
@@ -287,6 +299,45 @@ TEST_F(CPictureExTest, PaintsTheSurfaceCentredWhileItAnimates) {
   EXPECT_NE(pixelAt(larger, 5, 5), shown);
   picture.resize(4, 2);
   EXPECT_EQ(pixelAt(picture.grab().toImage(), 0, 0), shown);
+}
+
+// The window keeps its loading pictures playing while they are hidden: they
+// draw frames then but repaint only once shown.
+TEST_F(CPictureExTest, AHiddenPictureAnimatesWithoutRepainting) {
+  struct PaintCounter : QObject {
+    std::atomic<int> paints{0};
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Paint) ++paints;
+      return false;
+    }
+  } counter;
+  QWidget window;
+  window.resize(100, 100);
+  auto* picture = new CPictureEx(&window);
+  picture->installEventFilter(&counter);
+  FrameLog log(*picture);
+  window.show();
+  ASSERT_TRUE(picture->openMemory(twoFrames(5)));
+  ASSERT_TRUE(picture->play());
+  picture->hide();
+  QCoreApplication::processEvents();
+  counter.paints = 0;
+  const auto until = Clock::now() + 300ms;
+  while (Clock::now() < until) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  EXPECT_GE(log.size(), 3u);
+  EXPECT_EQ(counter.paints.load(), 0);
+
+  picture->show();
+  const size_t shown = log.size();
+  const auto later = Clock::now() + 300ms;
+  while (Clock::now() < later) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  EXPECT_GE(log.size(), shown + 3);
+  EXPECT_GE(counter.paints.load(), 3);
+  picture->halt();
 }
 
 TEST_F(CPictureExTest, ATransparentBackgroundLetsTheParentShowThrough) {

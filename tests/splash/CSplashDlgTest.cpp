@@ -97,18 +97,6 @@ TEST_F(CSplashDlgTest, WithoutTheLoadingPictureItShowsTheBackgroundStill) {
   EXPECT_FALSE(splash.picture()->isPlaying());
 }
 
-TEST_F(CSplashDlgTest, DestroyingItWhileItAnimatesStopsTheAnimation) {
-  writeBackground(QSize(200, 100));
-  writeLoading();
-  auto splash = std::make_unique<CSplashDlg>(QString::fromStdString(dir_.path()));
-  ASSERT_TRUE(splash->start());
-  ASSERT_TRUE(splash->picture()->isPlaying());
-  QEventLoop loop;
-  QTimer::singleShot(120, &loop, &QEventLoop::quit);
-  loop.exec();
-  splash.reset();
-}
-
 // The start-up work blocks a worker while the GUI thread waits in a local
 // event loop: the splash goes on drawing frames and repainting meanwhile.
 TEST_F(CSplashDlgTest, KeepsAnimatingWhileTheGuiThreadWaitsInALocalLoop) {

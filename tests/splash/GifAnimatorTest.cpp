@@ -86,53 +86,6 @@ TEST_F(GifAnimatorTest, HugeLogicalScreensAreRefused) {
   EXPECT_TRUE(GifAnimator::decodeFrames(test::toByteArray(gif.bytes()), &size).empty());
 }
 
-TEST_F(GifAnimatorTest, DisposalTwoLeavesTheBackgroundAndTheLastFrameClearsAll) {
-  GifBuilder gif(10, 10, kTable);
-  gif.control(5, 1).image(0, 0, 4, 4, 1);
-  gif.control(5, 2).image(5, 5, 3, 3, 2);
-  gif.control(5, 0).image(9, 9, 1, 1, 3).trailer();
-  load(gif, 3);
-  EXPECT_EQ(at(0, 0), kBackgroundArgb);
-
-  ASSERT_TRUE(animator_.drawCurrent());
-  EXPECT_EQ(at(3, 3), 0xFF00FF00u);
-  animator_.dispose();
-  animator_.advance();
-  ASSERT_TRUE(animator_.drawCurrent());
-  EXPECT_EQ(at(6, 6), 0xFF0000FFu);
-  animator_.dispose();
-  EXPECT_EQ(at(6, 6), kBackgroundArgb);
-  EXPECT_EQ(at(3, 3), 0xFF00FF00u);
-  animator_.advance();
-  ASSERT_TRUE(animator_.drawCurrent());
-  EXPECT_EQ(at(9, 9), 0xFFFFFFFFu);
-  animator_.dispose();
-  EXPECT_EQ(at(9, 9), 0xFFFFFFFFu);
-  animator_.advance();
-  EXPECT_EQ(animator_.currentIndex(), 0u);
-  for (int y = 0; y < 10; ++y) {
-    for (int x = 0; x < 10; ++x) {
-      ASSERT_EQ(at(x, y), kBackgroundArgb) << x << "," << y;
-    }
-  }
-}
-
-TEST_F(GifAnimatorTest, DisposalThreeRestoresWhatTheFrameCovered) {
-  GifBuilder gif(10, 10, kTable);
-  gif.control(5, 1).image(0, 0, 10, 10, 1);
-  gif.control(5, 3).image(2, 2, 4, 4, 3);
-  gif.control(5, 1).image(0, 0, 1, 1, 2).trailer();
-  load(gif, 3);
-  animator_.drawCurrent();
-  animator_.dispose();
-  animator_.advance();
-  animator_.drawCurrent();
-  EXPECT_EQ(at(4, 4), 0xFFFFFFFFu);
-  animator_.dispose();
-  EXPECT_EQ(at(4, 4), 0xFF00FF00u);
-  EXPECT_EQ(at(2, 2), 0xFF00FF00u);
-}
-
 // A halt leaves the current frame drawn and not disposed; resuming undoes
 // the disposal it never had before drawing it again.
 TEST_F(GifAnimatorTest, ResumingUndoesTheHaltedFramesDisposal) {
