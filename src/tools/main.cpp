@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
   if (command == "xml") return tembra::tools::runXml(args);
   if (command == "address") return tembra::tools::runAddress(args);
   if (command == "catalogue") return tembra::tools::runCatalogue(args);
+  if (command == "skin") return tembra::tools::runSkin(args);
   std::fprintf(stderr, "tembra-tool: unknown command '%s'\n\n%s", command.c_str(), tembra::tools::kUsage);
   return 2;
 }
