@@ -18,6 +18,13 @@ bool CTabLayoutUI::selectPage(int index) {
   return true;
 }
 
+void CTabLayoutUI::layoutChildren(const QRect& content) {
+  for (SkinControl* page : childControls()) {
+    if (page->isFloating()) continue;
+    place(page, content.marginsRemoved(page->padding()));
+  }
+}
+
 void CTabLayoutUI::finishBuild() {
   if (!selectPage(current_)) selectPage(0);
 }

@@ -18,6 +18,11 @@ class CTabLayoutUI : public SkinContainer {
   // Applies the layout's selectedid once the pages exist.
   void finishBuild();
 
+ protected:
+  // Every page gets the whole content rectangle, shown or not, so the
+  // positions of controls on hidden pages are right before they show.
+  void layoutChildren(const QRect& content) override;
+
  private:
   int current_ = 0;
 };

@@ -31,11 +31,11 @@ class SkinContainer : public SkinControl {
   void moveEvent(QMoveEvent*) override;
   void showEvent(QShowEvent*) override;
   virtual void layoutChildren(const QRect& content);
+  void place(SkinControl* c, const QRect& r);
 
  private:
   void layoutLine(const QRect& content, bool vertical);
   void placeFloating();
-  void place(SkinControl* c, const QRect& r);
 
   QMargins inset_;
   int childPadding_ = 0;

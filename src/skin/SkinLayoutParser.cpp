@@ -136,9 +136,19 @@ void SkinLayoutParser::parseText(std::u16string_view text, const std::string& fi
 }
 
 void SkinLayoutParser::readDocument(XmlDocument& doc, const std::string& fileName, bool isRoot, SkinNode* into) {
-  const bool wellFormed = doc.IsWellFormed();
+  bool wellFormed = doc.IsWellFormed();
   if (!wellFormed) reportXml(doc, fileName);
   Source src{&doc, fileName, 1};
+  // The parse is tolerant: a file cut short still yields elements, marked
+  // as never ended. A window built from half a file would be missing
+  // controls without saying so, so such a file is not usable.
+  int unended = 0;
+  for (size_t i = 1; i <= doc.ElementCount(); ++i) {
+    const XmlDocument::ElementInfo e = doc.Element(i);
+    if ((e.flags & XmlDocument::kUnended) == 0) continue;
+    wellFormed = false;
+    if (++unended <= 5) problem(src, e.start, "element " + quote(e.name) + " is never closed");
+  }
   doc.ResetPos();
   if (!doc.FindSibling()) {
     if (wellFormed) problem(src, 0, "no root element");
