@@ -10,6 +10,7 @@
 #include "skin/SkinEdit.h"
 #include "skin/SkinLabel.h"
 #include "skin/SkinProgress.h"
+#include "skin/SkinText.h"
 #include "skin/SkinVideoSlot.h"
 #include "skin/SkinWebBrowser.h"
 
