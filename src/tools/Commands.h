@@ -25,7 +25,10 @@ inline constexpr const char* kUsage =
     "  zip list ARCHIVE                        print each member: index, name, attributes, sizes, times\n"
     "  zip extract ARCHIVE DIR                 unpack below DIR; each member's result code and name\n"
     "  ads refresh BASEURL DIR [--key HEX32]   one ad refresh with DIR as the program folder\n"
-    "                                          (BASEURL + \"pcad.action\" is the manifest)\n";
+    "                                          (BASEURL + \"pcad.action\" is the manifest)\n"
+    "  skin check DIR                          check every layout and image of a skin folder\n"
+    "  skin render DIR LAYOUT OUT.png [--size WxH] [--sample] [--show MS]\n"
+    "                                          draw one layout to a PNG (offscreen, or shown on screen)\n";
 
 // Each takes the arguments after its command word.
 int runConfig(const std::vector<std::string>& args);
@@ -37,5 +40,6 @@ int runStats(const std::vector<std::string>& args);
 int runNotice(const std::vector<std::string>& args);
 int runZip(const std::vector<std::string>& args);
 int runAds(const std::vector<std::string>& args);
+int runSkin(const std::vector<std::string>& args);
 
 }  // namespace tembra::tools

@@ -1,0 +1,54 @@
+#include "skin/SkinListView.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+
+namespace tembra {
+
+SkinListView::SkinListView(QWidget* parent) : QListView(parent) {
+  setFrameShape(QFrame::NoFrame);
+  setMouseTracking(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setAttribute(Qt::WA_MacShowFocusRect, false);
+  viewport()->setAutoFillBackground(false);
+  setAutoFillBackground(false);
+  setFocusPolicy(Qt::StrongFocus);
+}
+
+void SkinListView::mousePressEvent(QMouseEvent* e) {
+  QListView::mousePressEvent(e);
+  if (e->button() != Qt::LeftButton) return;
+  const QModelIndex i = indexAt(e->position().toPoint());
+  if (i.isValid()) emit itemPressed(i.row());
+}
+
+void SkinListView::mouseDoubleClickEvent(QMouseEvent* e) {
+  QListView::mouseDoubleClickEvent(e);
+  if (e->button() != Qt::LeftButton) return;
+  const QModelIndex i = indexAt(e->position().toPoint());
+  if (i.isValid()) emit itemDoubleClicked(i.row());
+}
+
+void SkinListView::keyPressEvent(QKeyEvent* e) {
+  if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentIndex().isValid()) {
+    emit itemActivated(currentIndex().row());
+    return;
+  }
+  QListView::keyPressEvent(e);
+}
+
+QString skinScrollBarStyle(const QColor& handle, const QColor& track) {
+  return QStringLiteral(
+             "QScrollBar:vertical { background: %2; width: 8px; margin: 0; border: none; }"
+             "QScrollBar::handle:vertical { background: %1; min-height: 24px; border-radius: 4px; margin: 1px; }"
+             "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; border: none; }"
+             "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: none; }"
+             "QListView { background: transparent; border: none; outline: none; }")
+      .arg(handle.name(QColor::HexArgb), track.isValid() ? track.name(QColor::HexArgb) : QStringLiteral("transparent"));
+}
+
+}  // namespace tembra

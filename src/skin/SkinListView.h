@@ -1,0 +1,29 @@
+#pragma once
+#include <QListView>
+
+namespace tembra {
+
+// The view inside a list or combo drop-down: reports left presses, double
+// clicks and Return after the selection has moved, so that whoever is
+// notified reads the new selected item.
+class SkinListView : public QListView {
+  Q_OBJECT
+
+ public:
+  explicit SkinListView(QWidget* parent);
+
+ signals:
+  void itemPressed(int row);
+  void itemDoubleClicked(int row);
+  void itemActivated(int row);
+
+ protected:
+  void mousePressEvent(QMouseEvent* e) override;
+  void mouseDoubleClickEvent(QMouseEvent* e) override;
+  void keyPressEvent(QKeyEvent* e) override;
+};
+
+// Thin dark scroll bars in the given handle colour.
+QString skinScrollBarStyle(const QColor& handle, const QColor& track);
+
+}  // namespace tembra

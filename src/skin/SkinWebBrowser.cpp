@@ -1,0 +1,28 @@
+#include "skin/SkinWebBrowser.h"
+
+#include <QWebEngineView>
+
+namespace tembra {
+
+SkinWebBrowser::SkinWebBrowser(const SkinNode& node, SkinContext& ctx, QWidget* parent)
+    : SkinControl(node, ctx, parent) {
+  const std::u16string home = node.text(u"homepage");
+  if (!home.empty()) homePage_ = QUrl(QString::fromStdU16String(home));
+}
+
+QWebEngineView* SkinWebBrowser::view() {
+  if (view_ == nullptr) {
+    view_ = new QWebEngineView(this);
+    view_->setGeometry(rect());
+    view_->show();
+  }
+  return view_;
+}
+
+void SkinWebBrowser::navigate(const QUrl& url) { view()->setUrl(url); }
+
+void SkinWebBrowser::resizeEvent(QResizeEvent*) {
+  if (view_ != nullptr) view_->setGeometry(rect());
+}
+
+}  // namespace tembra

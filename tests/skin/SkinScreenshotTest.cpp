@@ -1,0 +1,113 @@
+// The main skin on a real X server (Xvfb): the window is shown by
+// `tembra-tool skin render --show`, the screen is read back with
+// ImageMagick's import, and both pictures are kept under the build folder
+// (screenshots/) for people to look at.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QThread>
+
+#include "SkinTestSupport.h"
+#include "platform/ModulePath.h"
+
+namespace tembra {
+namespace {
+
+class Xvfb {
+ public:
+  // Starts a server on the first free display from :70 on; false when
+  // none started.
+  bool start() {
+    for (int n = 70 + ::getpid() % 50; n < 200; ++n) {
+      if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))) continue;
+      display_ = QStringLiteral(":%1").arg(n);
+      server_.start(QStringLiteral("Xvfb"), {display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+      if (!server_.waitForStarted(5000)) return false;
+      const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
+      if (test::waitFor([&] { return QFileInfo::exists(socket) || server_.state() != QProcess::Running; }, 10000) &&
+          server_.state() == QProcess::Running) {
+        return true;
+      }
+      server_.kill();
+      server_.waitForFinished();
+    }
+    return false;
+  }
+  ~Xvfb() {
+    if (server_.state() != QProcess::NotRunning) {
+      server_.terminate();
+      if (!server_.waitForFinished(3000)) server_.kill();
+      server_.waitForFinished(3000);
+    }
+  }
+  const QString& display() const { return display_; }
+
+ private:
+  QProcess server_;
+  QString display_;
+};
+
+bool near(QRgb a, QColor b, int tolerance = 6) {
+  return std::abs(qRed(a) - b.red()) <= tolerance && std::abs(qGreen(a) - b.green()) <= tolerance &&
+         std::abs(qBlue(a) - b.blue()) <= tolerance;
+}
+
+TEST(SkinScreenshot, MainSkinShownOnAnXServer) {
+  if (QStandardPaths::findExecutable("Xvfb").isEmpty() || QStandardPaths::findExecutable("import").isEmpty()) {
+    GTEST_SKIP() << "Xvfb or ImageMagick's import is not installed";
+  }
+  const QString bin = QString::fromStdString(ModulePath::record());
+  const QString shots = QDir(bin + "../screenshots").absolutePath();
+  QDir().mkpath(shots);
+  const QString windowShot = shots + "/skin-main-window.png";
+  const QString screenShot = shots + "/skin-main-screen.png";
+  QFile::remove(windowShot);
+  QFile::remove(screenShot);
+
+  Xvfb x;
+  ASSERT_TRUE(x.start());
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("DISPLAY", x.display());
+  env.insert("QT_QPA_PLATFORM", "xcb");
+  QProcess tool;
+  tool.setProcessEnvironment(env);
+  tool.start(bin + "tembra-tool", {"skin", "render", bin + "skin/Default", "MainUI.xml", windowShot, "--sample",
+                                   "--show", "4000"});
+  ASSERT_TRUE(tool.waitForStarted(5000));
+  QThread::msleep(2500);
+  QProcess import;
+  import.setProcessEnvironment(env);
+  import.start("import", {"-display", x.display(), "-window", "root", screenShot});
+  ASSERT_TRUE(import.waitForFinished(20000));
+  EXPECT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
+  ASSERT_TRUE(tool.waitForFinished(30000));
+  EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+
+  const QImage screen(screenShot);
+  ASSERT_FALSE(screen.isNull());
+  ASSERT_EQ(screen.size(), QSize(1280, 800));
+  // The window stands at (40, 40), 936 x 529, with no window manager to move it.
+  const QPoint o(40, 40);
+  EXPECT_TRUE(near(screen.pixel(o + QPoint(240, 3)), QColor(0x17, 0x1b, 0x22))) << "title strip";
+  EXPECT_TRUE(near(screen.pixel(o + QPoint(200, 300)), QColor(0, 0, 0))) << "video area";
+  EXPECT_TRUE(near(screen.pixel(o + QPoint(650, 26)), QColor(0x17, 0x1b, 0x22))) << "panel";
+  EXPECT_TRUE(near(screen.pixel(o + QPoint(700, 480)), QColor(0x1b, 0x20, 0x29))) << "ad pane";
+  EXPECT_TRUE(near(screen.pixel(o + QPoint(598, 116)), QColor(0xf5, 0xa5, 0x24), 50)) << "playing mark";
+  EXPECT_TRUE(near(screen.pixel(o + QPoint(200, 527)), QColor(0x10, 0x13, 0x18))) << "border";
+  // The rounded corner is cut out of the window: the root window shows there.
+  EXPECT_FALSE(near(screen.pixel(o), QColor(0x17, 0x1b, 0x22)));
+  EXPECT_TRUE(near(screen.pixel(o + QPoint(-5, -5)), screen.pixel(o)));
+  // The tool's own read-back of the window matches the screen.
+  const QImage window(windowShot);
+  ASSERT_EQ(window.size(), QSize(936, 529));
+  EXPECT_TRUE(near(window.pixel(240, 3), QColor(0x17, 0x1b, 0x22)));
+  EXPECT_TRUE(near(window.pixel(300, 300), QColor::fromRgb(screen.pixel(o + QPoint(300, 300)))));
+}
+
+}  // namespace
+}  // namespace tembra
