@@ -35,12 +35,7 @@ MpvVideoWidget::~MpvVideoWidget() {
 void MpvVideoWidget::initializeGL() {
   // A new top-level (fullscreen and back) gives the widget a new context;
   // the render context must follow it or mpv draws into a dead one.
-  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this,
-          [this] {
-            makeCurrent();
-            freeRenderContext();
-            doneCurrent();
-          },
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &MpvVideoWidget::onSessionClosing,
           Qt::UniqueConnection);
   createRenderContext();
 }
@@ -68,6 +63,7 @@ void MpvVideoWidget::freeRenderContext() {
 }
 
 void MpvVideoWidget::onSessionClosing() {
+  // Also the context going away: the render context must go first.
   if (!render_) return;
   makeCurrent();
   freeRenderContext();

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 #include <QWheelEvent>
@@ -90,8 +91,12 @@ void PlayerView::setFullScreen(bool on) {
   if (on == fullScreen_) return;
   fullScreen_ = on;
   if (on) {
+    QScreen* screen = this->screen();
     stage_->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
     stage_->setWindowTitle(window()->windowTitle());
+    // Without a window manager the fullscreen request alone changes
+    // nothing; the frameless window then covers the screen by itself.
+    if (screen) stage_->setGeometry(screen->geometry());
     stage_->showFullScreen();
     stage_->activateWindow();
     cursorTimer_.start(kCursorHideMs);

@@ -63,12 +63,14 @@ TEST_F(MpvPlayerTest, PlaysAClipHoldsTheDisplayAndStopReleasesIt) {
   EXPECT_EQ(host_->QueryState(2), 0);
   host_->PlayAddress(fromUtf8(clip_), u"Test Clip");
   EXPECT_NE(host_->QueryState(2), 0) << "held from the moment a stream is asked for";
+  EXPECT_TRUE(player_->view()->overlay()->buffering()) << "the indicator runs until the first picture";
   ASSERT_TRUE(waitState(MpvPlayer::State::Playing)) << player_->errorText().toStdString();
   ASSERT_TRUE(WaitFor([&] { return player_->estimatedFrameNumber() >= 5; }, kPlayLimitMs));
   EXPECT_NE(host_->QueryState(2), 0);
   EXPECT_EQ(player_->channelName(), "Test Clip");
   EXPECT_TRUE(player_->view()->overlay()->channelNameVisible());
   EXPECT_EQ(player_->view()->mode(), PlayerView::Mode::Video);
+  EXPECT_FALSE(player_->view()->overlay()->buffering());
 
   host_->StopPlayer();
   EXPECT_EQ(host_->QueryState(2), 0);
