@@ -174,6 +174,8 @@ void MpvPlayer::ShowWindow(bool show) {
 
 QWidget* MpvPlayer::widget() { return view_.data(); }
 
+PlayerView* MpvPlayer::view() const { return view_.data(); }
+
 void MpvPlayer::setVolume(int volume) {
   settings_.setVolume(volume);
   session_->setVolume(settings_.volume());

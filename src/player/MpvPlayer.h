@@ -70,7 +70,7 @@ class MpvPlayer : public QObject, public PlayerControl {
   bool screenSaverInhibited() const;
   // -1 until the current stream has shown its first video frame.
   int64_t estimatedFrameNumber() const;
-  PlayerView* view() const { return view_; }
+  PlayerView* view() const;
   MpvSession* session() const { return session_.get(); }
 
  signals:
