@@ -28,24 +28,37 @@ bool isNetworkAddress(const std::string& address) { return address.find("://") !
 MpvPlayer::MpvPlayer(Config config, QObject* parent)
     : QObject(parent),
       config_(std::move(config)),
-      session_(std::make_unique<MpvSession>(MpvOptions::Outputs{config_.renderVideo, config_.audio})),
       settings_(config_.settingsPath) {
   if (config_.inhibitScreenSaver) inhibitor_ = std::make_unique<ScreenSaverInhibitor>();
-  connect(session_.get(), &MpvSession::fileStarted, this, [this] {
-    if (state_ == State::Idle || state_ == State::Failed) return;
+  for (int i = 0; i < 2; ++i) {
+    sessions_[i] = std::make_unique<MpvSession>(MpvOptions::Outputs{config_.renderVideo, config_.audio});
+    connectSession(i);
+  }
+}
+
+// Only the active session speaks for the player; the other one is winding
+// an old channel down.
+void MpvPlayer::connectSession(int index) {
+  MpvSession* s = sessions_[index].get();
+  connect(s, &MpvSession::fileStarted, this, [this, index] {
+    if (index != active_ || state_ == State::Idle || state_ == State::Failed) return;
     setState(State::Opening);
   });
-  connect(session_.get(), &MpvSession::playbackStarted, this, [this] {
-    if (state_ == State::Opening) setState(State::Playing);
+  connect(s, &MpvSession::playbackStarted, this, [this, index] {
+    if (index == active_ && state_ == State::Opening) setState(State::Playing);
   });
-  connect(session_.get(), &MpvSession::bufferingChanged, this, &MpvPlayer::onBuffering);
-  connect(session_.get(), &MpvSession::fileEnded, this, &MpvPlayer::onFileEnded);
+  connect(s, &MpvSession::bufferingChanged, this, [this, index](bool buffering, int percent) {
+    if (index == active_) onBuffering(buffering, percent);
+  });
+  connect(s, &MpvSession::fileEnded, this, [this, index](int reason, int error) {
+    if (index == active_) onFileEnded(reason, error);
+  });
 }
 
 MpvPlayer::~MpvPlayer() {
   // The video widget frees its render context while the handle still lives.
   DestroyWindow();
-  session_.reset();
+  for (auto& s : sessions_) s.reset();
 }
 
 void MpvPlayer::SetAddress(const std::u16string& address) { address_ = toUtf8(address); }
@@ -66,16 +79,18 @@ void MpvPlayer::SetLogoPage(const std::u16string& path) {
 }
 
 void MpvPlayer::Activate() {
-  if (!session_->initialize()) return;
-  session_->setVolume(settings_.volume());
-  session_->setMuted(settings_.muted());
+  for (auto& s : sessions_) {
+    if (!s->initialize()) return;
+    s->setVolume(settings_.volume());
+    s->setMuted(settings_.muted());
+  }
   if (view_ && view_->video()) view_->video()->update();
 }
 
 int32_t MpvPlayer::QueryState(int32_t what) {
   switch (what) {
     case kStateReady:
-      return session_->initialized() ? 1 : 0;
+      return sessions_[0]->initialized() && sessions_[1]->initialized() ? 1 : 0;
     case kStateHoldDisplay:
       return state_ == State::Opening || state_ == State::Playing || state_ == State::Buffering ? 1 : 0;
     default:
@@ -89,18 +104,24 @@ void MpvPlayer::Play() {
     return;
   }
   errorText_.clear();
-  if (!session_->initialized()) {
+  if (QueryState(kStateReady) != 1) {
     errorText_ = PlayerStatusText::ForEnd(MPV_ERROR_GENERIC, false, false);
     setState(State::Failed);
     return;
   }
+  if (used_) {
+    sessions_[active_]->stop();
+    active_ = 1 - active_;
+  }
+  used_ = true;
+  if (view_ && view_->video()) view_->video()->setActive(active_);
   setState(State::Opening);
-  session_->load(address_, auth_.HeadersFor(address_));
+  sessions_[active_]->load(address_, auth_.HeadersFor(address_));
   if (view_) view_->overlay()->showChannelName(channelName_);
 }
 
 void MpvPlayer::StopPlayer() {
-  session_->stop();
+  sessions_[active_]->stop();
   errorText_.clear();
   setState(State::Idle);
 }
@@ -151,7 +172,7 @@ void MpvPlayer::setState(State state) {
 
 bool MpvPlayer::CreateWindow(const PlayerRect& rect) {
   if (view_) return true;
-  view_ = new PlayerView(session_.get(), config_.renderVideo, config_.logoPage);
+  view_ = new PlayerView({sessions_[0].get(), sessions_[1].get()}, config_.renderVideo, config_.logoPage);
   view_->setGeometry(rect.left, rect.top, rect.width(), rect.height());
   view_->hide();
   connect(view_, &PlayerView::volumeStepRequested, this, &MpvPlayer::stepVolume);
@@ -160,6 +181,7 @@ bool MpvPlayer::CreateWindow(const PlayerRect& rect) {
     if (state_ != State::Idle) view_->overlay()->showVolume(volume(), muted());
   });
   if (!logoPage_.isEmpty()) view_->setLogoPage(logoPage_);
+  if (view_->video()) view_->video()->setActive(active_);
   setState(state_);
   return true;
 }
@@ -178,7 +200,7 @@ PlayerView* MpvPlayer::view() const { return view_.data(); }
 
 void MpvPlayer::setVolume(int volume) {
   settings_.setVolume(volume);
-  session_->setVolume(settings_.volume());
+  for (auto& s : sessions_) s->setVolume(settings_.volume());
   if (view_) view_->overlay()->showVolume(settings_.volume(), settings_.muted());
 }
 
@@ -190,12 +212,12 @@ void MpvPlayer::stepVolume(int delta) {
 
 void MpvPlayer::setMuted(bool muted) {
   settings_.setMuted(muted);
-  session_->setMuted(muted);
+  for (auto& s : sessions_) s->setMuted(muted);
   if (view_) view_->overlay()->showVolume(settings_.volume(), settings_.muted());
 }
 
 bool MpvPlayer::screenSaverInhibited() const { return inhibitor_ && inhibitor_->inhibited(); }
 
-int64_t MpvPlayer::estimatedFrameNumber() const { return session_->estimatedFrameNumber(); }
+int64_t MpvPlayer::estimatedFrameNumber() const { return sessions_[active_]->estimatedFrameNumber(); }
 
 }  // namespace tembra

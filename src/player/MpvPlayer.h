@@ -2,6 +2,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <array>
 #include <memory>
 #include <string>
 
@@ -71,7 +72,8 @@ class MpvPlayer : public QObject, public PlayerControl {
   // -1 until the current stream has shown its first video frame.
   int64_t estimatedFrameNumber() const;
   PlayerView* view() const;
-  MpvSession* session() const { return session_.get(); }
+  // The session playing (or last asked to play) the current channel.
+  MpvSession* session() const { return sessions_[active_].get(); }
 
  signals:
   void stateChanged(tembra::MpvPlayer::State state);
@@ -80,9 +82,16 @@ class MpvPlayer : public QObject, public PlayerControl {
   void setState(State state);
   void onFileEnded(int reason, int error);
   void onBuffering(bool buffering, int percent);
+  void connectSession(int index);
 
   Config config_;
-  std::unique_ptr<MpvSession> session_;
+  // Channel switches alternate between two handles: the new channel opens
+  // on one while the other winds the old stream down, which mpv cannot
+  // hurry (a network read notices the stop only at its next poll, up to
+  // a tenth of a second later).
+  std::array<std::unique_ptr<MpvSession>, 2> sessions_;
+  int active_ = 0;
+  bool used_ = false;  // the active session has been given an address
   std::unique_ptr<ScreenSaverInhibitor> inhibitor_;
   QPointer<PlayerView> view_;
   PlayerSettings settings_;

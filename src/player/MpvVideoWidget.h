@@ -1,5 +1,6 @@
 #pragma once
 #include <QOpenGLWidget>
+#include <array>
 
 struct mpv_render_context;
 
@@ -7,15 +8,21 @@ namespace tembra {
 
 class MpvSession;
 
-// Draws the session's video with mpv's OpenGL render API. It only renders:
-// the session owns the handle. mpv's update callback only posts here.
+// Draws the active session's video with mpv's OpenGL render API. The player
+// switches channels between two sessions, so this holds a render context
+// for each and draws the one set active. It only renders: the sessions own
+// their handles. mpv's update callbacks only post here.
 class MpvVideoWidget : public QOpenGLWidget {
   Q_OBJECT
  public:
-  MpvVideoWidget(MpvSession* session, QWidget* parent = nullptr);
+  static constexpr int kSessions = 2;
+
+  MpvVideoWidget(std::array<MpvSession*, kSessions> sessions, QWidget* parent = nullptr);
   ~MpvVideoWidget() override;
 
-  bool rendering() const { return render_ != nullptr; }
+  void setActive(int index);
+  int active() const { return active_; }
+  bool rendering() const { return slots_[active_].render != nullptr; }
   // Frames drawn since the widget was created (the screenshot test waits
   // for some before it grabs).
   int framesDrawn() const { return framesDrawn_; }
@@ -25,16 +32,23 @@ class MpvVideoWidget : public QOpenGLWidget {
   void paintGL() override;
 
  private slots:
-  void onMpvUpdate();
-  void onSessionClosing();
+  void onMpvUpdate(int index);
+  void freeAll();
 
  private:
+  struct Slot {
+    MpvSession* session = nullptr;
+    mpv_render_context* render = nullptr;
+    MpvVideoWidget* widget = nullptr;
+    int index = 0;
+  };
   static void updateCallback(void* context);
-  void createRenderContext();
-  void freeRenderContext();
+  void createRenderContexts();
+  void freeRenderContext(Slot& slot);
+  void drawInactive(int index);
 
-  MpvSession* session_;
-  mpv_render_context* render_ = nullptr;
+  std::array<Slot, kSessions> slots_;
+  int active_ = 0;
   int framesDrawn_ = 0;
 };
 

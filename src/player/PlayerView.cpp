@@ -26,7 +26,7 @@ const char* kFallbackPage =
 
 }  // namespace
 
-PlayerView::PlayerView(MpvSession* session, bool renderVideo, bool logoPage, QWidget* parent)
+PlayerView::PlayerView(std::array<MpvSession*, 2> sessions, bool renderVideo, bool logoPage, QWidget* parent)
     : QWidget(parent), stage_(new QWidget(this)) {
   setObjectName("playerview");
   setAttribute(Qt::WA_StyledBackground);
@@ -45,7 +45,7 @@ PlayerView::PlayerView(MpvSession* session, bool renderVideo, bool logoPage, QWi
   backdrop_->installEventFilter(this);
 
   if (renderVideo) {
-    video_ = new MpvVideoWidget(session, stage_);
+    video_ = new MpvVideoWidget(sessions, stage_);
     video_->setMouseTracking(true);
     video_->installEventFilter(this);
     video_->hide();

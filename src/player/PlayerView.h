@@ -3,6 +3,7 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <array>
 
 class QWebEngineView;
 
@@ -24,7 +25,7 @@ class PlayerView : public QWidget {
 
   // renderVideo false: no video widget (mpv draws nowhere); logoPage false:
   // the backdrop stands in for the logo page.
-  PlayerView(MpvSession* session, bool renderVideo, bool logoPage, QWidget* parent = nullptr);
+  PlayerView(std::array<MpvSession*, 2> sessions, bool renderVideo, bool logoPage, QWidget* parent = nullptr);
   ~PlayerView() override;
 
   void setLogoPage(const QString& path);
