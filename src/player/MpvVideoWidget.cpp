@@ -29,7 +29,12 @@ MpvVideoWidget::MpvVideoWidget(std::array<MpvSession*, kSessions> sessions, QWid
   }
 }
 
-MpvVideoWidget::~MpvVideoWidget() { freeAll(); }
+MpvVideoWidget::~MpvVideoWidget() {
+  // The base class destroys the context after this destructor; its signal
+  // must not reach a half-destroyed widget.
+  if (context()) disconnect(context(), nullptr, this, nullptr);
+  freeAll();
+}
 
 void MpvVideoWidget::setActive(int index) {
   if (index < 0 || index >= kSessions || index == active_) return;
