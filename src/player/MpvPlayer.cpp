@@ -1,0 +1,223 @@
+#include "player/MpvPlayer.h"
+
+#include <mpv/client.h>
+
+#include <QMetaObject>
+#include <QWidget>
+
+#include "platform/Utf.h"
+#include "player/MpvSession.h"
+#include "player/MpvVideoWidget.h"
+#include "player/PlayerOverlay.h"
+#include "player/PlayerStatusText.h"
+#include "player/PlayerView.h"
+#include "player/ScreenSaverInhibitor.h"
+
+namespace tembra {
+
+namespace {
+
+QString toQString(const std::u16string& text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool isNetworkAddress(const std::string& address) { return address.find("://") != std::string::npos; }
+
+}  // namespace
+
+MpvPlayer::MpvPlayer(Config config, QObject* parent)
+    : QObject(parent),
+      config_(std::move(config)),
+      settings_(config_.settingsPath) {
+  if (config_.inhibitScreenSaver) inhibitor_ = std::make_unique<ScreenSaverInhibitor>();
+  for (int i = 0; i < 2; ++i) {
+    sessions_[i] = std::make_unique<MpvSession>(MpvOptions::Outputs{config_.renderVideo, config_.audio});
+    connectSession(i);
+  }
+}
+
+// Only the active session speaks for the player; the other one is winding
+// an old channel down.
+void MpvPlayer::connectSession(int index) {
+  MpvSession* s = sessions_[index].get();
+  connect(s, &MpvSession::fileStarted, this, [this, index] {
+    if (index != active_ || state_ == State::Idle || state_ == State::Failed) return;
+    setState(State::Opening);
+  });
+  connect(s, &MpvSession::playbackStarted, this, [this, index] {
+    if (index == active_ && state_ == State::Opening) setState(State::Playing);
+  });
+  connect(s, &MpvSession::bufferingChanged, this, [this, index](bool buffering, int percent) {
+    if (index == active_) onBuffering(buffering, percent);
+  });
+  connect(s, &MpvSession::fileEnded, this, [this, index](int reason, int error) {
+    if (index == active_) onFileEnded(reason, error);
+  });
+}
+
+MpvPlayer::~MpvPlayer() {
+  // The video widget frees its render context while the handle still lives.
+  DestroyWindow();
+  for (auto& s : sessions_) s.reset();
+}
+
+void MpvPlayer::SetAddress(const std::u16string& address) { address_ = toUtf8(address); }
+
+void MpvPlayer::SetChannelName(const std::u16string& name) { channelName_ = toQString(name); }
+
+void MpvPlayer::SetAuthFirst(const std::u16string& value) { auth_.setFirst(toUtf8(value)); }
+
+void MpvPlayer::SetAuthSecond(const std::u16string& value) { auth_.setSecond(toUtf8(value)); }
+
+void MpvPlayer::SetLanguage(const std::u16string& language) { language_ = toQString(language); }
+
+void MpvPlayer::SetAuthUrl(const std::u16string& url) { auth_.setUrl(toUtf8(url)); }
+
+void MpvPlayer::SetLogoPage(const std::u16string& path) {
+  logoPage_ = toQString(path);
+  if (view_) view_->setLogoPage(logoPage_);
+}
+
+void MpvPlayer::Activate() {
+  for (auto& s : sessions_) {
+    if (!s->initialize()) return;
+    s->setVolume(settings_.volume());
+    s->setMuted(settings_.muted());
+  }
+  if (view_ && view_->video()) view_->video()->update();
+}
+
+int32_t MpvPlayer::QueryState(int32_t what) {
+  switch (what) {
+    case kStateReady:
+      return sessions_[0]->initialized() && sessions_[1]->initialized() ? 1 : 0;
+    case kStateHoldDisplay:
+      return state_ == State::Opening || state_ == State::Playing || state_ == State::Buffering ? 1 : 0;
+    default:
+      return 0;
+  }
+}
+
+void MpvPlayer::Play() {
+  if (address_.empty()) {
+    StopPlayer();
+    return;
+  }
+  errorText_.clear();
+  if (QueryState(kStateReady) != 1) {
+    errorText_ = PlayerStatusText::ForEnd(MPV_ERROR_GENERIC, false, false);
+    setState(State::Failed);
+    return;
+  }
+  if (used_) {
+    sessions_[active_]->stop();
+    active_ = 1 - active_;
+  }
+  used_ = true;
+  if (view_ && view_->video()) view_->video()->setActive(active_);
+  setState(State::Opening);
+  sessions_[active_]->load(address_, auth_.HeadersFor(address_));
+  if (view_) view_->overlay()->showChannelName(channelName_);
+}
+
+void MpvPlayer::StopPlayer() {
+  sessions_[active_]->stop();
+  errorText_.clear();
+  setState(State::Idle);
+}
+
+void MpvPlayer::onFileEnded(int reason, int error) {
+  if (state_ == State::Idle) return;
+  if (reason == MPV_END_FILE_REASON_STOP || reason == MPV_END_FILE_REASON_QUIT) {
+    setState(State::Idle);
+    return;
+  }
+  // A live channel never ends by itself: the server went away mid-stream.
+  errorText_ = PlayerStatusText::ForEnd(error, reason == MPV_END_FILE_REASON_EOF, isNetworkAddress(address_));
+  setState(State::Failed);
+}
+
+void MpvPlayer::onBuffering(bool buffering, int percent) {
+  if (state_ == State::Playing && buffering) setState(State::Buffering);
+  else if (state_ == State::Buffering && !buffering) setState(State::Playing);
+  if (view_) view_->overlay()->setBuffering(state_ == State::Opening || state_ == State::Buffering, percent);
+}
+
+void MpvPlayer::setState(State state) {
+  const bool changed = state != state_;
+  state_ = state;
+  // Settled after the current call returns: a channel switch stops and
+  // plays within one call and should not release and retake the hold.
+  if (inhibitor_ && !inhibitQueued_) {
+    inhibitQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          inhibitQueued_ = false;
+          inhibitor_->setInhibited(QueryState(kStateHoldDisplay) != 0);
+        },
+        Qt::QueuedConnection);
+  }
+  if (view_) {
+    PlayerOverlay* overlay = view_->overlay();
+    overlay->setError(state_ == State::Failed ? errorText_ : QString());
+    overlay->setBuffering(state_ == State::Opening || state_ == State::Buffering, 0);
+    if (state_ == State::Idle || state_ == State::Failed) overlay->hideChannelName();
+    view_->setMode(state_ == State::Idle     ? PlayerView::Mode::Logo
+                   : state_ == State::Failed ? PlayerView::Mode::Message
+                                             : PlayerView::Mode::Video);
+  }
+  if (changed) emit stateChanged(state_);
+}
+
+bool MpvPlayer::CreateWindow(const PlayerRect& rect) {
+  if (view_) return true;
+  view_ = new PlayerView({sessions_[0].get(), sessions_[1].get()}, config_.renderVideo, config_.logoPage);
+  view_->setGeometry(rect.left, rect.top, rect.width(), rect.height());
+  view_->hide();
+  connect(view_, &PlayerView::volumeStepRequested, this, &MpvPlayer::stepVolume);
+  connect(view_, &PlayerView::muteToggleRequested, this, [this] { setMuted(!muted()); });
+  connect(view_, &PlayerView::activity, this, [this] {
+    if (state_ != State::Idle) view_->overlay()->showVolume(volume(), muted());
+  });
+  if (!logoPage_.isEmpty()) view_->setLogoPage(logoPage_);
+  if (view_->video()) view_->video()->setActive(active_);
+  setState(state_);
+  return true;
+}
+
+void MpvPlayer::DestroyWindow() { delete view_.data(); }
+
+bool MpvPlayer::HasWindow() const { return !view_.isNull(); }
+
+void MpvPlayer::ShowWindow(bool show) {
+  if (view_) view_->setVisible(show);
+}
+
+QWidget* MpvPlayer::widget() { return view_.data(); }
+
+PlayerView* MpvPlayer::view() const { return view_.data(); }
+
+void MpvPlayer::setVolume(int volume) {
+  settings_.setVolume(volume);
+  for (auto& s : sessions_) s->setVolume(settings_.volume());
+  if (view_) view_->overlay()->showVolume(settings_.volume(), settings_.muted());
+}
+
+void MpvPlayer::stepVolume(int delta) {
+  // Turning the volume up is taken as wanting to hear it.
+  if (delta > 0 && muted()) setMuted(false);
+  setVolume(volume() + delta);
+}
+
+void MpvPlayer::setMuted(bool muted) {
+  settings_.setMuted(muted);
+  for (auto& s : sessions_) s->setMuted(muted);
+  if (view_) view_->overlay()->showVolume(settings_.volume(), settings_.muted());
+}
+
+bool MpvPlayer::screenSaverInhibited() const { return inhibitor_ && inhibitor_->inhibited(); }
+
+int64_t MpvPlayer::estimatedFrameNumber() const { return sessions_[active_]->estimatedFrameNumber(); }
+
+}  // namespace tembra

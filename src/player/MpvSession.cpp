@@ -1,0 +1,192 @@
+#include "player/MpvSession.h"
+
+#include <mpv/client.h>
+
+#include <QMetaObject>
+#include <clocale>
+
+namespace tembra {
+
+MpvSession::MpvSession(MpvOptions::Outputs outputs, QObject* parent) : QObject(parent), outputs_(outputs) {}
+
+MpvSession::~MpvSession() {
+  emit aboutToClose();
+  if (!handle_) return;
+  // No wake-up may arrive for an object being destroyed; mpv guarantees
+  // none runs once this returns.
+  mpv_set_wakeup_callback(handle_, nullptr, nullptr);
+  mpv_terminate_destroy(handle_);
+  handle_ = nullptr;
+}
+
+bool MpvSession::initialize() {
+  if (initialized_) return true;
+  if (!handle_) {
+    // mpv refuses to start under a numeric locale other than "C"; Qt sets
+    // the user's locale when the application object is created.
+    std::setlocale(LC_NUMERIC, "C");
+    handle_ = mpv_create();
+    if (!handle_) {
+      error_ = QStringLiteral("mpv could not be created");
+      return false;
+    }
+    auto apply = [this](const std::vector<MpvOption>& options) {
+      for (const MpvOption& o : options) {
+        const int rc = mpv_set_option_string(handle_, o.name.c_str(), o.value.c_str());
+        // An option this mpv does not know is skipped, not fatal: it only
+        // tunes start-up speed.
+        if (rc < 0 && rc != MPV_ERROR_OPTION_NOT_FOUND && error_.isEmpty())
+          error_ = QStringLiteral("mpv option %1: %2").arg(o.name.c_str(), mpv_error_string(rc));
+      }
+    };
+    apply(MpvOptions::Base(outputs_));
+    apply(MpvOptions::LiveTuning());
+    mpv_observe_property(handle_, 1, "paused-for-cache", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle_, 2, "cache-buffering-state", MPV_FORMAT_INT64);
+    mpv_set_wakeup_callback(handle_, &MpvSession::wakeup, this);
+  }
+  const int rc = mpv_initialize(handle_);
+  if (rc < 0) {
+    error_ = QStringLiteral("mpv could not start: %1").arg(mpv_error_string(rc));
+    return false;
+  }
+  initialized_ = true;
+  return true;
+}
+
+void MpvSession::wakeup(void* context) {
+  auto* self = static_cast<MpvSession*>(context);
+  if (self->drainQueued_.exchange(true)) return;
+  QMetaObject::invokeMethod(self, "drain", Qt::QueuedConnection);
+}
+
+void MpvSession::drain() {
+  drainQueued_.store(false);
+  if (!handle_) return;
+  for (;;) {
+    mpv_event* event = mpv_wait_event(handle_, 0);
+    if (event->event_id == MPV_EVENT_NONE) break;
+    handleEvent(event);
+  }
+}
+
+void MpvSession::handleEvent(const void* raw) {
+  const auto* event = static_cast<const mpv_event*>(raw);
+  switch (event->event_id) {
+    case MPV_EVENT_START_FILE: {
+      const auto* start = static_cast<const mpv_event_start_file*>(event->data);
+      if (currentEntry_ == 0) currentEntry_ = start->playlist_entry_id;
+      if (start->playlist_entry_id != currentEntry_) return;
+      started_ = false;
+      emit fileStarted();
+      return;
+    }
+    case MPV_EVENT_PLAYBACK_RESTART:
+      if (currentEntry_ <= 0 || started_) return;
+      started_ = true;
+      emit playbackStarted();
+      return;
+    case MPV_EVENT_END_FILE: {
+      const auto* end = static_cast<const mpv_event_end_file*>(event->data);
+      if (currentEntry_ <= 0 || end->playlist_entry_id != currentEntry_) return;
+      currentEntry_ = -1;
+      emit fileEnded(end->reason, end->reason == MPV_END_FILE_REASON_ERROR ? end->error : 0);
+      return;
+    }
+    case MPV_EVENT_PROPERTY_CHANGE: {
+      const auto* prop = static_cast<const mpv_event_property*>(event->data);
+      if (event->reply_userdata == 1) {
+        pausedForCache_ = prop->format == MPV_FORMAT_FLAG && *static_cast<int*>(prop->data) != 0;
+      } else if (event->reply_userdata == 2) {
+        bufferPercent_ = prop->format == MPV_FORMAT_INT64 ? static_cast<int>(*static_cast<int64_t*>(prop->data)) : 0;
+      } else {
+        return;
+      }
+      if (currentEntry_ > 0) emit bufferingChanged(pausedForCache_, bufferPercent_);
+      return;
+    }
+    default:
+      return;
+  }
+}
+
+void MpvSession::load(const std::string& address, const std::vector<std::string>& headers) {
+  if (!initialized_) return;
+  std::vector<mpv_node> items(headers.size());
+  for (size_t i = 0; i < headers.size(); ++i) {
+    items[i].format = MPV_FORMAT_STRING;
+    items[i].u.string = const_cast<char*>(headers[i].c_str());
+  }
+  // Set as a node list: a header value may hold the comma that separates
+  // entries in the option's text form.
+  mpv_node_list list{static_cast<int>(items.size()), items.data(), nullptr};
+  mpv_node node;
+  node.format = MPV_FORMAT_NODE_ARRAY;
+  node.u.list = &list;
+  mpv_set_property(handle_, "http-header-fields", MPV_FORMAT_NODE, &node);
+  mpv_set_property_string(handle_, "demuxer-lavf-format", MpvOptions::FormatHint(address).c_str());
+
+  const char* args[] = {"loadfile", address.c_str(), "replace", nullptr};
+  mpv_node argsNode;
+  std::vector<mpv_node> argItems(3);
+  for (int i = 0; i < 3; ++i) {
+    argItems[i].format = MPV_FORMAT_STRING;
+    argItems[i].u.string = const_cast<char*>(args[i]);
+  }
+  mpv_node_list argList{3, argItems.data(), nullptr};
+  argsNode.format = MPV_FORMAT_NODE_ARRAY;
+  argsNode.u.list = &argList;
+  mpv_node result;
+  currentEntry_ = 0;
+  started_ = false;
+  if (mpv_command_node(handle_, &argsNode, &result) < 0) {
+    currentEntry_ = -1;
+    emit fileEnded(MPV_END_FILE_REASON_ERROR, MPV_ERROR_LOADING_FAILED);
+    return;
+  }
+  if (result.format == MPV_FORMAT_NODE_MAP) {
+    for (int i = 0; i < result.u.list->num; ++i)
+      if (std::string(result.u.list->keys[i]) == "playlist_entry_id" &&
+          result.u.list->values[i].format == MPV_FORMAT_INT64)
+        currentEntry_ = result.u.list->values[i].u.int64;
+  }
+  mpv_free_node_contents(&result);
+}
+
+void MpvSession::stop() {
+  if (!initialized_) return;
+  currentEntry_ = -1;
+  started_ = false;
+  // Synchronous: mpv may run an asynchronous command after a later
+  // synchronous loadfile, which would stop the next channel instead.
+  const char* args[] = {"stop", nullptr};
+  mpv_command(handle_, args);
+}
+
+void MpvSession::setVolume(int volume) {
+  if (!handle_) return;
+  double v = volume;
+  mpv_set_property_async(handle_, 0, "volume", MPV_FORMAT_DOUBLE, &v);
+}
+
+void MpvSession::setMuted(bool muted) {
+  if (!handle_) return;
+  int flag = muted ? 1 : 0;
+  mpv_set_property_async(handle_, 0, "mute", MPV_FORMAT_FLAG, &flag);
+}
+
+int64_t MpvSession::estimatedFrameNumber() const {
+  int64_t n = -1;
+  if (!initialized_ || currentEntry_ < 0 ||
+      mpv_get_property(handle_, "estimated-frame-number", MPV_FORMAT_INT64, &n) < 0)
+    return -1;
+  return n;
+}
+
+int64_t MpvSession::frameDrops() const {
+  int64_t n = 0;
+  if (!initialized_ || mpv_get_property(handle_, "frame-drop-count", MPV_FORMAT_INT64, &n) < 0) return 0;
+  return n;
+}
+
+}  // namespace tembra

@@ -1,0 +1,72 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "player/MpvOptions.h"
+
+struct mpv_handle;
+
+namespace tembra {
+
+// Owns the mpv handle. mpv's wake-up callback only posts to the GUI thread;
+// events are drained there and turned into signals, so nothing here runs
+// on mpv's threads. The renderer borrows handle() and must free its render
+// context before this object is destroyed (aboutToClose is its cue).
+class MpvSession : public QObject {
+  Q_OBJECT
+ public:
+  explicit MpvSession(MpvOptions::Outputs outputs, QObject* parent = nullptr);
+  ~MpvSession() override;
+
+  // Creates, configures and initialises the handle; idempotent. False with
+  // error() set when mpv refuses (its state stays uninitialised).
+  bool initialize();
+  bool initialized() const { return initialized_; }
+  const QString& error() const { return error_; }
+  mpv_handle* handle() const { return handle_; }
+
+  // Replaces whatever plays with address, sending headers ("Name: value").
+  void load(const std::string& address, const std::vector<std::string>& headers);
+  void stop();
+  void setVolume(int volume);
+  void setMuted(bool muted);
+
+  // -1 while no video frame has been decoded for the current file.
+  int64_t estimatedFrameNumber() const;
+  int64_t frameDrops() const;
+
+ signals:
+  void fileStarted();
+  // The first frame of the current file is ready and playback runs.
+  void playbackStarted();
+  void bufferingChanged(bool buffering, int percent);
+  // reason: mpv end-file reason; error: mpv error code or 0.
+  void fileEnded(int reason, int error);
+  void aboutToClose();
+
+ private slots:
+  void drain();
+
+ private:
+  static void wakeup(void* context);
+  void handleEvent(const void* event);
+
+  MpvOptions::Outputs outputs_;
+  mpv_handle* handle_ = nullptr;
+  bool initialized_ = false;
+  QString error_;
+  std::atomic<bool> drainQueued_{false};  // set by mpv's thread, cleared on the GUI thread
+  // Playlist entry of the file the viewer last asked for (loadfile's
+  // answer; 0: take the next file that starts, -1: none), so the end of a
+  // file it replaced is not taken for the end of the new one.
+  int64_t currentEntry_ = -1;
+  bool started_ = false;
+  bool pausedForCache_ = false;
+  int bufferPercent_ = 0;
+};
+
+}  // namespace tembra

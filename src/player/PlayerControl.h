@@ -1,0 +1,69 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+class QWidget;
+
+namespace tembra {
+
+// Rectangle in the parent's client coordinates, right and bottom exclusive.
+struct PlayerRect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+};
+
+// The player component as the window's player host sees it: the methods of
+// the component's dispatch interface (ids fixed by the component), and its
+// child window. Texts are UTF-16 as everywhere in the core; the only Qt type
+// is the widget accessor, so the window's tests drive a fake offscreen.
+class PlayerControl {
+ public:
+  enum DispatchId : int32_t {
+    SetAddressId = 11,
+    SetChannelNameId = 21,
+    SetAuthFirstId = 41,
+    SetAuthSecondId = 51,
+    SetLanguageId = 61,
+    SetAuthUrlId = 81,
+    PlayId = 100,
+    StopPlayerId = 101,
+    QueryStateId = 105,
+    ActivateId = 112,
+    SetLogoPageId = 115,
+  };
+
+  // QueryState arguments.
+  static constexpr int32_t kStateReady = 1;
+  static constexpr int32_t kStateHoldDisplay = 2;
+
+  virtual ~PlayerControl() = default;
+
+  virtual void SetAddress(const std::u16string& address) = 0;
+  virtual void SetChannelName(const std::u16string& name) = 0;
+  virtual void SetAuthFirst(const std::u16string& value) = 0;
+  virtual void SetAuthSecond(const std::u16string& value) = 0;
+  virtual void SetLanguage(const std::u16string& language) = 0;
+  virtual void SetAuthUrl(const std::u16string& url) = 0;
+  virtual void Play() = 0;
+  virtual void StopPlayer() = 0;
+  // 1: answers 1 once the component is ready. 2: non-zero while the screen
+  // saver and monitor power-off must be held off. Anything else: 0.
+  virtual int32_t QueryState(int32_t what) = 0;
+  virtual void Activate() = 0;
+  virtual void SetLogoPage(const std::u16string& path) = 0;
+
+  // The child window: created hidden at rect, destroyed, shown or hidden.
+  // A control without a window skips every method call above.
+  virtual bool CreateWindow(const PlayerRect& rect) = 0;
+  virtual void DestroyWindow() = 0;
+  virtual bool HasWindow() const = 0;
+  virtual void ShowWindow(bool show) = 0;
+  // The widget the window places in its video slot; null without a window.
+  virtual QWidget* widget() = 0;
+};
+
+}  // namespace tembra

@@ -1,0 +1,202 @@
+#include "player/PlayerView.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include <QWheelEvent>
+
+#include "player/MpvVideoWidget.h"
+#include "player/PlayerOverlay.h"
+
+namespace tembra {
+
+namespace {
+
+constexpr int kCursorHideMs = 3000;
+const char* kBackdropStyle = "background-color: #101318;";
+
+// Shown when the logo page file is missing: the same dark look, nothing
+// broken-looking.
+const char* kFallbackPage =
+    "<!DOCTYPE html><html><head><meta charset='utf-8'></head>"
+    "<body style='margin:0;background:#101318'></body></html>";
+
+}  // namespace
+
+PlayerView::PlayerView(std::array<MpvSession*, 2> sessions, bool renderVideo, bool logoPage, QWidget* parent)
+    : QWidget(parent), stage_(new QWidget(this)) {
+  setObjectName("playerview");
+  setAttribute(Qt::WA_StyledBackground);
+  setStyleSheet(kBackdropStyle);
+  stage_->setObjectName("playerstage");
+  stage_->setAttribute(Qt::WA_StyledBackground);
+  stage_->setStyleSheet("#playerstage { background-color: #000000; }");
+  stage_->setFocusPolicy(Qt::StrongFocus);
+  stage_->setMouseTracking(true);
+  stage_->installEventFilter(this);
+
+  backdrop_ = new QWidget(stage_);
+  backdrop_->setAttribute(Qt::WA_StyledBackground);
+  backdrop_->setStyleSheet(kBackdropStyle);
+  backdrop_->setMouseTracking(true);
+  backdrop_->installEventFilter(this);
+
+  if (renderVideo) {
+    video_ = new MpvVideoWidget(sessions, stage_);
+    video_->setMouseTracking(true);
+    video_->installEventFilter(this);
+    video_->hide();
+  }
+  if (logoPage) {
+    logo_ = new QWebEngineView(stage_);
+    logo_->page()->setBackgroundColor(QColor(0x10, 0x13, 0x18));
+    logo_->setContextMenuPolicy(Qt::NoContextMenu);
+    logo_->setFocusPolicy(Qt::NoFocus);
+  }
+  overlay_ = new PlayerOverlay(stage_);
+
+  cursorTimer_.setSingleShot(true);
+  connect(&cursorTimer_, &QTimer::timeout, this, [this] {
+    if (fullScreen_) stage_->setCursor(Qt::BlankCursor);
+  });
+  setMode(Mode::Logo);
+}
+
+PlayerView::~PlayerView() {
+  // A stage still out in fullscreen is a top-level window of its own.
+  if (stage_->parent() != this) delete stage_;
+}
+
+void PlayerView::setLogoPage(const QString& path) {
+  if (!logo_) return;
+  if (!path.isEmpty() && QFileInfo(path).isFile())
+    logo_->load(QUrl::fromLocalFile(path));
+  else
+    logo_->setHtml(kFallbackPage);
+}
+
+void PlayerView::setMode(Mode mode) {
+  mode_ = mode;
+  if (video_) video_->setVisible(mode == Mode::Video);
+  if (logo_) logo_->setVisible(mode == Mode::Logo);
+  backdrop_->setVisible(mode == Mode::Message || (mode == Mode::Logo && !logo_) || (mode == Mode::Video && !video_));
+  overlay_->raise();
+  layoutStage();
+}
+
+void PlayerView::setFullScreen(bool on) {
+  if (on == fullScreen_) return;
+  fullScreen_ = on;
+  if (on) {
+    QScreen* screen = this->screen();
+    stage_->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
+    stage_->setWindowTitle(window()->windowTitle());
+    // Without a window manager the fullscreen request alone changes
+    // nothing; the frameless window then covers the screen by itself.
+    if (screen) stage_->setGeometry(screen->geometry());
+    stage_->showFullScreen();
+    stage_->activateWindow();
+    cursorTimer_.start(kCursorHideMs);
+  } else {
+    cursorTimer_.stop();
+    stage_->unsetCursor();
+    stage_->setParent(this, Qt::Widget);
+    stage_->setGeometry(rect());
+    stage_->show();
+  }
+  stage_->setFocus();
+  layoutStage();
+}
+
+void PlayerView::resizeEvent(QResizeEvent*) {
+  if (!fullScreen_) stage_->setGeometry(rect());
+  layoutStage();
+}
+
+void PlayerView::layoutStage() {
+  const QRect area(QPoint(0, 0), stage_->size());
+  backdrop_->setGeometry(area);
+  if (video_) video_->setGeometry(area);
+  if (logo_) logo_->setGeometry(area);
+  overlay_->setGeometry(area);
+}
+
+void PlayerView::noteActivity() {
+  if (fullScreen_) {
+    stage_->unsetCursor();
+    cursorTimer_.start(kCursorHideMs);
+  }
+  emit activity();
+}
+
+bool PlayerView::handleKey(int key) {
+  switch (key) {
+    case Qt::Key_F11:
+    case Qt::Key_F:
+      setFullScreen(!fullScreen_);
+      return true;
+    case Qt::Key_Escape:
+      if (!fullScreen_) return false;
+      setFullScreen(false);
+      return true;
+    case Qt::Key_Up:
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+      emit volumeStepRequested(kVolumeStep);
+      return true;
+    case Qt::Key_Down:
+    case Qt::Key_Minus:
+      emit volumeStepRequested(-kVolumeStep);
+      return true;
+    case Qt::Key_M:
+      emit muteToggleRequested();
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Resize:
+      if (watched == stage_) layoutStage();
+      break;
+    case QEvent::KeyPress:
+      if (handleKey(static_cast<QKeyEvent*>(event)->key())) return true;
+      break;
+    case QEvent::MouseMove:
+      noteActivity();
+      break;
+    case QEvent::MouseButtonPress:
+      stage_->setFocus();
+      break;
+    case QEvent::MouseButtonDblClick:
+      if (watched == video_ && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        setFullScreen(!fullScreen_);
+        return true;
+      }
+      break;
+    case QEvent::Wheel: {
+      const int dy = static_cast<QWheelEvent*>(event)->angleDelta().y();
+      if (dy != 0) emit volumeStepRequested(dy > 0 ? kVolumeStep : -kVolumeStep);
+      return true;
+    }
+    case QEvent::Close:
+      // Closing the fullscreen window (a window manager's close) returns the
+      // stage to its place instead of destroying it.
+      if (watched == stage_ && fullScreen_) {
+        setFullScreen(false);
+        event->ignore();
+        return true;
+      }
+      break;
+    default:
+      break;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace tembra

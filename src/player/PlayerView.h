@@ -1,0 +1,66 @@
+#pragma once
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+
+class QWebEngineView;
+
+namespace tembra {
+
+class MpvSession;
+class MpvVideoWidget;
+class PlayerOverlay;
+
+// The player's child window: the logo page while idle, the video while
+// playing, a dark backdrop for messages, and the overlay above them all.
+// Everything sits on a stage widget that leaves the window for fullscreen
+// and comes back, so the view keeps its place in the window's slot.
+class PlayerView : public QWidget {
+  Q_OBJECT
+ public:
+  enum class Mode { Logo, Video, Message };
+  static constexpr int kVolumeStep = 5;
+
+  // renderVideo false: no video widget (mpv draws nowhere); logoPage false:
+  // the backdrop stands in for the logo page.
+  PlayerView(std::array<MpvSession*, 2> sessions, bool renderVideo, bool logoPage, QWidget* parent = nullptr);
+  ~PlayerView() override;
+
+  void setLogoPage(const QString& path);
+  void setMode(Mode mode);
+  Mode mode() const { return mode_; }
+  PlayerOverlay* overlay() const { return overlay_; }
+  MpvVideoWidget* video() const { return video_; }
+  QWebEngineView* logo() const { return logo_; }
+  QWidget* stage() const { return stage_; }
+
+  bool fullScreen() const { return fullScreen_; }
+  void setFullScreen(bool on);
+
+ signals:
+  void volumeStepRequested(int delta);
+  void muteToggleRequested();
+  void activity();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent*) override;
+
+ private:
+  void layoutStage();
+  bool handleKey(int key);
+  void noteActivity();
+
+  QWidget* stage_;
+  QWidget* backdrop_;
+  MpvVideoWidget* video_ = nullptr;
+  QWebEngineView* logo_ = nullptr;
+  PlayerOverlay* overlay_;
+  Mode mode_ = Mode::Logo;
+  bool fullScreen_ = false;
+  QTimer cursorTimer_;
+};
+
+}  // namespace tembra

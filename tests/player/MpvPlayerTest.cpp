@@ -1,0 +1,195 @@
+// The real player on libmpv, headless: null video and audio outputs, the
+// view built but never shown.
+#include <gtest/gtest.h>
+#include <mpv/client.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <memory>
+
+#include "TempDir.h"
+#include "platform/Utf.h"
+#include "player/MpvPlayer.h"
+#include "player/MpvSession.h"
+#include "player/PlayerHost.h"
+#include "player/PlayerMedia.h"
+#include "player/PlayerOverlay.h"
+#include "player/PlayerTestApp.h"
+#include "player/PlayerView.h"
+
+namespace tembra {
+namespace {
+
+using test::WaitFor;
+
+constexpr int kPlayLimitMs = 20000;
+
+class MpvPlayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::PlayerTestApp();
+    if (!test::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is missing: no clip to play";
+    clip_ = test::MpegTsClip(2);
+    ASSERT_FALSE(clip_.empty());
+    host_ = makeHost();
+    ASSERT_TRUE(host_->StartPlayer({0, 0, 320, 240}, u"", u"/nowhere/"));
+  }
+
+  std::unique_ptr<PlayerHost> makeHost() {
+    MpvPlayer::Config config;
+    config.renderVideo = false;
+    config.audio = false;
+    config.logoPage = false;
+    config.inhibitScreenSaver = false;
+    config.settingsPath = QString::fromStdString(dir_.path() + "/player.ini");
+    auto player = std::make_unique<MpvPlayer>(config);
+    player_ = player.get();
+    return std::make_unique<PlayerHost>(std::move(player));
+  }
+
+  bool waitState(MpvPlayer::State s, int ms = kPlayLimitMs) {
+    return WaitFor([&] { return player_->state() == s; }, ms);
+  }
+
+  test::TempDir dir_{"mpv-player"};
+  std::string clip_;
+  MpvPlayer* player_ = nullptr;
+  std::unique_ptr<PlayerHost> host_;
+};
+
+TEST_F(MpvPlayerTest, PlaysAClipHoldsTheDisplayAndStopReleasesIt) {
+  EXPECT_EQ(host_->QueryState(2), 0);
+  host_->PlayAddress(fromUtf8(clip_), u"Test Clip");
+  EXPECT_NE(host_->QueryState(2), 0) << "held from the moment a stream is asked for";
+  EXPECT_TRUE(player_->view()->overlay()->buffering()) << "the indicator runs until the first picture";
+  ASSERT_TRUE(waitState(MpvPlayer::State::Playing)) << player_->errorText().toStdString();
+  ASSERT_TRUE(WaitFor([&] { return player_->estimatedFrameNumber() >= 5; }, kPlayLimitMs));
+  EXPECT_NE(host_->QueryState(2), 0);
+  EXPECT_EQ(player_->channelName(), "Test Clip");
+  EXPECT_TRUE(player_->view()->overlay()->channelNameVisible());
+  EXPECT_EQ(player_->view()->mode(), PlayerView::Mode::Video);
+  EXPECT_FALSE(player_->view()->overlay()->buffering());
+
+  host_->StopPlayer();
+  EXPECT_EQ(host_->QueryState(2), 0);
+  test::Spin(300);  // the end of the stopped file arrives now and must not count as a failure
+  EXPECT_EQ(player_->state(), MpvPlayer::State::Idle);
+  EXPECT_TRUE(player_->errorText().isEmpty());
+  EXPECT_EQ(player_->view()->mode(), PlayerView::Mode::Logo);
+  EXPECT_FALSE(player_->view()->overlay()->channelNameVisible());
+}
+
+TEST_F(MpvPlayerTest, AStreamThatEndsShowsAReadableTextAndReleasesTheDisplay) {
+  host_->PlayAddress(fromUtf8(clip_), u"Short");
+  ASSERT_TRUE(waitState(MpvPlayer::State::Failed)) << "a 2 s clip ends";
+  EXPECT_EQ(host_->QueryState(2), 0);
+  EXPECT_NE(player_->errorText().indexOf("stopped"), -1) << player_->errorText().toStdString();
+  EXPECT_EQ(player_->view()->overlay()->error(), player_->errorText());
+  EXPECT_EQ(player_->view()->mode(), PlayerView::Mode::Message);
+}
+
+TEST_F(MpvPlayerTest, BadAddressesFailWithAReadableTextAndTheNextChannelStillPlays) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+  const int port = ntohs(a.sin_port);
+  close(fd);  // nothing listens there now
+
+  host_->PlayAddress(asciiToUtf16("http://127.0.0.1:" + std::to_string(port) + "/stream/1"), u"Gone");
+  ASSERT_TRUE(waitState(MpvPlayer::State::Failed));
+  EXPECT_EQ(player_->errorText(), "This channel cannot be reached right now.");
+  EXPECT_EQ(host_->QueryState(2), 0);
+
+  host_->PlayAddress(fromUtf8(dir_.path() + "/missing.ts"), u"Missing");
+  EXPECT_TRUE(player_->errorText().isEmpty()) << "a new channel clears the old error";
+  ASSERT_TRUE(waitState(MpvPlayer::State::Failed));
+  EXPECT_FALSE(player_->errorText().isEmpty());
+
+  std::ofstream(dir_.path() + "/noise.ts") << std::string(200000, '\x5a');
+  host_->PlayAddress(fromUtf8(dir_.path() + "/noise.ts"), u"Noise");
+  ASSERT_TRUE(waitState(MpvPlayer::State::Failed));
+  EXPECT_FALSE(player_->errorText().isEmpty());
+
+  host_->PlayAddress(fromUtf8(clip_), u"Back");
+  EXPECT_TRUE(waitState(MpvPlayer::State::Playing));
+}
+
+TEST_F(MpvPlayerTest, SwitchingTwiceAtOnceEndsOnTheLastChannelPlaying) {
+  host_->PlayAddress(u"http://127.0.0.1:1/never", u"First");
+  host_->PlayAddress(fromUtf8(dir_.path() + "/missing.ts"), u"Second");
+  host_->PlayAddress(fromUtf8(clip_), u"Third");
+  ASSERT_TRUE(waitState(MpvPlayer::State::Playing)) << player_->errorText().toStdString();
+  test::Spin(300);
+  EXPECT_EQ(player_->state(), MpvPlayer::State::Playing) << "ends of the replaced files are not failures";
+  EXPECT_EQ(player_->channelName(), "Third");
+}
+
+TEST_F(MpvPlayerTest, VolumeAndMuteReachMpvAndTheNextRun) {
+  player_->setVolume(42);
+  player_->setMuted(true);
+  double volume = -1;
+  int mute = 0;
+  ASSERT_TRUE(WaitFor([&] {
+    mpv_get_property(player_->session()->handle(), "volume", MPV_FORMAT_DOUBLE, &volume);
+    mpv_get_property(player_->session()->handle(), "mute", MPV_FORMAT_FLAG, &mute);
+    return volume == 42 && mute == 1;
+  }, 5000)) << volume << " " << mute;
+  player_->stepVolume(5);
+  EXPECT_FALSE(player_->muted()) << "turning up unmutes";
+  EXPECT_EQ(player_->volume(), 47);
+  player_->setMuted(true);
+  host_.reset();
+
+  host_ = makeHost();
+  ASSERT_TRUE(host_->StartPlayer({0, 0, 320, 240}, u"", u"/nowhere/"));
+  EXPECT_EQ(player_->volume(), 47);
+  EXPECT_TRUE(player_->muted());
+  ASSERT_TRUE(WaitFor([&] {
+    mpv_get_property(player_->session()->handle(), "volume", MPV_FORMAT_DOUBLE, &volume);
+    mpv_get_property(player_->session()->handle(), "mute", MPV_FORMAT_FLAG, &mute);
+    return volume == 47 && mute == 1;
+  }, 5000));
+}
+
+TEST_F(MpvPlayerTest, ConfigurationIsStoredAndEmptyAddressStaysIdle) {
+  host_.reset();
+  host_ = makeHost();
+  ASSERT_TRUE(host_->StartPlayer({0, 0, 320, 240}, u"http://plan.example/", u"/opt/t/"));
+  EXPECT_EQ(player_->logoPage(), "/opt/t/logo.html");
+  EXPECT_EQ(player_->language(), "en_US");
+  EXPECT_EQ(player_->auth().url(), "http://plan.example/pc/forceauth");
+  EXPECT_EQ(player_->auth().first(), "vek");
+  EXPECT_EQ(player_->auth().second(), "vek");
+  host_->PlayAddress(u"", u"Nothing");
+  EXPECT_EQ(player_->state(), MpvPlayer::State::Idle);
+  EXPECT_EQ(host_->QueryState(2), 0);
+}
+
+TEST(MpvPlayerAlone, PlayBeforeActivateFailsReadablyAndAnswersNotReady) {
+  test::PlayerTestApp();
+  test::TempDir dir("mpv-player");
+  MpvPlayer::Config config;
+  config.renderVideo = false;
+  config.audio = false;
+  config.logoPage = false;
+  config.inhibitScreenSaver = false;
+  config.settingsPath = QString::fromStdString(dir.path() + "/p.ini");
+  MpvPlayer player(config);
+  EXPECT_EQ(player.QueryState(1), 0);
+  EXPECT_EQ(player.QueryState(7), 0);
+  player.SetAddress(u"http://127.0.0.1:1/");
+  player.Play();
+  EXPECT_EQ(player.state(), MpvPlayer::State::Failed);
+  EXPECT_FALSE(player.errorText().isEmpty());
+  player.Activate();
+  EXPECT_EQ(player.QueryState(1), 1);
+}
+
+}  // namespace
+}  // namespace tembra

@@ -1,0 +1,157 @@
+// The real widget on a display: logo page, video through mpv's OpenGL render
+// API, the overlay, fullscreen and back. A QOpenGLWidget cannot be shown
+// offscreen, so the parent test starts Xvfb and runs the child test in a
+// second process of this program on that display. Screenshots land in
+// <build>/player-screenshots.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <QScreen>
+#include <QWebEngineView>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "TempDir.h"
+#include "platform/ModulePath.h"
+#include "platform/Utf.h"
+#include "player/MpvPlayer.h"
+#include "player/MpvVideoWidget.h"
+#include "player/PlayerHost.h"
+#include "player/PlayerMedia.h"
+#include "player/PlayerOverlay.h"
+#include "player/PlayerTestApp.h"
+#include "player/PlayerView.h"
+#include "player/XvfbDisplay.h"
+
+namespace tembra {
+namespace {
+
+constexpr const char* kChildEnv = "TEMBRA_PLAYER_XVFB_CHILD";
+
+std::string screenshotFolder() {
+  const std::string dir = ModulePath::record() + "../player-screenshots";
+  std::filesystem::create_directories(dir);
+  return std::filesystem::weakly_canonical(dir).string();
+}
+
+// Share of pixels in the middle half of the image that are not near-black,
+// and how many distinct coarse colours they have.
+void colourStats(const QImage& image, double& lit, int& colours) {
+  std::set<int> seen;
+  int litCount = 0, total = 0;
+  for (int y = image.height() / 4; y < image.height() * 3 / 4; y += 3)
+    for (int x = image.width() / 4; x < image.width() * 3 / 4; x += 3) {
+      const QColor c = image.pixelColor(x, y);
+      ++total;
+      if (c.red() + c.green() + c.blue() > 60) ++litCount;
+      seen.insert((c.red() / 64) * 16 + (c.green() / 64) * 4 + c.blue() / 64);
+    }
+  lit = total ? static_cast<double>(litCount) / total : 0;
+  colours = static_cast<int>(seen.size());
+}
+
+TEST(MpvPlayerWindow, RealWidgetPlaysUnderXvfb) {
+  if (std::getenv(kChildEnv)) GTEST_SKIP() << "this is the child run";
+  if (!test::XvfbDisplay::Available()) GTEST_SKIP() << "Xvfb is missing";
+  if (!test::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is missing: no clip to play";
+  test::XvfbDisplay x;
+  ASSERT_FALSE(x.display().empty()) << "Xvfb did not report a display";
+  test::TempDir dir("player-xvfb");
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  const std::string log = dir.path() + "/child.log";
+  const std::string cmd = "env -u TEMBRA_FORCE_OFFSCREEN DISPLAY=" + x.display() + " " + kChildEnv +
+                          "=1 QT_QPA_PLATFORM=xcb '" + self +
+                          "' --gtest_filter=MpvPlayerWindowChild.* > '" + log + "' 2>&1";
+  const int rc = std::system(cmd.c_str());
+  std::stringstream out;
+  out << std::ifstream(log).rdbuf();
+  EXPECT_EQ(rc, 0) << out.str();
+  EXPECT_NE(out.str().find("[  PASSED  ] 1 test"), std::string::npos) << out.str();
+  std::printf("screenshots in %s\n", screenshotFolder().c_str());
+}
+
+TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
+  if (!std::getenv(kChildEnv)) GTEST_SKIP() << "runs under Xvfb, started by MpvPlayerWindow";
+  test::PlayerTestApp();
+  const std::string shots = screenshotFolder();
+  const std::string clip = test::MpegTsClip(30, "window");
+  ASSERT_FALSE(clip.empty());
+  test::TempDir dir("player-window");
+
+  MpvPlayer::Config config;
+  config.audio = false;
+  config.inhibitScreenSaver = false;
+  config.settingsPath = QString::fromStdString(dir.path() + "/player.ini");
+  auto owned = std::make_unique<MpvPlayer>(config);
+  MpvPlayer* player = owned.get();
+  PlayerHost host(std::move(owned));
+  ASSERT_TRUE(host.StartPlayer({0, 0, 640, 360}, u"", fromUtf8(ModulePath::record())));
+  PlayerView* view = player->view();
+  ASSERT_NE(view, nullptr);
+  ASSERT_TRUE(view->isVisible());
+  ASSERT_NE(view->logo(), nullptr);
+
+  // The idle page.
+  bool loaded = false;
+  QObject::connect(view->logo(), &QWebEngineView::loadFinished, [&](bool ok) { loaded = ok; });
+  view->setLogoPage(player->logoPage());
+  ASSERT_TRUE(test::WaitFor([&] { return loaded; }, 60000)) << "logo page did not load";
+  test::Spin(1500);
+  QImage logo = view->grab().toImage();
+  logo.save(QString::fromStdString(shots + "/logo.png"));
+  const QColor corner = logo.pixelColor(3, 3);
+  EXPECT_LT(std::abs(corner.red() - 0x10) + std::abs(corner.green() - 0x13) + std::abs(corner.blue() - 0x18), 40)
+      << "dark page background, got " << corner.name().toStdString();
+
+  // Playing.
+  host.PlayAddress(fromUtf8(clip), u"Channel One");
+  ASSERT_TRUE(test::WaitFor([&] { return player->state() == MpvPlayer::State::Playing; }, 20000))
+      << player->errorText().toStdString();
+  ASSERT_NE(view->video(), nullptr);
+  ASSERT_TRUE(test::WaitFor([&] { return view->video()->framesDrawn() >= 15; }, 20000))
+      << "frames drawn: " << view->video()->framesDrawn();
+  EXPECT_TRUE(view->overlay()->channelNameVisible());
+  QImage playing = view->grab().toImage();
+  playing.save(QString::fromStdString(shots + "/playing.png"));
+  double lit = 0;
+  int colours = 0;
+  colourStats(playing, lit, colours);
+  EXPECT_GT(lit, 0.5) << "the test picture is mostly bright";
+  EXPECT_GE(colours, 6) << "the test picture is colourful";
+
+  // Fullscreen on a new top-level and back: the picture keeps coming.
+  view->setFullScreen(true);
+  ASSERT_TRUE(test::WaitFor([&] { return view->stage()->isFullScreen() && view->stage()->isVisible(); }, 5000));
+  int before = view->video()->framesDrawn();
+  ASSERT_TRUE(test::WaitFor([&] { return view->video()->framesDrawn() >= before + 15; }, 20000))
+      << "no frames after going fullscreen";
+  test::Spin(300);
+  QImage full = view->stage()->grab().toImage();
+  full.save(QString::fromStdString(shots + "/fullscreen.png"));
+  EXPECT_EQ(full.width(), view->stage()->screen()->geometry().width());
+  colourStats(full, lit, colours);
+  EXPECT_GT(lit, 0.5);
+
+  view->setFullScreen(false);
+  EXPECT_EQ(view->stage()->parentWidget(), view);
+  before = view->video()->framesDrawn();
+  ASSERT_TRUE(test::WaitFor([&] { return view->video()->framesDrawn() >= before + 15; }, 20000))
+      << "no frames after leaving fullscreen";
+  EXPECT_EQ(player->state(), MpvPlayer::State::Playing);
+
+  // Volume overlay on mouse movement while playing.
+  player->stepVolume(-10);
+  EXPECT_TRUE(view->overlay()->volumeVisible());
+  test::Spin(200);
+  view->grab().toImage().save(QString::fromStdString(shots + "/volume.png"));
+
+  host.StopPlayer();
+  EXPECT_EQ(view->mode(), PlayerView::Mode::Logo);
+  EXPECT_EQ(host.QueryState(2), 0);
+}
+
+}  // namespace
+}  // namespace tembra
