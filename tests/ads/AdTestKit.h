@@ -39,9 +39,9 @@ class ProgramFolder {
 
 // Records every send and what the right slot held at that moment, as the
 // window reads it when it reloads its pane.
-class RecordingWindow : public MessageTarget {
+class AdRecordingWindow : public MessageTarget {
  public:
-  explicit RecordingWindow(ConfigStore* config = nullptr) : config_(config) {}
+  explicit AdRecordingWindow(ConfigStore* config = nullptr) : config_(config) {}
   void post(uint32_t message, uintptr_t, intptr_t) override {
     std::lock_guard g(lock_);
     posted_.push_back(message);

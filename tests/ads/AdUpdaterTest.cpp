@@ -22,7 +22,7 @@ class AdUpdaterTest : public ::testing::Test {
   void TearDown() override { HttpLimits::Reset(); }
 
   test::ProgramFolder program;
-  test::RecordingWindow window{&program.config()};
+  test::AdRecordingWindow window{&program.config()};
   AdService service;
 };
 

@@ -86,7 +86,7 @@ bool Eventually(Cond cond, std::chrono::milliseconds limit = std::chrono::second
 }
 
 // A window for one test: records posted and sent messages.
-class RecordingWindow : public MessageTarget {
+class GuideRecordingWindow : public MessageTarget {
  public:
   struct Message {
     uint32_t id;

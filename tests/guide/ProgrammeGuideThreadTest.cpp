@@ -21,7 +21,7 @@ using test::At;
 using test::Eventually;
 using test::Http200;
 using test::LoopbackListener;
-using test::RecordingWindow;
+using test::GuideRecordingWindow;
 using test::ReplyBody;
 using test::ScriptedServer;
 using namespace std::chrono_literals;
@@ -74,7 +74,7 @@ TEST_F(GuideThreads, CreationWithoutASessionSendsNothingAndStaysUsable) {
 
 TEST_F(GuideThreads, AnEmptyDayListAsksForADownloadThatPostsItsMessageOnce) {
   ScriptedServer server({{Http200(kBody), 0}});
-  RecordingWindow window;
+  GuideRecordingWindow window;
   auto guide = Make(server.port());
   guide->SetResultWindow(&window);
   std::vector<GuideRow> rows;
@@ -96,7 +96,7 @@ TEST_F(GuideThreads, AnEmptyDayListAsksForADownloadThatPostsItsMessageOnce) {
 }
 
 TEST_F(GuideThreads, AFailedDownloadPostsZeroWithTheDayAndAllowsTheNextRequest) {
-  RecordingWindow window;
+  GuideRecordingWindow window;
   auto guide = Make(test::refusedPort());
   guide->SetResultWindow(&window);
   std::vector<GuideRow> rows;
@@ -118,7 +118,7 @@ TEST_F(GuideThreads, AFailedDownloadPostsZeroWithTheDayAndAllowsTheNextRequest) 
 TEST_F(GuideThreads, ReadersAreNotHeldUpByARunningDownloadAndDestructionCutsIt) {
   limits_.idleMs = 30000;
   ScriptedServer silent({}, ScriptedServer::End::Hold);
-  RecordingWindow window;
+  GuideRecordingWindow window;
   auto guide = Make(silent.port());
   guide->SetResultWindow(&window);
   test::WriteFile(dir_.file("today.xml"), kBody);
@@ -141,7 +141,7 @@ TEST_F(GuideThreads, ReadersAreNotHeldUpByARunningDownloadAndDestructionCutsIt) 
 
 TEST_F(GuideThreads, DestructionDuringTheRequestDelayStartsNoExchange) {
   LoopbackListener server(Http200(kBody));
-  RecordingWindow window;
+  GuideRecordingWindow window;
   auto guide = Make(server.port());
   guide->SetResultWindow(&window);
   guide->RequestDownload(0, WM_GUIDE_NOWPLAYING);

@@ -28,7 +28,7 @@ class AdsRefresh : public ::testing::Test {
   void TearDown() override { HttpLimits::Reset(); }
 
   test::ProgramFolder program;
-  test::RecordingWindow window{&program.config()};
+  test::AdRecordingWindow window{&program.config()};
 };
 
 TEST_F(AdsRefresh, SameTimeDownloadsNothingButStillTellsTheWindow) {

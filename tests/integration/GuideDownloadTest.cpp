@@ -18,7 +18,7 @@ namespace {
 using test::At;
 using test::DemoService;
 using test::Eventually;
-using test::RecordingWindow;
+using test::GuideRecordingWindow;
 using Status = GuideDownloadStatus;
 using DayState = ProgrammeGuide::DayState;
 
@@ -91,7 +91,7 @@ TEST_F(GuideAgainstDemo, CreationLoadsTodayAndPreloadsTwoDaysOfTheCatalogueChann
 TEST_F(GuideAgainstDemo, ADayListAskedForArrivesWithItsMessage) {
   DemoService demo({"--groups", "1", "--channels-per-group", "3", "--programmes-per-day", "20"});
   ASSERT_TRUE(demo.started()) << demo.error();
-  RecordingWindow window;
+  GuideRecordingWindow window;
   auto guide = Make(demo, demo.SignIn(), false);
   guide->SetResultWindow(&window);
   std::vector<GuideRow> rows;

@@ -17,7 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::DemoService;
-using test::RecordingWindow;
+using test::NoticeRecordingWindow;
 
 bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
   const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -57,7 +57,7 @@ TEST(NoticeChannelDemo, ANoticeSetAtRunTimeReachesTheWindowAsTwoLines) {
   ASSERT_FALSE(address.empty());
   ASSERT_EQ(demo.Post("/demo/notice", "mode=notice&text=Line%20one%23Line%20two%23%23").status, 200);
   ASSERT_TRUE(clientPortFree());
-  RecordingWindow window;
+  NoticeRecordingWindow window;
   UdpChannel udp([address] { return address; }, &window);
   ASSERT_TRUE(eventually([&] { return !udp.running(); }));
   const auto messages = window.messages();
@@ -74,7 +74,7 @@ TEST(NoticeChannelDemo, AForcedUpgradeTellsTheWindowToUpgrade) {
   ASSERT_TRUE(demo.started()) << demo.error();
   const std::string address = responderAddress(demo);
   ASSERT_TRUE(clientPortFree());
-  RecordingWindow window;
+  NoticeRecordingWindow window;
   UdpChannel udp([address] { return address; }, &window);
   ASSERT_TRUE(eventually([&] { return !udp.running(); }));
   const auto messages = window.messages();
@@ -89,7 +89,7 @@ TEST(NoticeChannelDemo, NothingToDoLeavesItPendingUntilARestartFindsANotice) {
   ASSERT_TRUE(demo.started()) << demo.error();
   const std::string address = responderAddress(demo);
   ASSERT_TRUE(clientPortFree());
-  RecordingWindow window;
+  NoticeRecordingWindow window;
   UdpChannel udp([address] { return address; }, &window);
   ASSERT_TRUE(eventually([&] { return !udp.running(); }));
   EXPECT_TRUE(window.messages().empty());

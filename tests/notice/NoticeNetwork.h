@@ -217,7 +217,7 @@ class ScriptedResponder {
 
 // Records what the notice channel sends the window; a notice's text is
 // copied during the call, while it is valid.
-class RecordingWindow : public MessageTarget {
+class NoticeRecordingWindow : public MessageTarget {
  public:
   struct Message {
     uint32_t id;

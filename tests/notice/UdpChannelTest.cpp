@@ -17,7 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::NoticeNetwork;
-using test::RecordingWindow;
+using test::NoticeRecordingWindow;
 using test::ScriptedResponder;
 using Reply = ScriptedResponder::Reply;
 
@@ -76,7 +76,7 @@ class UdpChannelTest : public ::testing::Test {
   std::unique_ptr<NoticeNetwork> net_;
   std::unique_ptr<ScriptedResponder> responder_;
   std::unique_ptr<NoticeNetwork::Inside> inside_;
-  RecordingWindow window_;
+  NoticeRecordingWindow window_;
   std::mutex addressLock_;
   std::string address_ = NoticeNetwork::kServer;  // guarded by addressLock_
   std::unique_ptr<UdpChannel> channel_;
