@@ -1,0 +1,31 @@
+#pragma once
+#include "skin/CWindowWnd.h"
+#include "skin/INotifyUI.h"
+
+namespace tembra {
+
+class MessageTarget;
+
+// The about dialog ("AboutDlgSkin.xml"): its two labels centred, a home
+// page link that sends WM_CMD_HOMEPAGE to the main window. At most one at a
+// time, modal over the main window.
+class CAboutDlg : public CWindowWnd, public INotifyUI {
+  Q_OBJECT
+
+ public:
+  // Restores a minimised owner, then runs the dialog modally and returns
+  // when it closes; does nothing while one is already open.
+  static void Open(QWidget* owner, MessageTarget& target);
+  // The open dialog, or null.
+  static CAboutDlg* current();
+
+  void notify(const SkinNotification& msg) override;
+
+ private:
+  CAboutDlg(QWidget* owner, MessageTarget& target);
+  ~CAboutDlg() override;
+
+  MessageTarget& target_;
+};
+
+}  // namespace tembra

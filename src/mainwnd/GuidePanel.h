@@ -1,0 +1,34 @@
+#pragma once
+#include <string>
+
+namespace tembra {
+
+class WindowContext;
+
+// The five guide pages, in the order of their completion messages
+// (WM_GUIDE_NOWPLAYING + page).
+enum class GuidePage { NowPlaying = 0, Upcoming = 1, FirstDay = 2, SecondDay = 3, ThirdDay = 4 };
+
+// The guide side of the main window: the now-playing, upcoming and three
+// day lists, the waiting panel with its count-down while a day is not
+// downloaded, the retry, and the reaction to finished downloads.
+class GuidePanel {
+ public:
+  explicit GuidePanel(WindowContext& window);
+
+  void ShowNowPlaying(bool noDownload);
+  void ShowUpcoming(bool noDownload);
+  void ShowDayList(int day, bool noDownload);
+  // The option of a page was clicked ("guideplaying", "guideplay",
+  // "guidefirstday" ...): select its tab page and show it without download.
+  void ShowGuidePage(GuidePage page);
+  void TickGuideWait();    // timer 2 while guideCountdown > 0
+  void RetryGuidePage();   // timer 2 at 0, or "noticeloadbtn"
+  void OnGuideDownloaded(GuidePage page, bool ok);
+  void OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName);
+
+ private:
+  WindowContext& window_;
+};
+
+}  // namespace tembra

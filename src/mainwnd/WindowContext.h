@@ -1,0 +1,49 @@
+#pragma once
+#include <string>
+
+#include "mainwnd/WindowState.h"
+
+namespace tembra {
+
+class CPictureEx;
+class CWindowWnd;
+class ConfigStore;
+class LanguageTable;
+class PlayerHost;
+class ProgrammeGuide;
+class ServiceClient;
+class StatsReporter;
+class UdpChannel;
+
+// What the channel and guide panels use of the main window: its skin
+// controls and timers, its shared fields, and the service objects it owns.
+// The main window implements it; panel tests implement it over a plain skin
+// window with the real layout. Everything here is used on the GUI thread.
+class WindowContext {
+ public:
+  virtual ~WindowContext() = default;
+
+  // The window's controls (found by name) and its timers 1 and 2.
+  virtual CWindowWnd& skin() = 0;
+  virtual WindowState& state() = 0;
+
+  virtual ServiceClient& service() = 0;
+  virtual ConfigStore& config() = 0;
+  virtual const LanguageTable& language() = 0;
+  // The executable's folder, ending in '/': local ad pages are found there.
+  virtual std::string programFolder() const = 0;
+
+  // Null until the start-up sequence has created them.
+  virtual ProgrammeGuide* guide() = 0;
+  virtual StatsReporter* stats() = 0;
+  virtual UdpChannel* udpChannel() = 0;
+  // Null when the window has no player.
+  virtual PlayerHost* player() = 0;
+
+  // "GifTvList" and "GifGuideList"; never null once the window is created
+  // (a picture whose file did not load stays hidden).
+  virtual CPictureEx* listLoadingPicture() = 0;
+  virtual CPictureEx* guideLoadingPicture() = 0;
+};
+
+}  // namespace tembra
