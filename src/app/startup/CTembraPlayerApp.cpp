@@ -1,18 +1,33 @@
 #include "app/startup/CTembraPlayerApp.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 
 #include "app/LanguageTable.h"
 #include "mainwnd/ErrorMessage.h"
 #include "mainwnd/SignalBridge.h"
 #include "mainwnd/SingleInstance.h"
+#include "mainwnd/TembraPlayerWnd.h"
 #include "platform/ModulePath.h"
 #include "platform/Utf.h"
+#include "player/MpvPlayer.h"
+#include "skin/CWindowWnd.h"
+#include "splash/CSplashDlg.h"
 
 namespace tembra {
 
 namespace {
 std::u16string text(const char* key) { return LanguageTable::Instance().GetText(asciiToUtf16(key)); }
+
+std::unique_ptr<PlayerControl> makePlayer() {
+  MpvPlayer::Config config;
+  // Offscreen there is nothing to draw on, and an OpenGL widget cannot be
+  // shown there at all.
+  config.renderVideo = QGuiApplication::platformName() != QLatin1String("offscreen");
+  // The main window's screen-saver rule decides, from the player's state.
+  config.inhibitScreenSaver = false;
+  return std::make_unique<MpvPlayer>(config);
+}
 }  // namespace
 
 CTembraPlayerApp::CTembraPlayerApp() = default;
@@ -26,6 +41,7 @@ std::string CTembraPlayerApp::SkinFolderFor(const std::string& executableFolder)
 
 bool CTembraPlayerApp::InitInstance() {
   skinFolder_ = SkinFolderFor(ModulePath::record());
+  CWindowWnd::setResourcePath(QString::fromStdString(skinFolder_));
   // The program ends by its window's close sequence only; a message box or
   // a dialog closing last must not end it behind the window's back.
   QApplication::setQuitOnLastWindowClosed(false);
@@ -73,10 +89,30 @@ void CTembraPlayerApp::onEarlySignal() {
 }
 
 int CTembraPlayerApp::CreateMainWindowAndRun() {
-  // The splash, the main window (which opens instance_'s socket once its
-  // layout is loaded and takes over signals_ for its close sequence) and
-  // QApplication::exec() come here; until then the program ends at once.
-  return 0;
+  splash_ = std::make_unique<CSplashDlg>(QString::fromStdString(skinFolder_));
+  splash_->start();
+
+  TembraPlayerWnd::Setup setup;
+  setup.instance = instance_.get();
+  setup.makePlayer = &makePlayer;
+  setup.endSplash = [splash = splash_.get()] { splash->finish(); };
+  window_ = std::make_unique<TembraPlayerWnd>(std::move(setup));
+  // A window that cannot be made has shown why; nothing would ever end the
+  // event loop without it.
+  if (!window_->Create()) return kStartFailed;
+  if (terminated_) return 0;
+
+  // From here a termination signal closes the window, whose close sequence
+  // records the shutdown, uploads or keeps the records, and quits.
+  QObject::disconnect(signals_.get(), nullptr, signals_.get(), nullptr);
+  QObject::connect(signals_.get(), &SignalBridge::received, window_.get(), [window = window_.get()](int) {
+    ErrorMessage::dismissOpen();
+    window->close();
+  });
+  window_->centreOver(nullptr);
+  // The window's "windowinit" runs the start-up sequence on the loop's
+  // first turn; the window shows itself at its end.
+  return QApplication::exec();
 }
 
 }  // namespace tembra

@@ -4,8 +4,10 @@
 
 namespace tembra {
 
+class CSplashDlg;
 class SignalBridge;
 class SingleInstance;
+class TembraPlayerWnd;
 
 // The application object: the whole life of the program runs inside
 // InitInstance (skin folder, single instance, main window, event loop);
@@ -34,6 +36,8 @@ class CTembraPlayerApp {
   SingleInstance* singleInstance() const { return instance_.get(); }
   // Termination signals, to run the window's close sequence.
   SignalBridge* signalBridge() const { return signals_.get(); }
+  // The main window; null until it is made. It lives as long as this object.
+  TembraPlayerWnd* mainWindow() const { return window_.get(); }
 
  private:
   // Creates the main window, shows it and runs the event loop until the
@@ -45,6 +49,9 @@ class CTembraPlayerApp {
   std::string skinFolder_;
   std::unique_ptr<SingleInstance> instance_;
   std::unique_ptr<SignalBridge> signals_;
+  // The splash outlives the window, which ends it.
+  std::unique_ptr<CSplashDlg> splash_;
+  std::unique_ptr<TembraPlayerWnd> window_;
   bool terminated_ = false;
   int exitCode_ = 0;
 };

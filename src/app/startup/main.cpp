@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
   // The web engine refuses to start as root with its sandbox on, and only
   // reads this before the application object exists.
   if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+  // The web views and the video's OpenGL widget share one context.
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   // The player library refuses a numeric locale other than "C"; Qt has just
   // set the user's.

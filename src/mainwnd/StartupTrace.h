@@ -1,0 +1,19 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace tembra {
+
+// Moments of the start-up written for the start-up benchmark, one line each
+// ("<name> <CLOCK_MONOTONIC microseconds>[ <detail>]"), to the file named by
+// the environment variable TEMBRA_STARTUP_TRACE. Without that variable
+// nothing is written and nothing is measured.
+class StartupTrace {
+ public:
+  static bool enabled();
+  static void mark(std::string_view name, std::string_view detail = {});
+  // The same rule with the file given (tests).
+  static bool markIn(const std::string& path, std::string_view name, std::string_view detail);
+};
+
+}  // namespace tembra

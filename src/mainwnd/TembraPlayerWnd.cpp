@@ -1,0 +1,356 @@
+#include "mainwnd/TembraPlayerWnd.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QWindowStateChangeEvent>
+
+#include "ads/AdUpdater.h"
+#include "app/ConfigStore.h"
+#include "app/LanguageTable.h"
+#include "mainwnd/AppIcon.h"
+#include "mainwnd/ChannelPanel.h"
+#include "mainwnd/CloseSequence.h"
+#include "mainwnd/EmbeddedPlayerControl.h"
+#include "mainwnd/ErrorMessage.h"
+#include "mainwnd/GuidePanel.h"
+#include "mainwnd/MainLayout.h"
+#include "mainwnd/MainWindowActions.h"
+#include "mainwnd/ScreenSaverRule.h"
+#include "mainwnd/SingleInstance.h"
+#include "mainwnd/StartupSequence.h"
+#include "mainwnd/SystemMessages.h"
+#include "mainwnd/TrayIcon.h"
+#include "mainwnd/WindowCommands.h"
+#include "mainwnd/WindowModes.h"
+#include "notice/UdpChannel.h"
+#include "platform/ModulePath.h"
+#include "platform/Utf.h"
+#include "player/PlayerHost.h"
+#include "player/ScreenSaverInhibitor.h"
+#include "service/ServiceClient.h"
+#include "skin/CListUI.h"
+#include "skin/CTabLayoutUI.h"
+#include "skin/SkinControl.h"
+#include "skin/SkinVideoSlot.h"
+#include "splash/CPictureEx.h"
+
+namespace tembra {
+
+namespace {
+
+QRect toQRect(const PixelRect& r) { return QRect(r.left, r.top, r.width(), r.height()); }
+
+// The desktop's screen-saver service, reached only once the rule first
+// wants it held.
+std::function<void(bool)> desktopInhibitor() {
+  auto inhibitor = std::make_shared<std::unique_ptr<ScreenSaverInhibitor>>();
+  return [inhibitor](bool on) {
+    if (!*inhibitor) *inhibitor = std::make_unique<ScreenSaverInhibitor>();
+    (*inhibitor)->setInhibited(on);
+  };
+}
+
+using Wnd = TembraPlayerWnd;
+using Act = WindowActions;
+using Note = SkinNotification;
+
+const CListLabelElementUI* itemOf(const Note& n) {
+  const auto* list = qobject_cast<const CListUI*>(n.sender);
+  return list != nullptr ? list->item(n.item) : nullptr;
+}
+
+// The notification table: by type, then by the sending control's name (a
+// null sender matches any).
+struct NotificationRow {
+  const char* type;
+  const char* sender;
+  void (*act)(Wnd&, Act&, const Note&);
+};
+
+const NotificationRow kNotifications[] = {
+    {"windowinit", nullptr, [](Wnd&, Act& a, const Note&) { a.RunStartup(); }},
+    {"click", "closebtn", [](Wnd&, Act& a, const Note&) { a.CloseWindow(); }},
+    {"click", "maxbtn", [](Wnd&, Act& a, const Note&) { a.Maximise(); }},
+    {"click", "resbtn", [](Wnd&, Act& a, const Note&) { a.Restore(); }},
+    {"click", "minbtn", [](Wnd&, Act& a, const Note&) { a.Minimise(); }},
+    {"click", "hidebtn", [](Wnd&, Act& a, const Note&) { a.HidePanel(); }},
+    {"click", "cutbtn", [](Wnd&, Act& a, const Note&) { a.HidePanel(); }},
+    {"click", "showbtn", [](Wnd&, Act& a, const Note&) { a.ShowPanel(); }},
+    {"click", "normalbtn", [](Wnd&, Act& a, const Note&) { a.ShowPanel(); }},
+    {"click", "topbtn", [](Wnd&, Act& a, const Note&) { a.SetTopmost(true); }},
+    {"click", "notopbtn", [](Wnd&, Act& a, const Note&) { a.SetTopmost(false); }},
+    {"click", "homebtn", [](Wnd&, Act& a, const Note&) { a.OpenHomePage(); }},
+    {"click", "upgradebtn", [](Wnd&, Act& a, const Note&) { a.StartUpdater(false); }},
+    {"click", "noticeloadbtn", [](Wnd&, Act& a, const Note&) { a.RetryGuidePage(); }},
+    {"click", "listloadbtn", [](Wnd&, Act& a, const Note&) { a.StartRefresh(); }},
+    {"click", "pgupbtn", [](Wnd&, Act& a, const Note&) { a.PageChannelList(-1); }},
+    {"click", "pgdnbtn", [](Wnd&, Act& a, const Note&) { a.PageChannelList(+1); }},
+    {"selectchanged", "guideplaying", [](Wnd&, Act& a, const Note&) { a.ShowGuidePage(GuidePage::NowPlaying); }},
+    {"selectchanged", "guideplay", [](Wnd&, Act& a, const Note&) { a.ShowGuidePage(GuidePage::Upcoming); }},
+    {"selectchanged", "guidefirstday", [](Wnd&, Act& a, const Note&) { a.ShowGuidePage(GuidePage::FirstDay); }},
+    {"selectchanged", "guidesecondday", [](Wnd&, Act& a, const Note&) { a.ShowGuidePage(GuidePage::SecondDay); }},
+    {"selectchanged", "guidethirdday", [](Wnd&, Act& a, const Note&) { a.ShowGuidePage(GuidePage::ThirdDay); }},
+    {"itemclick", "channellist",
+     [](Wnd&, Act& a, const Note& n) {
+       if (const CListLabelElementUI* item = itemOf(n))
+         a.OpenChannelGuide(item->name.toStdU16String(), item->text.toStdU16String());
+     }},
+    {"itemdoubleclick", "playinglist", [](Wnd&, Act& a, const Note&) { a.OnPlayingListActivate(); }},
+    {"itemdoubleclick", "channellist", [](Wnd&, Act& a, const Note&) { a.OnChannelListActivate(); }},
+    {"itemactivate", "playinglist", [](Wnd&, Act& a, const Note&) { a.OnPlayingListActivate(); }},
+    {"itemactivate", "channellist", [](Wnd&, Act& a, const Note&) { a.OnChannelListActivate(); }},
+    {"itemselect", "channeltype", [](Wnd&, Act& a, const Note&) { a.FillChannelList(); }},
+};
+
+}  // namespace
+
+TembraPlayerWnd::TembraPlayerWnd() : TembraPlayerWnd(Setup{}) {}
+
+TembraPlayerWnd::TembraPlayerWnd(Setup setup)
+    : CWindowWnd(nullptr, Qt::Window),
+      setup_(std::move(setup)),
+      service_(setup_.service != nullptr ? setup_.service : &ServiceClient::Instance()),
+      config_(setup_.config != nullptr ? setup_.config : &ConfigStore::Instance()),
+      programFolder_(setup_.programFolder.empty() ? ModulePath::folder() : setup_.programFolder),
+      queue_(*this) {
+  if (!programFolder_.empty() && programFolder_.back() != '/') programFolder_.push_back('/');
+  setObjectName(QStringLiteral("TembraPlayerWnd"));
+  setWindowTitle(QStringLiteral("TembraPlayerWnd"));
+  // Workers' messages wait until the start-up sequence has shown the window.
+  queue_.hold();
+
+  channels_ = std::make_unique<ChannelPanel>(*this);
+  guidePanel_ = std::make_unique<GuidePanel>(*this);
+  modes_ = std::make_unique<WindowModes>(*this, state_, [this] { applyLayout(); });
+  commands_ = std::make_unique<WindowCommands>(WindowCommands::Setup{
+      this, &state_, &queue_, config_, programFolder_, [this] { return tray_.get(); }, setup_.findUpdater});
+  screenSaver_ = std::make_unique<ScreenSaverRule>(
+      [this]() -> int32_t { return player_ ? player_->QueryState(PlayerControl::kStateHoldDisplay) : 0; },
+      setup_.inhibitScreenSaver ? setup_.inhibitScreenSaver : desktopInhibitor());
+  connect(&screenSaverPoll_, &QTimer::timeout, this, [this] { screenSaver_->refresh(); });
+  ownActions_ = std::make_unique<MainWindowActions>(*this);
+  actions_ = setup_.actions != nullptr ? setup_.actions : ownActions_.get();
+  close_ = std::make_unique<CloseSequence>(*this);
+}
+
+// The program never gets here before its close sequence has run; tests do.
+// Workers are let go first, so joining them below cannot wait on the window.
+TembraPlayerWnd::~TembraPlayerWnd() {
+  queue_.beginClosing();
+  closing_ = true;
+  screenSaverPoll_.stop();
+  removeNotifier(this);
+  if (setup_.instance != nullptr) setup_.instance->stopListening();
+  udpChannel_.reset();
+  adUpdater_.reset();
+  guide_.reset();
+  if (player_) player_->Release();
+  player_.reset();
+  tray_.reset();
+  stats_.reset();
+}
+
+const LanguageTable& TembraPlayerWnd::language() { return LanguageTable::Instance(); }
+
+QString TembraPlayerWnd::text(const char16_t* key) const {
+  return QString::fromStdU16String(LanguageTable::Instance().GetText(key));
+}
+
+bool TembraPlayerWnd::Create() {
+  if (created_) return true;
+  if (!loadLayout(QStringLiteral("MainUI.xml"))) {
+    ErrorMessage::show(nullptr, text(u"TV_WND_CREATE_XMLFAIL").toStdU16String());
+    return false;
+  }
+  addNotifier(this);
+  // A second copy of the program finds this one by it from now on.
+  if (setup_.instance != nullptr) setup_.instance->listen([this] { commands_->RestoreOrRaise(); });
+  setWindowTitle(text(u"TV_WND_CAPTION_TEXT"));
+  setWindowIcon(AppIcon::load());
+  createPlayer();
+  createLoadingPictures();
+  if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
+  created_ = true;
+  applyLayout();
+  return true;
+}
+
+void TembraPlayerWnd::createPlayer() {
+  if (player_ || !setup_.makePlayer) return;
+  std::unique_ptr<PlayerControl> component = setup_.makePlayer();
+  if (!component) return;
+  player_ = std::make_unique<PlayerHost>(std::make_unique<EmbeddedPlayerControl>(
+      std::move(component), [this](QWidget* video) { placeInVideoSlot(video); }));
+  player_->StartPlayer(kPlayerStartRect, service_->GetPlanBase(), fromUtf8(programFolder_));
+  // Shown with the window at the end of the start-up sequence.
+  if (PlayerControl* control = player_->control(); control != nullptr && control->HasWindow())
+    control->ShowWindow(false);
+}
+
+void TembraPlayerWnd::placeInVideoSlot(QWidget* video) {
+  if (SkinVideoSlot* slot = findVideoSlot(QStringLiteral("videoslot"))) {
+    slot->setContent(video);
+    return;
+  }
+  video->setParent(this);
+  video->setGeometry(kPlayerStartRect.left, kPlayerStartRect.top, kPlayerStartRect.width(),
+                     kPlayerStartRect.height());
+}
+
+void TembraPlayerWnd::createLoadingPictures() {
+  auto make = [this](const char* name, const QRect& rect, const char* file) {
+    auto* picture = new CPictureEx(this);
+    picture->setObjectName(QString::fromLatin1(name));
+    picture->setBackgroundColor(Qt::transparent);
+    picture->setGeometry(rect);
+    if (picture->openFile(resourcePath() + QString::fromLatin1(file))) picture->play();
+    picture->hide();
+    picture->raise();
+    return picture;
+  };
+  guideLoadingPicture_ = make("GifGuideList", QRect(0, 0, 160, 20), "frame_channel_notice_load.gif");
+  listLoadingPicture_ = make("GifTvList", QRect(0, 0, 91, 37), "frame_channel_list_load.gif");
+}
+
+void TembraPlayerWnd::applyLayout() {
+  const QSize corner = roundCorner();
+  if (!created_ || isMinimized() || (corner.width() == 0 && corner.height() == 0)) return;
+  const CTabLayoutUI* tab = findTabLayout(QStringLiteral("guidetab"));
+  const CTabLayoutUI* days = findTabLayout(QStringLiteral("tvswitch"));
+  const MainLayout layout = MainLayout::compute(width(), height(), state_, tab != nullptr ? tab->currentPage() : -1,
+                                                days != nullptr ? days->currentPage() : -1);
+  auto place = [this](const std::string& name, const PixelRect& r) {
+    if (SkinControl* c = findControl(QString::fromStdString(name))) c->setPosition(r.left, r.top, r.right, r.bottom);
+  };
+  for (const auto& [name, rect] : layout.controls()) place(name, rect);
+
+  const PixelRect& video = layout.player();
+  if (SkinVideoSlot* slot = findVideoSlot(QStringLiteral("videoslot"))) {
+    slot->setPosition(video.left, video.top, video.right, video.bottom);
+  } else if (player_ && player_->control() != nullptr) {
+    if (QWidget* w = player_->control()->widget()) w->setGeometry(toQRect(video));
+  }
+
+  if (const auto& guide = layout.guideIndicator()) {
+    place("noticeload", guide->noticeload);
+    guideLoadingPicture_->setGeometry(toQRect(guide->picture));
+    place("nonoticelist", guide->nonoticelist);
+  }
+  place("listload", layout.listIndicator().listload);
+  listLoadingPicture_->setGeometry(toQRect(layout.listIndicator().picture));
+}
+
+intptr_t TembraPlayerWnd::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  if (closing_) return 0;
+  WindowActions& a = *actions_;
+  switch (message) {
+    case WM_TIMER:
+      if (wParam == kListTimer) {
+        if (state_.listCountdown > 0) a.CountdownTick();
+        else a.StartRefresh();
+      } else if (wParam == kGuideTimer) {
+        if (state_.guideCountdown > 0) a.TickGuideWait();
+        else a.RetryGuidePage();
+      }
+      return 0;
+    case WM_SYSCOMMAND:
+      switch (wParam) {
+        case SC_CLOSE: a.CloseWindow(); return 0;
+        case SC_MAXIMIZE: a.Maximise(); return 0;
+        case SC_RESTORE: a.Restore(); return 0;
+        case SC_MINIMIZE: a.Minimise(); return 0;
+        // Non-zero: the command is swallowed, the display stays on.
+        case SC_SCREENSAVE:
+        case SC_MONITORPOWER: return a.HoldDisplay() ? 1 : 0;
+      }
+      return 0;
+    case WM_TRAY_CALLBACK:
+      return wParam == static_cast<uintptr_t>(TrayIcon::kIconId) ? a.TrayCallback(lParam) : 0;
+    case WM_CMD_CLOSE: a.CloseWindow(); return 0;
+    case WM_CMD_UPGRADE: a.StartUpdater(wParam != 0); return 0;
+    case WM_CMD_RESTORE: a.RestoreOrRaise(); return 0;
+    case WM_CMD_ABOUT: a.OpenAbout(); return 0;
+    case WM_CMD_HOMEPAGE: a.OpenHomePage(); return 0;
+    case WM_BALLOON_CLICKED: return queue_.send(WM_CMD_UPGRADE, 0, 0);
+    case WM_UDP_NOTICE:
+      if (lParam == 1) {
+        a.ForcedUpgrade();
+      } else if (lParam == 0 && wParam != 0) {
+        // The sender owns the text and frees it once this returns.
+        a.ShowNotice(std::u16string(reinterpret_cast<const char16_t*>(wParam)));
+      }
+      return 0;
+    case WM_AD_UPDATED: a.ShowRightAd(); return 0;
+    case WM_GUIDE_NOWPLAYING:
+    case WM_GUIDE_UPCOMING:
+    case WM_GUIDE_FIRSTDAY:
+    case WM_GUIDE_SECONDDAY:
+    case WM_GUIDE_THIRDDAY:
+      a.OnGuideDownloaded(static_cast<GuidePage>(message - WM_GUIDE_NOWPLAYING), wParam != 0);
+      return 0;
+    case WM_CATALOGUE_LOADED: a.OnCatalogueLoaded(); return 0;
+  }
+  return 0;
+}
+
+void TembraPlayerWnd::notify(const SkinNotification& msg) {
+  if (closing_) return;
+  if (msg.type == QLatin1String("windowinit") && (!created_ || started_)) return;
+  for (const NotificationRow& row : kNotifications) {
+    if (msg.type != QLatin1String(row.type)) continue;
+    if (row.sender != nullptr && msg.senderName != QLatin1String(row.sender)) continue;
+    row.act(*this, *actions_, msg);
+    break;
+  }
+  // A user's action may have started or stopped playback.
+  if (!closing_) screenSaver_->refresh();
+}
+
+void TembraPlayerWnd::onTimer(int id) { handleMessage(WM_TIMER, static_cast<uintptr_t>(id), 0); }
+
+void TembraPlayerWnd::onCaptionDoubleClick() {
+  if (!closing_) modes_->ToggleMaximise();
+}
+
+void TembraPlayerWnd::resizeEvent(QResizeEvent* event) {
+  CWindowWnd::resizeEvent(event);
+  modes_->onResized();
+  applyLayout();
+}
+
+void TembraPlayerWnd::changeEvent(QEvent* event) {
+  CWindowWnd::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange && !closing_) {
+    modes_->onStateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState());
+    applyLayout();
+  }
+}
+
+void TembraPlayerWnd::closeEvent(QCloseEvent* event) {
+  if (!closing_) close_->run();
+  CWindowWnd::closeEvent(event);
+  event->accept();
+}
+
+void TembraPlayerWnd::keyPressEvent(QKeyEvent* event) {
+  if (closing_) return;
+  switch (event->key()) {
+    case Qt::Key_PageUp:
+    case Qt::Key_ChannelUp:
+      actions_->PlayNeighbour(-1);
+      break;
+    case Qt::Key_PageDown:
+    case Qt::Key_ChannelDown:
+      actions_->PlayNeighbour(+1);
+      break;
+    case Qt::Key_F11:
+      actions_->ToggleFullScreen();
+      break;
+    default:
+      CWindowWnd::keyPressEvent(event);
+      return;
+  }
+  screenSaver_->refresh();
+}
+
+}  // namespace tembra

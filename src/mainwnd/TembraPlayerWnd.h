@@ -1,0 +1,184 @@
+#pragma once
+#include <QTimer>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "guide/ProgrammeGuide.h"
+#include "mainwnd/WindowContext.h"
+#include "mainwnd/WindowMessageHandler.h"
+#include "mainwnd/WindowMessageQueue.h"
+#include "mainwnd/WindowState.h"
+#include "player/PlayerControl.h"
+#include "skin/CWindowWnd.h"
+#include "skin/INotifyUI.h"
+#include "stats/StatsReporter.h"
+
+namespace tembra {
+
+class AdUpdater;
+class ChannelPanel;
+class CloseSequence;
+class GuidePanel;
+class MainWindowActions;
+class PlayerControl;
+class ScreenSaverRule;
+class SingleInstance;
+class StartupSequence;
+class TrayIcon;
+class WindowActions;
+class WindowCommands;
+class WindowModes;
+
+// The program's main window: the skin's "MainUI.xml" with the player, the
+// channel and guide panels, the ad pane and the two loading pictures. It
+// owns every service object of the program once its start-up sequence has
+// made them, and is what worker threads report to (target()).
+//
+// Two entry points decide everything it does: handleMessage, one switch
+// over the program's window messages (posted and sent ones arrive through
+// its queue, on the GUI thread), and notify, one table of the skin's
+// notifications by type and sender name. Both lead to a WindowActions.
+//
+//   TembraPlayerWnd wnd(setup);
+//   if (!wnd.Create()) return failure;   // its message has been shown
+//   wnd.centreOver(nullptr);             // "windowinit" starts the rest
+class TembraPlayerWnd : public CWindowWnd,
+                        public INotifyUI,
+                        public WindowMessageHandler,
+                        public WindowContext {
+  Q_OBJECT
+
+ public:
+  // What the window is made with; every default is the program's own.
+  struct Setup {
+    ServiceClient* service = nullptr;  // null: ServiceClient::Instance()
+    ConfigStore* config = nullptr;     // null: ConfigStore::Instance()
+    std::string programFolder;         // empty: ModulePath::folder()
+    // Makes the player component; empty: the window has no player.
+    std::function<std::unique_ptr<PlayerControl>()> makePlayer;
+    // Its socket answers a second copy once the layout is loaded; may be null.
+    SingleInstance* instance = nullptr;
+    // Ends the splash screen (start-up step 12); may be empty.
+    std::function<void()> endSplash;
+    StatsReporter::Setup stats;
+    ProgrammeGuide::Options guide;
+    // Brings a running updater's window forward by its caption; empty:
+    // through the X11 window manager.
+    std::function<bool(const std::u16string&)> findUpdater;
+    // The close sequence's last step; empty: QCoreApplication::exit.
+    std::function<void(int)> quit;
+    // Holds the screen saver off (true) or lets it run; empty: the
+    // desktop's freedesktop ScreenSaver service.
+    std::function<void(bool)> inhibitScreenSaver;
+    // What the tables lead to; null: the window's own actions.
+    WindowActions* actions = nullptr;
+  };
+
+  // The player's rectangle when it is made (it follows the layout after).
+  static constexpr PlayerRect kPlayerStartRect{2, 25, 583, 500};
+  // How often the screen-saver rule looks at the player by itself.
+  static constexpr int kScreenSaverPollMs = 2000;
+
+  TembraPlayerWnd();
+  explicit TembraPlayerWnd(Setup setup);
+  ~TembraPlayerWnd() override;
+
+  // Loads the layout and builds the window hidden: single-instance socket,
+  // caption and icon, player in the video slot, loading pictures, channel
+  // list without header. False, after the error message, when MainUI.xml
+  // cannot be loaded.
+  bool Create();
+
+  intptr_t handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+  void notify(const SkinNotification& msg) override;
+
+  // WindowContext.
+  CWindowWnd& skin() override { return *this; }
+  WindowState& state() override { return state_; }
+  ServiceClient& service() override { return *service_; }
+  ConfigStore& config() override { return *config_; }
+  const LanguageTable& language() override;
+  std::string programFolder() const override { return programFolder_; }
+  ProgrammeGuide* guide() override { return guide_.get(); }
+  StatsReporter* stats() override { return stats_.get(); }
+  UdpChannel* udpChannel() override { return udpChannel_.get(); }
+  PlayerHost* player() override { return player_.get(); }
+  CPictureEx* listLoadingPicture() override { return listLoadingPicture_; }
+  CPictureEx* guideLoadingPicture() override { return guideLoadingPicture_; }
+
+  // What workers hold: posts and sends reach handleMessage on the GUI
+  // thread, in order, held during the start-up sequence, dropped once the
+  // window is closing.
+  MessageTarget& target() { return queue_; }
+  WindowMessageQueue& queue() { return queue_; }
+  AdUpdater* adUpdater() const { return adUpdater_.get(); }
+  TrayIcon* tray() const { return tray_.get(); }
+  ChannelPanel& channels() { return *channels_; }
+  GuidePanel& guidePanel() { return *guidePanel_; }
+  WindowModes& modes() { return *modes_; }
+  WindowCommands& commands() { return *commands_; }
+  ScreenSaverRule& screenSaver() { return *screenSaver_; }
+  WindowActions& actions() { return *actions_; }
+
+  // The start-up sequence has run to its end (the window was shown).
+  bool started() const { return started_; }
+  // The close sequence has begun; nothing is handled any more.
+  bool closing() const { return closing_; }
+
+  // Places every control, the player and the loading indicators for the
+  // current size (the skin has no round corner: nothing is placed).
+  void applyLayout();
+
+ protected:
+  void onTimer(int id) override;
+  void onCaptionDoubleClick() override;
+  void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  friend class StartupSequence;
+  friend class CloseSequence;
+
+  void createPlayer();
+  void createLoadingPictures();
+  void placeInVideoSlot(QWidget* video);
+  QString text(const char16_t* key) const;
+
+  Setup setup_;
+  ServiceClient* service_;
+  ConfigStore* config_;
+  std::string programFolder_;
+  WindowState state_;
+  WindowMessageQueue queue_;
+
+  std::unique_ptr<PlayerHost> player_;
+  std::unique_ptr<StatsReporter> stats_;
+  std::unique_ptr<TrayIcon> tray_;
+  std::unique_ptr<ProgrammeGuide> guide_;
+  std::unique_ptr<UdpChannel> udpChannel_;
+  std::unique_ptr<AdUpdater> adUpdater_;
+  CPictureEx* listLoadingPicture_ = nullptr;   // child widget
+  CPictureEx* guideLoadingPicture_ = nullptr;  // child widget
+
+  std::unique_ptr<ChannelPanel> channels_;
+  std::unique_ptr<GuidePanel> guidePanel_;
+  std::unique_ptr<WindowModes> modes_;
+  std::unique_ptr<WindowCommands> commands_;
+  std::unique_ptr<ScreenSaverRule> screenSaver_;
+  std::unique_ptr<MainWindowActions> ownActions_;
+  WindowActions* actions_;
+  std::unique_ptr<StartupSequence> startup_;
+  std::unique_ptr<CloseSequence> close_;
+  QTimer screenSaverPoll_;
+
+  bool created_ = false;
+  bool started_ = false;
+  bool closing_ = false;
+};
+
+}  // namespace tembra
