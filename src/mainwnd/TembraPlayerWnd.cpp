@@ -295,7 +295,10 @@ intptr_t TembraPlayerWnd::handleMessage(uint32_t message, uintptr_t wParam, intp
 
 void TembraPlayerWnd::notify(const SkinNotification& msg) {
   if (closing_) return;
-  if (msg.type == QLatin1String("windowinit") && (!created_ || started_)) return;
+  if (msg.type == QLatin1String("windowinit")) {
+    if (!created_ || startupBegun_) return;
+    startupBegun_ = true;
+  }
   for (const NotificationRow& row : kNotifications) {
     if (msg.type != QLatin1String(row.type)) continue;
     if (row.sender != nullptr && msg.senderName != QLatin1String(row.sender)) continue;

@@ -177,6 +177,7 @@ class TembraPlayerWnd : public CWindowWnd,
   QTimer screenSaverPoll_;
 
   bool created_ = false;
+  bool startupBegun_ = false;
   bool started_ = false;
   bool closing_ = false;
 };
