@@ -1,18 +1,23 @@
-// The program tembra-player run as a process: its command line, and the
-// single-instance rule between two copies.
+// The program tembra-player run as a process: its command line, the
+// single-instance rule between two copies, and a whole run from start to a
+// termination signal.
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "TempDir.h"
 #include "app/LanguageTable.h"
+#include "integration/DemoService.h"
 #include "mainwnd/ChildProcess.h"
 #include "mainwnd/QtTestApp.h"
 #include "mainwnd/SingleInstance.h"
+#include "mainwnd/XvfbServer.h"
 #include "platform/ModulePath.h"
 #include "platform/Utf.h"
+#include "stats/StatsBacklog.h"
 
 namespace tembra {
 namespace {
@@ -23,11 +28,22 @@ using test::TempDir;
 
 std::string program() { return ModulePath::record() + "tembra-player"; }
 
-// The program with its runtime directory set to dir, offscreen.
-std::unique_ptr<ChildProcess> start(const std::string& dir, const std::vector<std::string>& args = {}) {
-  auto p = std::make_unique<ChildProcess>(
-      program(), args,
-      std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", dir}, {"QT_QPA_PLATFORM", "offscreen"}});
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The program with its runtime directory set to dir, offscreen, working in
+// dir (its guide transfer file and statistics backlog land there), telling
+// dir/trace how far its start-up got.
+std::unique_ptr<ChildProcess> start(const std::string& dir, const std::vector<std::string>& args = {},
+                                    const std::string& executable = program(),
+                                    std::map<std::string, std::string> env = {{"QT_QPA_PLATFORM", "offscreen"}}) {
+  std::string command = "cd '" + dir + "' && exec '" + executable + "'";
+  for (const auto& a : args) command += " '" + a + "'";
+  env["XDG_RUNTIME_DIR"] = dir;
+  env["TEMBRA_STARTUP_TRACE"] = dir + "/trace";
+  auto p = std::make_unique<ChildProcess>("/bin/sh", std::vector<std::string>{"-c", command}, env);
   EXPECT_TRUE(p->started());
   return p;
 }
@@ -35,6 +51,19 @@ std::unique_ptr<ChildProcess> start(const std::string& dir, const std::vector<st
 // Waits for the end while this process keeps serving its own sockets.
 bool finished(ChildProcess& p, int timeoutMs = 15000) {
   return spinUntil([&] { return !p.running(); }, timeoutMs);
+}
+
+bool windowShown(ChildProcess& p, const std::string& dir, int timeoutMs = 60000) {
+  return spinUntil([&] { return readFile(dir + "/trace").find("window-shown ") != std::string::npos || !p.running(); },
+                   timeoutMs) &&
+         p.running();
+}
+
+// Ends a running copy the way a logout does; its exit code, or -1.
+int terminate(ChildProcess& p) {
+  ::kill(p.pid(), SIGTERM);
+  if (!finished(p, 20000) || !p.exitedNormally()) return -1;
+  return p.exitCode();
 }
 
 std::string languageText(const char16_t* key) {
@@ -59,21 +88,71 @@ TEST(TembraPlayerProgram, UnknownArgumentIsAnError) {
   ASSERT_TRUE(finished(*p));
   EXPECT_EQ(p->exitCode(), 2);
   EXPECT_NE(p->err().find("unknown argument '--channel'"), std::string::npos) << p->err();
-  // Qt's own options are not ours to refuse
+  // Qt's own options are not ours to refuse.
   auto qt = start(run.path(), {"-platform", "offscreen"});
-  ASSERT_TRUE(finished(*qt));
-  EXPECT_EQ(qt->exitCode(), 0) << qt->err();
+  ASSERT_TRUE(windowShown(*qt, run.path())) << qt->err();
+  EXPECT_EQ(terminate(*qt), 0) << qt->err();
 }
 
+// Without a config.ini nothing answers: the window still shows, and the
+// copy ends cleanly on a termination signal, its lock free again.
 TEST(TembraPlayerProgram, FirstCopyRunsAndFreesTheLockAtExit) {
   TempDir run("tembra-run");
   auto p = start(run.path());
-  ASSERT_TRUE(finished(*p));
-  EXPECT_TRUE(p->exitedNormally());
-  EXPECT_EQ(p->exitCode(), 0) << p->err();
+  ASSERT_TRUE(windowShown(*p, run.path())) << p->err();
   EXPECT_TRUE(std::filesystem::exists(run.file("Quorvi")));
+  EXPECT_EQ(terminate(*p), 0) << p->err();
   SingleInstance next(run.path());
   EXPECT_EQ(next.establish(0), SingleInstance::Outcome::Primary);
+  // No statistics server was configured: the run's records wait in the
+  // backlog for the next one, the shutdown record last.
+  const auto records = StatsBacklog::Load(run.file("bi.dat"));
+  ASSERT_FALSE(records.empty());
+  EXPECT_NE(records.back().find(u"\"00007\""), std::u16string::npos);
+}
+
+// A real first copy: the second one is answered (which the first does only
+// after bringing its window forward), says nothing and leaves; the first
+// goes on.
+TEST(TembraPlayerProgram, SecondCopyOfTheProgramHandsOverToTheFirst) {
+  TempDir run("tembra-run");
+  auto first = start(run.path());
+  ASSERT_TRUE(windowShown(*first, run.path())) << first->err();
+  auto second = start(run.path());
+  ASSERT_TRUE(finished(*second));
+  EXPECT_EQ(second->exitCode(), 0) << second->err();
+  EXPECT_EQ(second->err(), "");
+  const std::string trace = readFile(run.file("trace"));
+  EXPECT_EQ(trace.find("window-shown"), trace.rfind("window-shown")) << "the second copy made no window";
+  EXPECT_TRUE(first->running());
+  EXPECT_EQ(terminate(*first), 0) << first->err();
+}
+
+// The whole program under X with its real player, against the demo
+// service: a termination signal runs the close sequence, and every record
+// of the run reaches the statistics collector.
+TEST(TembraPlayerProgram, TerminationSignalRunsTheCloseSequence) {
+  test::XvfbServer x;
+  if (x.display().empty()) GTEST_SKIP() << "no Xvfb";
+  TempDir run("tembra-run");
+  // The program reads config.ini beside itself: a copy of it with its files.
+  TempDir install("tembra-install");
+  namespace fs = std::filesystem;
+  for (const char* item : {"tembra-player", "logo.html", "skin", "languages"})
+    fs::copy(ModulePath::record() + item, install.file(item), fs::copy_options::recursive);
+  test::DemoService demo({"--write-config", install.path()});
+  ASSERT_TRUE(demo.started()) << demo.error();
+  auto p = start(run.path(), {}, install.file("tembra-player"), {{"DISPLAY", x.display()}, {"QT_QPA_PLATFORM", "xcb"}});
+  ASSERT_TRUE(windowShown(*p, run.path())) << p->err();
+  EXPECT_EQ(terminate(*p), 0) << p->err();
+  const auto received = demo.Get("/demo/records");
+  ASSERT_EQ(received.status, 200);
+  const size_t start = received.body.find("\\\"00006\\\"");
+  const size_t end = received.body.find("\\\"00007\\\"");
+  ASSERT_NE(start, std::string::npos) << received.body;
+  ASSERT_NE(end, std::string::npos) << received.body;
+  EXPECT_LT(start, end);
+  EXPECT_FALSE(fs::exists(run.file("bi.dat"))) << "nothing left behind";
 }
 
 TEST(TembraPlayerProgram, SecondCopyRaisesTheFirstAndExits) {
