@@ -87,6 +87,10 @@ void StartupSequence::run() {
 void StartupSequence::showWindow() {
   TembraPlayerWnd& w = w_;
   if (w.closing_) return;
+  if (StartupTrace::enabled()) {
+    w.winId();
+    StartupTrace::markFirstPicture(w.windowHandle(), "window-painted");
+  }
   w.showNormal();
   if (w.player_ && w.player_->control() && w.player_->control()->HasWindow()) w.player_->control()->ShowWindow(true);
   w.started_ = true;

@@ -1,5 +1,9 @@
 #include "mainwnd/StartupTrace.h"
 
+#include <QEvent>
+#include <QTimer>
+#include <QWindow>
+
 #include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
@@ -13,7 +17,33 @@ const char* tracePath() {
   const char* path = std::getenv("TEMBRA_STARTUP_TRACE");
   return path != nullptr && *path != '\0' ? path : nullptr;
 }
+// Watches one window for its first exposure; the paint that exposure starts
+// has run by the next turn of the event loop.
+class FirstPictureWatch : public QObject {
+ public:
+  FirstPictureWatch(QWindow* window, const char* name) : QObject(window), name_(name) {
+    window->installEventFilter(this);
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+      watched->removeEventFilter(this);
+      QTimer::singleShot(0, this, [this] {
+        StartupTrace::mark(name_);
+        deleteLater();
+      });
+    }
+    return false;
+  }
+
+ private:
+  const char* name_;
+};
+
 }  // namespace
+
+void StartupTrace::markFirstPicture(QWindow* window, const char* name) {
+  if (enabled() && window != nullptr) new FirstPictureWatch(window, name);
+}
 
 bool StartupTrace::enabled() { return tracePath() != nullptr; }
 

@@ -2,6 +2,8 @@
 #include <string>
 #include <string_view>
 
+class QWindow;
+
 namespace tembra {
 
 // Moments of the start-up written for the start-up benchmark, one line each
@@ -11,6 +13,9 @@ namespace tembra {
 class StartupTrace {
  public:
   static bool enabled();
+  // Marks name once, when window has been drawn for the first time after
+  // being shown (its first exposure, once the paint it starts is done).
+  static void markFirstPicture(QWindow* window, const char* name);
   static void mark(std::string_view name, std::string_view detail = {});
   // The same rule with the file given (tests).
   static bool markIn(const std::string& path, std::string_view name, std::string_view detail);

@@ -7,6 +7,7 @@
 #include "mainwnd/ErrorMessage.h"
 #include "mainwnd/SignalBridge.h"
 #include "mainwnd/SingleInstance.h"
+#include "mainwnd/StartupTrace.h"
 #include "mainwnd/TembraPlayerWnd.h"
 #include "platform/ModulePath.h"
 #include "platform/Utf.h"
@@ -40,6 +41,7 @@ std::string CTembraPlayerApp::SkinFolderFor(const std::string& executableFolder)
 }
 
 bool CTembraPlayerApp::InitInstance() {
+  StartupTrace::mark("app-start");
   skinFolder_ = SkinFolderFor(ModulePath::record());
   CWindowWnd::setResourcePath(QString::fromStdString(skinFolder_));
   // The program ends by its window's close sequence only; a message box or
@@ -91,6 +93,7 @@ void CTembraPlayerApp::onEarlySignal() {
 int CTembraPlayerApp::CreateMainWindowAndRun() {
   splash_ = std::make_unique<CSplashDlg>(QString::fromStdString(skinFolder_));
   splash_->start();
+  StartupTrace::mark("splash-shown");
 
   TembraPlayerWnd::Setup setup;
   setup.instance = instance_.get();
@@ -100,6 +103,7 @@ int CTembraPlayerApp::CreateMainWindowAndRun() {
   // A window that cannot be made has shown why; nothing would ever end the
   // event loop without it.
   if (!window_->Create()) return kStartFailed;
+  StartupTrace::mark("window-created");
   if (terminated_) return 0;
 
   // From here a termination signal closes the window, whose close sequence

@@ -1,0 +1,189 @@
+// Start-up speed: from starting tembra-player (2,000 channels on the demo
+// service, on loopback, offscreen) until its window is drawn with the
+// channel list filled, against a bare Qt program that draws one window
+// (this program, run with --bare), measured in the same run. Both write the
+// moments to the file TEMBRA_STARTUP_TRACE names, stamped with the
+// monotonic clock this program also reads just before it starts them.
+// Medians of interleaved runs, after one warm-up run of each.
+#include <QApplication>
+#include <QWidget>
+#include <QWindow>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "integration/DemoService.h"
+#include "mainwnd/StartupTrace.h"
+#include "platform/ModulePath.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kRuns = 5;
+constexpr int kGroups = 20;
+constexpr int kChannelsPerGroup = 100;
+constexpr int kLimitMs = 60000;
+
+long long nowMicros() {
+  timespec t{};
+  ::clock_gettime(CLOCK_MONOTONIC, &t);
+  return static_cast<long long>(t.tv_sec) * 1000000 + t.tv_nsec / 1000;
+}
+
+double median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// The moments of one trace file: name -> (time, detail).
+std::map<std::string, std::pair<long long, std::string>> readTrace(const std::string& path) {
+  std::map<std::string, std::pair<long long, std::string>> marks;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream fields(line);
+    std::string name, detail;
+    long long at = 0;
+    if (!(fields >> name >> at)) continue;
+    std::getline(fields, detail);
+    marks.emplace(name, std::make_pair(at, detail));
+  }
+  return marks;
+}
+
+struct Run {
+  double toPictureMs = -1;  // until the first picture (both programs)
+  double toListMs = -1;     // until the channel list held channels (the player)
+  std::string listCount;
+};
+
+// Starts program with args in folder, waits until the trace holds every
+// mark in wanted, then ends it with SIGTERM.
+std::optional<Run> runOnce(const std::string& program, const std::vector<std::string>& args,
+                           const std::string& folder, const std::vector<std::string>& wanted) {
+  const std::string trace = folder + "/trace";
+  fs::remove(trace);
+  const long long start = nowMicros();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::chdir(folder.c_str());
+    ::setenv("TEMBRA_STARTUP_TRACE", trace.c_str(), 1);
+    ::setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const int null = ::open("/dev/null", O_WRONLY);
+    ::dup2(null, 1);
+    ::dup2(null, 2);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  std::map<std::string, std::pair<long long, std::string>> marks;
+  bool complete = false;
+  while (nowMicros() - start < kLimitMs * 1000LL) {
+    marks = readTrace(trace);
+    complete = std::all_of(wanted.begin(), wanted.end(), [&](const std::string& m) { return marks.count(m) > 0; });
+    if (complete) break;
+    if (::waitpid(pid, nullptr, WNOHANG) == pid) return std::nullopt;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ::kill(pid, SIGTERM);
+  ::waitpid(pid, nullptr, 0);
+  if (!complete) return std::nullopt;
+  Run run;
+  run.toPictureMs = (marks["window-painted"].first - start) / 1000.0;
+  if (marks.count("channel-list-filled")) {
+    run.toListMs = (marks["channel-list-filled"].first - start) / 1000.0;
+    run.listCount = marks["channel-list-filled"].second;
+  }
+  return run;
+}
+
+// The baseline: one plain window, shown and drawn.
+int bare(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QWidget window;
+  window.resize(936, 529);
+  window.winId();
+  tembra::StartupTrace::markFirstPicture(window.windowHandle(), "window-painted");
+  window.show();
+  return app.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc > 1 && std::string(argv[1]) == "--bare") return bare(argc, argv);
+  if (argc > 1) {
+    std::fprintf(stderr, "usage: startup_bench (no arguments)\n");
+    return 2;
+  }
+
+  const std::string here = tembra::ModulePath::record();
+  const std::string self = here + "startup_bench";
+  // The player reads config.ini beside itself: a copy with its files.
+  const std::string install = tembra::test::DemoService::TempFolder("startup-bench-install");
+  const std::string work = tembra::test::DemoService::TempFolder("startup-bench-run");
+  for (const char* item : {"tembra-player", "logo.html", "skin", "languages"})
+    fs::copy(here + item, install + "/" + item, fs::copy_options::recursive);
+
+  tembra::test::DemoService demo({"--groups", std::to_string(kGroups), "--channels-per-group",
+                                  std::to_string(kChannelsPerGroup), "--write-config", install});
+  if (!demo.started()) {
+    std::fprintf(stderr, "startup_bench: the demo service did not start: %s\n", demo.error().c_str());
+    return 1;
+  }
+  const std::string player = install + "/tembra-player";
+  const std::vector<std::string> playerMarks{"window-painted", "channel-list-filled"};
+  const std::vector<std::string> bareMarks{"window-painted"};
+
+  // Warm-up: files in the page cache, the demo's replies generated once.
+  auto warmPlayer = runOnce(player, {}, work, playerMarks);
+  auto warmBare = runOnce(self, {"--bare"}, work, bareMarks);
+  if (!warmPlayer || !warmBare) {
+    std::fprintf(stderr, "startup_bench: %s did not reach its first picture with a filled channel list\n",
+                 !warmPlayer ? "tembra-player" : "the bare window");
+    return 1;
+  }
+
+  std::vector<double> ours, lists, baseline;
+  std::string count;
+  for (int i = 0; i < kRuns; ++i) {
+    if (auto r = runOnce(player, {}, work, playerMarks)) {
+      ours.push_back(std::max(r->toPictureMs, r->toListMs));
+      lists.push_back(r->toListMs);
+      count = r->listCount;
+    }
+    if (auto r = runOnce(self, {"--bare"}, work, bareMarks)) baseline.push_back(r->toPictureMs);
+  }
+  fs::remove_all(install);
+  fs::remove_all(work);
+  if (ours.empty() || baseline.empty()) {
+    std::fprintf(stderr, "startup_bench: no complete run\n");
+    return 1;
+  }
+  const double oursMs = median(ours), baseMs = median(baseline);
+  std::printf("tembra-player: window drawn with %s channels listed after %.1f ms (median of %zu; list filled at %.1f ms)\n",
+              count.c_str(), oursMs, ours.size(), median(lists));
+  std::printf("bare Qt window: drawn after %.1f ms (median of %zu)\n", baseMs, baseline.size());
+  std::printf("ratio startup_vs_bare_qt %.3f goal 5\n", baseMs > 0 ? oursMs / baseMs : 0.0);
+  return 0;
+}
