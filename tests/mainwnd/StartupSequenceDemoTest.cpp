@@ -101,6 +101,7 @@ TEST_F(StartupAgainstDemo, MakesEverythingInOrderThenShowsTheWindow) {
   ASSERT_NE(wnd.guide(), nullptr);
   EXPECT_EQ(wnd.guide()->GetDayState(0), ProgrammeGuide::DayState::Loaded) << "today came with the guide";
   ASSERT_NE(wnd.udpChannel(), nullptr);
+  EXPECT_TRUE(spinUntil([&] { return wnd.udpChannel()->queriesSent() > 0; }, 5000)) << "the notice query went out";
   ASSERT_NE(wnd.adUpdater(), nullptr);
   // Its pass sends to the window, which must keep handling messages.
   ASSERT_TRUE(spinUntil([&] { return wnd.adUpdater()->WaitForPass(std::chrono::milliseconds(0)); }, 20000));
