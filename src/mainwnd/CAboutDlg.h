@@ -22,8 +22,17 @@ class CAboutDlg : public CWindowWnd, public INotifyUI {
   void notify(const SkinNotification& msg) override;
 
  private:
+  static constexpr int kTextTop = 110;      // where "Text" is centred
+  static constexpr int kHomePageTop = 130;  // and "homepage"
+
   CAboutDlg(QWidget* owner, MessageTarget& target);
   ~CAboutDlg() override;
+
+  void centreLabel(const QString& name, int top);
+  const std::vector<std::u16string_view>& notCaptionClasses() const override;
+  void closeEvent(QCloseEvent* e) override;
+  // Escape closes the dialog, like its close button.
+  void keyPressEvent(QKeyEvent* e) override;
 
   MessageTarget& target_;
 };

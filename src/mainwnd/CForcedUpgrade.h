@@ -33,6 +33,8 @@ class CForcedUpgrade : public CWindowWnd, public INotifyUI {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  const std::vector<std::u16string_view>& notCaptionClasses() const override;
+
   MessageTarget& target_;
   uint32_t resultMessage_;
   uintptr_t resultWParam_ = 0;
