@@ -1,7 +1,10 @@
 #include "mainwnd/CAboutDlg.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPointer>
+
+#include <cmath>
 
 #include "app/LanguageTable.h"
 #include "mainwnd/ErrorMessage.h"
@@ -65,14 +68,23 @@ void CAboutDlg::notify(const SkinNotification& msg) {
   }
 }
 
-// The label keeps its own font for the measure, so the text it draws is
-// the text that was measured: never clipped, its middle at the dialog's
-// middle, which puts a text wider than the dialog at a negative x.
+// Measured in the label's own font, the one it draws with, to the next
+// whole pixel (an advance rounded down would make the label elide its last
+// letters), plus its text padding: the text is never clipped and its middle
+// is the dialog's middle, which puts a text wider than the dialog at a
+// negative x.
+QSize CAboutDlg::labelSize(const SkinLabel& label) {
+  const QFontMetricsF fm(label.look().font);
+  const QMargins pad = label.look().textPadding;
+  return QSize(static_cast<int>(std::ceil(fm.horizontalAdvance(label.text()))) + pad.left() + pad.right(),
+               static_cast<int>(std::ceil(fm.height())) + pad.top() + pad.bottom());
+}
+
 void CAboutDlg::centreLabel(const QString& name, int top) {
   SkinLabel* label = findText(name);
   if (label == nullptr) return;
-  const QSize text = label->textSize();
-  label->setPosition(QRect((width() - text.width()) / 2, top, text.width(), text.height()));
+  const QSize size = labelSize(*label);
+  label->setPosition(QRect((width() - size.width()) / 2, top, size.width(), size.height()));
 }
 
 const std::vector<std::u16string_view>& CAboutDlg::notCaptionClasses() const { return dialogNotCaption(); }

@@ -5,6 +5,7 @@
 namespace tembra {
 
 class MessageTarget;
+class SkinLabel;
 
 // The about dialog ("AboutDlgSkin.xml"): its two labels centred, a home
 // page link that sends WM_CMD_HOMEPAGE to the main window. At most one at a
@@ -28,6 +29,7 @@ class CAboutDlg : public CWindowWnd, public INotifyUI {
   CAboutDlg(QWidget* owner, MessageTarget& target);
   ~CAboutDlg() override;
 
+  static QSize labelSize(const SkinLabel& label);
   void centreLabel(const QString& name, int top);
   const std::vector<std::u16string_view>& notCaptionClasses() const override;
   void closeEvent(QCloseEvent* e) override;
