@@ -158,7 +158,7 @@ class TrayWindowsChild : public ::testing::Test {
     });
     upgrade.run();
     ASSERT_FALSE(upgradeShot.isNull());
-    EXPECT_EQ(upgradeAt.size(), QSize(420, 200));
+    EXPECT_EQ(upgradeAt.size(), QSize(420, 172));
     // The primary button is filled with the accent blue.
     const QRgb fill = upgradeShot.pixel(buttonAt.left() + 8, buttonAt.center().y());
     EXPECT_GT(qBlue(fill), 200);
