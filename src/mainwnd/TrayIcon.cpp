@@ -29,8 +29,8 @@ bool TrayIcon::add(const QString& tip) {
   if (icon_ == nullptr) {
     icon_ = new QSystemTrayIcon(this);
     connect(icon_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-      // Only the two clicks the icon's rule knows; a double or middle click
-      // does nothing, as on the desktop this program came from.
+      // Only the two clicks the icon's rule knows; a double or a middle
+      // click does nothing.
       if (reason == QSystemTrayIcon::Trigger) target_.post(WM_TRAY_CALLBACK, kIconId, kLeftButtonDown);
       else if (reason == QSystemTrayIcon::Context) target_.post(WM_TRAY_CALLBACK, kIconId, kRightButtonUp);
     });
