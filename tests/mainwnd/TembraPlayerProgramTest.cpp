@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "TempDir.h"
 #include "app/LanguageTable.h"
@@ -201,6 +202,52 @@ TEST(TembraPlayerProgram, UnusableLockFileReportsAndStops) {
   ASSERT_FALSE(expected.empty());
   auto p = start(run.path());
   EXPECT_EQ(reportsThenEndsOnSigterm(*p, expected), 1);
+}
+
+// Under X with the demo's notice responder demanding an upgrade: the
+// forced-upgrade dialog comes up over the window; its upgrade button starts
+// the updater beside the program, and the program ends. (The responder
+// needs a network namespace: root.)
+TEST(TembraPlayerProgram, ForcedUpgradeNoticeHandsOverToTheUpdater) {
+  if (::geteuid() != 0) GTEST_SKIP() << "not root: the notice responder needs a network namespace of its own";
+  if (!test::DemoService::HaveProgram("xdotool")) GTEST_SKIP() << "no xdotool";
+  test::XvfbServer x;
+  if (x.display().empty()) GTEST_SKIP() << "no Xvfb";
+  TempDir run("tembra-run");
+  TempDir install("tembra-install");
+  namespace fs = std::filesystem;
+  for (const char* item : {"tembra-player", "logo.html", "skin", "languages"})
+    fs::copy(ModulePath::record() + item, install.file(item), fs::copy_options::recursive);
+  std::ofstream(install.file("AutoUpdate")) << "#!/bin/sh\ntouch \"" << install.file("AutoUpdate.ran") << "\"\n";
+  fs::permissions(install.file("AutoUpdate"), fs::perms::owner_all);
+  test::DemoService::Setup setup;
+  setup.notice = true;
+  setup.args = {"--forced-upgrade", "--write-config", install.path(), "--groups", "2", "--channels-per-group", "3"};
+  test::DemoService demo(setup);
+  ASSERT_TRUE(demo.started()) << demo.error();
+  auto p = start(run.path(), {}, install.file("tembra-player"), {{"DISPLAY", x.display()}, {"QT_QPA_PLATFORM", "xcb"}});
+  ASSERT_TRUE(windowShown(*p, run.path())) << p->err();
+
+  // The dialog: the program's second window under its caption, 420 x 172.
+  const std::string caption = languageText(u"TV_WND_CAPTION_TEXT");
+  auto xdotool = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"env", "DISPLAY=" + x.display(), "xdotool"});
+    return test::DemoService::RunProgram(args);
+  };
+  std::string dialog;
+  ASSERT_TRUE(spinUntil([&] {
+    const auto found = xdotool({"search", "--onlyvisible", "--name", caption});
+    std::istringstream ids(found.output);
+    for (std::string id; ids >> id;) {
+      if (xdotool({"getwindowgeometry", id}).output.find("420x172") != std::string::npos) dialog = id;
+    }
+    return !dialog.empty() || !p->running();
+  }, 60000) && !dialog.empty()) << p->err();
+  // "upgradebtn": 132 x 32 in the bottom right corner, inside the margins.
+  xdotool({"mousemove", "--window", dialog, "334", "138", "click", "1"});
+  ASSERT_TRUE(finished(*p, 20000)) << p->err();
+  EXPECT_EQ(p->exitCode(), 0) << p->err();
+  EXPECT_TRUE(fs::exists(install.file("AutoUpdate.ran")));
 }
 
 }  // namespace
