@@ -22,6 +22,18 @@ std::string programFolder() {
   return ModulePath::folder();
 }
 
+PixelRect PanelRect(const PanelTestWindow& w, const char* control) {
+  const SkinControl* c = w.findControl(QString::fromLatin1(control));
+  if (c == nullptr) return {};
+  const QRect r = c->position();
+  return PixelRect::at(r.x(), r.y(), r.width(), r.height());
+}
+
+PixelRect PanelRect(const QWidget& widget) {
+  const QPoint at = widget.mapTo(widget.window(), QPoint(0, 0));
+  return PixelRect::at(at.x(), at.y(), widget.width(), widget.height());
+}
+
 PanelTestWindow::PanelTestWindow(ServiceClient& service, ConfigStore& config, std::string folder)
     : service_(service), config_(config), programFolder_(std::move(folder)) {
   queue_ = std::make_unique<WindowMessageQueue>(*this);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "mainwnd/ChannelPanel.h"
+#include "mainwnd/PixelRect.h"
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/WindowContext.h"
 #include "mainwnd/WindowMessageHandler.h"
@@ -103,6 +104,11 @@ class PanelTestWindow : public CWindowWnd, public INotifyUI, public WindowContex
 // The folder the panels' skin and language file are copied to beside the
 // test program, ending in '/'.
 std::string programFolder();
+
+// Where a control of the window is, in its client pixels (empty when absent).
+PixelRect PanelRect(const PanelTestWindow& w, const char* control);
+// Where any widget is in its window's client pixels.
+PixelRect PanelRect(const QWidget& widget);
 
 }  // namespace test
 }  // namespace tembra
