@@ -57,22 +57,20 @@ void PanelDemoRun::configure() {
   window_->channels().ShowCatalogueState();
 }
 
-ProgrammeGuide& PanelDemoRun::makeGuide(int idleMs) {
+ProgrammeGuide& PanelDemoRun::makeGuide(int idleMs, bool creationDownloads) {
   ProgrammeGuide::Options options;
   options.clock = &guideClock_;
   options.folder = dir_.path();
   options.limits.idleMs = idleMs;
   options.limits.totalMs = 30000;
+  options.creationDownloads = creationDownloads;
   window_->setGuide(std::make_unique<ProgrammeGuide>(service_->currentServer(), service_->sessionId(), u"1", options));
   return *window_->guide();
 }
 
 ProgrammeGuide& PanelDemoRun::makeLoadedGuide() {
-  ProgrammeGuide& guide = makeGuide();
-  spinUntil([&] { return guide.GetDayState(2) != ProgrammeGuide::DayState::NotLoaded &&
-                         guide.GetDayState(2) != ProgrammeGuide::DayState::Downloading &&
-                         guide.GetDayState(1) != ProgrammeGuide::DayState::Downloading; },
-            20000);
+  ProgrammeGuide& guide = makeGuide(2000, false);
+  for (int day = 0; day < 3; ++day) guide.Download(day);
   return guide;
 }
 

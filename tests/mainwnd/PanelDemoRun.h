@@ -44,8 +44,9 @@ class PanelDemoRun {
   void configure();
   // The guide as the start-up creates it (today on this thread, then the
   // preload), on the fixed clock, its transfer file in the run's folder.
-  ProgrammeGuide& makeGuide(int idleMs = 2000);
-  // A guide whose preload has brought days 1 and 2 (or given up on them).
+  ProgrammeGuide& makeGuide(int idleMs = 2000, bool creationDownloads = true);
+  // A guide that has tried each of the three days once, on this thread, so
+  // no preload races the test.
   ProgrammeGuide& makeLoadedGuide();
   StatsReporter& makeStats();
   // The player host over a recording control that is ready at once.
