@@ -141,6 +141,8 @@ void ChannelPanel::CountdownTick() {
 void ChannelPanel::StartRefresh() {
   CWindowWnd& skin = window_.skin();
   if (!refreshing_) {
+    // The client lives for the process, so the detached thread never
+    // outlives what it loads into.
     try {
       std::thread(&ServiceClient::RefreshInBackground, &window_.service()).detach();
       refreshing_ = true;

@@ -38,8 +38,8 @@ class ChannelPanel {
   void setTickInterval(int milliseconds);
 
  private:
-  // Clears the mark at *mark (when not -1), marks index (when not -1) and
-  // stores it in *mark.
+  // Clears the marker of row `mark` (unless -1), gives row `index` the
+  // marker (unless -1 or out of range) and leaves its index, or -1, in `mark`.
   static void moveMark(CListUI& list, int& mark, int index, const ListMarker* marker);
   void placeRefreshPicture();
 
