@@ -228,6 +228,7 @@ class UndecodableAddresses : public ::testing::Test {
   void TearDown() override { window_.reset(); }
 
   test::TempDir dir_{"panels-address"};
+  std::vector<test::RecordingPlayerControl::Call> calls_;  // outlives the window's player
   test::FakeService fake_;
   std::unique_ptr<ConfigStore> config_;
   std::unique_ptr<ServiceClient> service_;
@@ -235,7 +236,7 @@ class UndecodableAddresses : public ::testing::Test {
 };
 
 TEST_F(UndecodableAddresses, ThePlayerIsHandedAnAddressItCannotOpenAndTheMarksFollow) {
-  std::vector<test::RecordingPlayerControl::Call> calls;
+  std::vector<test::RecordingPlayerControl::Call>& calls = calls_;
   auto control = std::make_unique<test::RecordingPlayerControl>(&calls);
   control->readyAnswer = [](int) { return 1; };
   auto host = std::make_unique<PlayerHost>(std::move(control), [](int) {});

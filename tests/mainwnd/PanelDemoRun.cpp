@@ -14,6 +14,22 @@
 
 namespace tembra::test {
 
+namespace {
+
+// Each run's settings file and client, kept for the whole test program as
+// the program keeps its own: a refresh thread of a failed test may still
+// read them.
+struct KeptClient {
+  std::unique_ptr<ConfigStore> config;
+  std::unique_ptr<ServiceClient> service;
+};
+std::vector<KeptClient>& keptClients() {
+  static auto* kept = new std::vector<KeptClient>();
+  return *kept;
+}
+
+}  // namespace
+
 LocalTime PanelGuideNoon() {
   LocalTime t;
   t.year = 2026;
@@ -34,8 +50,11 @@ PanelDemoRun::PanelDemoRun(std::vector<std::string> demoArgs) {
     error_ = "the demo service did not start: " + demo_->error();
     return;
   }
-  config_ = new ConfigStore(dir_.file("config.ini"), ValueCipher::Instance());
-  service_ = new ServiceClient(*config_);
+  KeptClient& kept = keptClients().emplace_back();
+  kept.config = std::make_unique<ConfigStore>(dir_.file("config.ini"), ValueCipher::Instance());
+  kept.service = std::make_unique<ServiceClient>(*kept.config);
+  config_ = kept.config.get();
+  service_ = kept.service.get();
   window_ = std::make_unique<PanelTestWindow>(*service_, *config_, programFolder());
   if (!window_->loaded()) {
     error_ = "MainUI.xml did not load from " + programFolder() + "skin/Default/";
@@ -48,8 +67,6 @@ PanelDemoRun::PanelDemoRun(std::vector<std::string> demoArgs) {
 
 PanelDemoRun::~PanelDemoRun() {
   window_.reset();
-  // config_ and service_ stay: a client may still be read by a detached
-  // thread of a failed test, as the program's client lives to its end.
 }
 
 void PanelDemoRun::configure() {

@@ -62,8 +62,8 @@ class PanelDemoRun {
  private:
   TempDir dir_{"panels"};
   std::unique_ptr<DemoService> demo_;
-  ConfigStore* config_ = nullptr;     // lives for the process, as the program's does
-  ServiceClient* service_ = nullptr;  // lives for the process: refresh threads are detached
+  ConfigStore* config_ = nullptr;     // kept for the process, as the program keeps its own
+  ServiceClient* service_ = nullptr;  // kept for the process: refresh threads are detached
   std::unique_ptr<PanelTestWindow> window_;
   FixedClock guideClock_{PanelGuideNoon()};
   ManualClock statsClock_;

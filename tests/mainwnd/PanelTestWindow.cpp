@@ -183,9 +183,11 @@ void PanelTestWindow::onTimer(int id) {
   if (id == 1) {
     if (state_.listCountdown > 0) channels_.CountdownTick();
     else channels_.StartRefresh();
+    ticks1_.push_back(text("listloadtime"));
   } else if (id == 2) {
     if (state_.guideCountdown > 0) guide_.TickGuideWait();
     else guide_.RetryGuidePage();
+    ticks2_.push_back(text("noticeloadtime"));
   }
 }
 

@@ -44,6 +44,11 @@ class PanelTestWindow : public CWindowWnd, public INotifyUI, public WindowContex
   void setPlayer(std::unique_ptr<PlayerHost> player);
   StatsReporter* releaseStats() { return stats_.release(); }
 
+  // The count-down text ("listloadtime" for timer 1, "noticeloadtime" for
+  // timer 2) after each tick of the timer, since the last clearTicks().
+  const std::vector<std::string>& tickTexts(int id) const { return id == 1 ? ticks1_ : ticks2_; }
+  void clearTicks() { ticks1_.clear(); ticks2_.clear(); }
+
   // The messages the window has handled, by id, in order.
   const std::vector<uint32_t>& handled() const { return handled_; }
   int handledCount(uint32_t message) const;
@@ -98,6 +103,7 @@ class PanelTestWindow : public CWindowWnd, public INotifyUI, public WindowContex
   CPictureEx* listPicture_ = nullptr;
   CPictureEx* guidePicture_ = nullptr;
   std::vector<uint32_t> handled_;
+  std::vector<std::string> ticks1_, ticks2_;
   bool loaded_ = false;
 };
 
