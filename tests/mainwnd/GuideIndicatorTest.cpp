@@ -61,6 +61,8 @@ TEST(GuideIndicators, AFailedDownloadOfAPageLeftBehindLeavesTheWaitingPanelOfThe
   EmptyGuideRun r;
   ASSERT_EQ(r.run.error(), "");
   auto& w = r.w();
+  // Slow ticks: the page on show stays in its wait for the whole test.
+  w.guidePanel().setTickInterval(10000);
   // Today asked for from a channel's first day, then the viewer goes to
   // the now-playing page, which waits for the same day.
   w.click("channellist", 0);

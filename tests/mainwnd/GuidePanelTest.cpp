@@ -280,6 +280,8 @@ TEST(GuidePanelDemo, AHangingDownloadNeverHoldsTheWindowAndEndsInTheWaitingPanel
   ProgrammeGuide& guide = run.makeGuide(1500);
   ASSERT_EQ(guide.GetDayState(0), DayState::NotLoaded) << "the creation download stalled and was given up";
   auto& w = run.window();
+  // Slow ticks: only the retry button retries here.
+  w.guidePanel().setTickInterval(10000);
   w.guidePanel().ShowNowPlaying(true);
   expectWaiting(w, "playinglist");
   QTest::mouseClick(w.findControl("noticeloadbtn"), Qt::LeftButton);
