@@ -32,6 +32,7 @@ constexpr const char* kListNames[kPages] = {"playinglist", "playlist", "firstday
                                              "thirddaylist"};
 
 int index(GuidePage page) { return static_cast<int>(page); }
+bool valid(GuidePage page) { return index(page) >= 0 && index(page) < kPages; }
 const char* listName(GuidePage page) { return kListNames[index(page)]; }
 bool isDayPage(GuidePage page) { return index(page) >= index(GuidePage::FirstDay); }
 int dayOf(GuidePage page) { return isDayPage(page) ? index(page) - index(GuidePage::FirstDay) : 0; }
@@ -58,6 +59,7 @@ void GuidePanel::ShowDayList(int day, bool noDownload) {
 }
 
 void GuidePanel::ShowGuidePage(GuidePage page) {
+  if (!valid(page)) return;
   CWindowWnd& skin = window_.skin();
   if (CTabLayoutUI* tab = skin.findTabLayout(QStringLiteral("guidetab"))) {
     tab->selectPage(page == GuidePage::NowPlaying ? 1 : page == GuidePage::Upcoming ? 2 : 0);
@@ -70,7 +72,7 @@ void GuidePanel::ShowGuidePage(GuidePage page) {
 
 std::optional<int32_t> GuidePanel::show(GuidePage page, bool noDownload) {
   ProgrammeGuide* guide = window_.guide();
-  if (guide == nullptr) return std::nullopt;
+  if (guide == nullptr || !valid(page)) return std::nullopt;
   CWindowWnd& skin = window_.skin();
   const bool onShow = isOnShow(page);
   if (onShow) hideLoadingPicture();
@@ -217,7 +219,7 @@ void GuidePanel::RetryGuidePage() {
 }
 
 void GuidePanel::OnGuideDownloaded(GuidePage page, bool ok) {
-  if (index(page) < 0 || index(page) >= kPages) return;
+  if (!valid(page)) return;
   if (ok) {
     show(page, false);
     // The page on show may wait for the same day (its own request was
