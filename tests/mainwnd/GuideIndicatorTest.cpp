@@ -29,8 +29,6 @@ using test::PanelTestWindow;
 using test::spinUntil;
 using DayState = ProgrammeGuide::DayState;
 
-std::string u8(std::u16string_view s) { return toUtf8(s); }
-
 bool pictureUp(PanelTestWindow& w) { return !w.guideLoadingPicture()->isHidden(); }
 
 int indexOf(const std::vector<std::string>& v, const std::string& s) {

@@ -141,8 +141,11 @@ TEST(GuidePanelDemo, TheFiveListsShowTheGuidesRowsWithTheirTextsAndNames) {
     rows.clear();
     ASSERT_EQ(guide.GetDayList(day, fromUtf8(id), rows, true), ProgrammeGuide::kRows);
     expectRows(w, lists[day], dayRows(rows));
-    for (const GuideChannelDay& channel : guide.dayList(day)->channels())
-      if (u8(channel.id) == id) EXPECT_EQ(w.texts(lists[day]).size(), channel.entries.size()) << "every programme";
+    for (const GuideChannelDay& channel : guide.dayList(day)->channels()) {
+      if (u8(channel.id) == id) {
+        EXPECT_EQ(w.texts(lists[day]).size(), channel.entries.size()) << "every programme";
+      }
+    }
   }
 
   clickOption(w, "guideplaying");
