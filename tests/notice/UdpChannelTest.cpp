@@ -5,30 +5,21 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <functional>
 #include <memory>
 
 #include "notice/NoticeNetwork.h"
 #include "notice/NoticeSocket.h"
+#include "platform/TestFiles.h"
 
 namespace tembra {
 namespace {
 
 using namespace std::chrono_literals;
+using test::eventually;
 using test::NoticeNetwork;
 using test::NoticeRecordingWindow;
 using test::ScriptedResponder;
 using Reply = ScriptedResponder::Reply;
-
-bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (done()) return true;
-    std::this_thread::sleep_for(10ms);
-  }
-  return done();
-}
 
 // One test's world: the namespaces, a responder on the server side and the
 // test thread inside the client namespace, where the channel's worker is
