@@ -62,7 +62,7 @@ TEST_F(AdUpdaterTest, LinkValuesHaveNoTimeSoAnyPositiveTimeWritesAgain) {
 
 TEST_F(AdUpdaterTest, NoServerBadReplyOrDeadWindowChangeNothing) {
   EXPECT_EQ(pass(u"").end, End::NoServer);
-  EXPECT_TRUE(service.requests().empty());
+  EXPECT_TRUE(service.targets().empty());
   // No manifest set: 404 with an HTML page.
   EXPECT_EQ(pass(service.server()).end, End::NoManifest);
   // A manifest-shaped body under an error status is not trusted either.
