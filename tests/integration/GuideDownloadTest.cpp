@@ -17,7 +17,7 @@ namespace {
 
 using test::At;
 using test::DemoService;
-using test::Eventually;
+using test::eventually;
 using test::GuideRecordingWindow;
 using Status = GuideDownloadStatus;
 using DayState = ProgrammeGuide::DayState;
@@ -25,12 +25,7 @@ using DayState = ProgrammeGuide::DayState;
 class GuideAgainstDemo : public ::testing::Test {
  protected:
   std::unique_ptr<ProgrammeGuide> Make(const DemoService& demo, const std::string& uuid, bool creation) {
-    ProgrammeGuide::Options options;
-    options.clock = &clock_;
-    options.folder = dir_.path();
-    options.creationDownloads = creation;
-    options.limits = limits_;
-    return std::make_unique<ProgrammeGuide>(fromUtf8(demo.base()), fromUtf8(uuid), u"1", options);
+    return test::MakeGuide(demo.base(), fromUtf8(uuid), &clock_, dir_.path(), limits_, creation);
   }
   static void Fault(const DemoService& demo, const std::string& form) {
     ASSERT_EQ(demo.Post("/demo/faults", form).status, 200) << form;
@@ -50,7 +45,7 @@ TEST_F(GuideAgainstDemo, CreationLoadsTodayAndPreloadsTwoDaysOfTheCatalogueChann
   ASSERT_FALSE(uuid.empty());
   auto guide = Make(demo, uuid, true);
   ASSERT_EQ(guide->GetDayState(0), DayState::Loaded);
-  ASSERT_TRUE(Eventually([&] { return guide->GetDayState(2) != DayState::NotLoaded &&
+  ASSERT_TRUE(eventually([&] { return guide->GetDayState(2) != DayState::NotLoaded &&
                                       guide->GetDayState(2) != DayState::Downloading; }));
   ASSERT_EQ(guide->GetDayState(1), DayState::Loaded);
   ASSERT_EQ(guide->GetDayState(2), DayState::Loaded);
@@ -143,7 +138,7 @@ TEST_F(GuideAgainstDemo, ACutOffReplyIsAcceptedAndMarksTheDayEmpty) {
   ASSERT_TRUE(demo.started()) << demo.error();
   auto guide = Make(demo, demo.SignIn(), false);
   EXPECT_EQ(guide->DownloadWithStatus(0), Status::Stored);
-  const std::string stored = test::ReadFile(dir_.file("tv.xml"));
+  const std::string stored = test::readFile(dir_.file("tv.xml"));
   EXPECT_EQ(stored.rfind("<?xml", 0), 0u) << "the headers were not stored";
   EXPECT_EQ(stored.substr(stored.size() - 9), "<title>Th");
   // The cut leaves the root unended, so no tv element is a child of it.
