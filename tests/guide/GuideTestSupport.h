@@ -1,18 +1,14 @@
 #pragma once
-// Helpers of the guide tests: reply bodies, local times, a guide that
-// never downloads on its own, and a window that records what the guide
-// posts to it.
-#include <chrono>
-#include <condition_variable>
+// Helpers of the guide tests: reply bodies, local times, and a guide that
+// never downloads on its own.
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "guide/LocalClock.h"
 #include "guide/ProgrammeGuide.h"
-#include "platform/MessageTarget.h"
+#include "platform/RecordingWindow.h"
 #include "platform/TestFiles.h"
 #include "platform/Utf.h"
 
@@ -65,40 +61,5 @@ inline std::unique_ptr<ProgrammeGuide> MakeGuide(const std::string& url, std::u1
   options.limits = limits;
   return std::make_unique<ProgrammeGuide>(fromUtf8(url), std::move(uuid), u"1", options);
 }
-
-// A window for one test: records posted and sent messages.
-class GuideRecordingWindow : public MessageTarget {
- public:
-  struct Message {
-    uint32_t id;
-    uintptr_t wParam;
-    intptr_t lParam;
-  };
-  void post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    std::lock_guard g(lock_);
-    messages_.push_back({message, wParam, lParam});
-    cv_.notify_all();
-  }
-  intptr_t send(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    post(message, wParam, lParam);
-    return 0;
-  }
-  bool alive() const override { return true; }
-
-  // True once at least count messages arrived within limit.
-  bool WaitFor(size_t count, std::chrono::milliseconds limit = std::chrono::seconds(20)) {
-    std::unique_lock l(lock_);
-    return cv_.wait_for(l, limit, [&] { return messages_.size() >= count; });
-  }
-  std::vector<Message> messages() const {
-    std::lock_guard g(lock_);
-    return messages_;
-  }
-
- private:
-  mutable std::mutex lock_;
-  std::condition_variable cv_;
-  std::vector<Message> messages_;  // guarded by lock_
-};
 
 }  // namespace tembra::test

@@ -21,7 +21,7 @@ using test::At;
 using test::eventually;
 using test::Http200;
 using test::LoopbackListener;
-using test::GuideRecordingWindow;
+using test::RecordingWindow;
 using test::ReplyBody;
 using namespace std::chrono_literals;
 using DayState = ProgrammeGuide::DayState;
@@ -68,7 +68,7 @@ TEST_F(GuideThreads, CreationWithoutASessionSendsNothingAndStaysUsable) {
 
 TEST_F(GuideThreads, AnEmptyDayListAsksForADownloadThatPostsItsMessageOnce) {
   LoopbackListener server(Http200(kBody));
-  GuideRecordingWindow window;
+  RecordingWindow window;
   auto guide = Make(server.port());
   guide->SetResultWindow(&window);
   std::vector<GuideRow> rows;
@@ -90,7 +90,7 @@ TEST_F(GuideThreads, AnEmptyDayListAsksForADownloadThatPostsItsMessageOnce) {
 }
 
 TEST_F(GuideThreads, AFailedDownloadPostsZeroWithTheDayAndAllowsTheNextRequest) {
-  GuideRecordingWindow window;
+  RecordingWindow window;
   auto guide = Make(test::refusedPort());
   guide->SetResultWindow(&window);
   std::vector<GuideRow> rows;
@@ -112,7 +112,7 @@ TEST_F(GuideThreads, AFailedDownloadPostsZeroWithTheDayAndAllowsTheNextRequest) 
 TEST_F(GuideThreads, ReadersAreNotHeldUpByARunningDownloadAndDestructionCutsIt) {
   limits_.idleMs = 30000;
   LoopbackListener silent("", LoopbackListener::Mode::Silent);
-  GuideRecordingWindow window;
+  RecordingWindow window;
   auto guide = Make(silent.port());
   guide->SetResultWindow(&window);
   test::writeFile(dir_.file("today.xml"), kBody);
@@ -135,7 +135,7 @@ TEST_F(GuideThreads, ReadersAreNotHeldUpByARunningDownloadAndDestructionCutsIt) 
 
 TEST_F(GuideThreads, DestructionDuringTheRequestDelayStartsNoExchange) {
   LoopbackListener server(Http200(kBody));
-  GuideRecordingWindow window;
+  RecordingWindow window;
   auto guide = Make(server.port());
   guide->SetResultWindow(&window);
   guide->RequestDownload(0, WM_GUIDE_NOWPLAYING);
