@@ -2,15 +2,13 @@
 // Shared pieces of the advertisement refresh tests: a program folder with
 // its config.ini, a window that records what it is sent, and a small
 // service whose manifest and files the test sets.
-#include <atomic>
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "TempDir.h"
 #include "app/ConfigStore.h"
 #include "app/ValueCipher.h"
-#include "platform/MessageTarget.h"
+#include "platform/RecordingWindow.h"
 #include "platform/ReplyServer.h"
 #include "platform/Utf.h"
 
@@ -33,48 +31,23 @@ class ProgramFolder {
   ConfigStore config_;
 };
 
-// Records every send and what the right slot held at that moment, as the
+// Records every message and what the right slot held at each send, as the
 // window reads it when it reloads its pane.
-class AdRecordingWindow : public MessageTarget {
+class AdRecordingWindow : public RecordingWindow {
  public:
-  explicit AdRecordingWindow(ConfigStore* config = nullptr) : config_(config) {}
-  void post(uint32_t message, uintptr_t, intptr_t) override {
-    std::lock_guard g(lock_);
-    posted_.push_back(message);
+  explicit AdRecordingWindow(ConfigStore* config) {
+    onSend = [config](uint32_t, uintptr_t, intptr_t) { return toUtf8(config->ReadValue(u"WEB_TV_AD_RIGHT", true)); };
   }
-  intptr_t send(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    std::lock_guard g(lock_);
-    sent_.push_back(message);
-    params_.push_back(wParam | static_cast<uintptr_t>(lParam));
-    if (config_ != nullptr) seen_.push_back(toUtf8(config_->ReadValue(u"WEB_TV_AD_RIGHT", true)));
-    return 0;
-  }
-  bool alive() const override { return alive_; }
-  std::vector<uint32_t> sent() const {
-    std::lock_guard g(lock_);
-    return sent_;
-  }
-  std::vector<uint32_t> posted() const {
-    std::lock_guard g(lock_);
-    return posted_;
-  }
-  std::vector<uintptr_t> params() const {
-    std::lock_guard g(lock_);
-    return params_;
+  std::vector<uint32_t> sentIds() const {
+    std::vector<uint32_t> out;
+    for (const Message& m : sent()) out.push_back(m.id);
+    return out;
   }
   std::vector<std::string> seen() const {
-    std::lock_guard g(lock_);
-    return seen_;
+    std::vector<std::string> out;
+    for (const Message& m : sent()) out.push_back(m.seen);
+    return out;
   }
-  std::atomic<bool> alive_{true};
-
- private:
-  ConfigStore* config_;
-  mutable std::mutex lock_;
-  std::vector<uint32_t> sent_;     // guarded by lock_
-  std::vector<uint32_t> posted_;   // guarded by lock_
-  std::vector<uintptr_t> params_;  // guarded by lock_
-  std::vector<std::string> seen_;  // guarded by lock_
 };
 
 // The operator's service as far as the ads go: replies set by path, and
