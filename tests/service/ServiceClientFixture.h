@@ -6,7 +6,6 @@
 #include <stdlib.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,7 @@
 #include "app/ValueCipher.h"
 #include "platform/IcmpEcho.h"
 #include "platform/MessageTarget.h"
+#include "platform/RecordingWindow.h"
 #include "platform/ReplyServer.h"
 #include "platform/Utf.h"
 #include "service/ServiceClient.h"
@@ -47,33 +47,6 @@ class FakeService : public ReplyServer {
   void setCatalogue(std::string body) { set("/tv.action", std::move(body), 200, 0, "text/xml; charset=utf-8"); }
   std::vector<std::string> authTargets() const { return targets("/auth.action"); }
   std::vector<std::string> tvTargets() const { return targets("/tv.action"); }
-};
-
-// A window that only records what it was posted.
-class RecordingWindow : public MessageTarget {
- public:
-  struct Posted {
-    uint32_t message;
-    uintptr_t wParam;
-    intptr_t lParam;
-  };
-  void post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    std::lock_guard g(lock_);
-    posted_.push_back({message, wParam, lParam});
-  }
-  intptr_t send(uint32_t, uintptr_t, intptr_t) override {
-    ADD_FAILURE() << "the catalogue load never sends";
-    return 0;
-  }
-  bool alive() const override { return true; }
-  std::vector<Posted> posted() const {
-    std::lock_guard g(lock_);
-    return posted_;
-  }
-
- private:
-  mutable std::mutex lock_;
-  std::vector<Posted> posted_;  // guarded by lock_
 };
 
 inline std::string channelXml(const std::string& id, const std::string& name) {
@@ -110,7 +83,7 @@ class ServiceClientTest : public ::testing::Test {
   const std::string dir_ = tmp_.path();
   std::unique_ptr<ConfigStore> config_;
   std::unique_ptr<ServiceClient> client_;
-  RecordingWindow window_;
+  RecordingWindow window_;  // the catalogue load only ever posts
 };
 
 }  // namespace tembra::test
