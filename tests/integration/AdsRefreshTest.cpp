@@ -41,7 +41,7 @@ TEST_F(AdsRefresh, SameTimeDownloadsNothingButStillTellsTheWindow) {
   ASSERT_EQ(report.ads.size(), 2u);
   EXPECT_EQ(report.ads[0].action, Action::UpToDate);
   EXPECT_EQ(report.ads[1].action, Action::UpToDate);
-  EXPECT_EQ(window.sent(), std::vector<uint32_t>{WM_AD_UPDATED}) << "one for the right slot, none for the pop-up";
+  EXPECT_EQ(window.sentIds(), std::vector<uint32_t>{WM_AD_UPDATED}) << "one for the right slot, none for the pop-up";
   EXPECT_FALSE(test::exists(program.file("Advertise"))) << "nothing was downloaded";
   EXPECT_EQ(program.right(), "100<EOF>Advertise\\Fix\\index.html");
 }

@@ -18,7 +18,7 @@ namespace {
 using test::At;
 using test::DemoService;
 using test::eventually;
-using test::GuideRecordingWindow;
+using test::RecordingWindow;
 using Status = GuideDownloadStatus;
 using DayState = ProgrammeGuide::DayState;
 
@@ -86,7 +86,7 @@ TEST_F(GuideAgainstDemo, CreationLoadsTodayAndPreloadsTwoDaysOfTheCatalogueChann
 TEST_F(GuideAgainstDemo, ADayListAskedForArrivesWithItsMessage) {
   DemoService demo({"--groups", "1", "--channels-per-group", "3", "--programmes-per-day", "20"});
   ASSERT_TRUE(demo.started()) << demo.error();
-  GuideRecordingWindow window;
+  RecordingWindow window;
   auto guide = Make(demo, demo.SignIn(), false);
   guide->SetResultWindow(&window);
   std::vector<GuideRow> rows;

@@ -45,7 +45,7 @@ TEST(NoticeChannelDemo, NothingToDoLeavesItPendingUntilARestartFindsANoticeOfTwo
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].id, WM_UDP_NOTICE);
   EXPECT_EQ(messages[0].lParam, 0);
-  EXPECT_EQ(messages[0].text, u"Line one\nLine two");
+  EXPECT_EQ(messages[0].seen, "Line one\nLine two");
   EXPECT_FALSE(udp.pending());
   EXPECT_NE(demo.Get("/demo/notice").body.find("queries=2"), std::string::npos);
 }
