@@ -75,16 +75,6 @@ TEST_F(AdsRefresh, NewerPackagesAreFetchedUnpackedAndRecorded) {
   EXPECT_EQ(window.sent().size(), 2u);
 }
 
-TEST_F(AdsRefresh, LinkAdBecomesTheValue) {
-  DemoService demo({"--ad-link", "--ad-time", "5"});
-  ASSERT_TRUE(demo.started()) << demo.error();
-  auto report = pass(demo.base() + "/");
-  ASSERT_EQ(report.end, End::Done);
-  EXPECT_EQ(report.ads[0].action, Action::LinkStored);
-  EXPECT_EQ(program.right(), demo.base() + "/ads/link.html");
-  EXPECT_EQ(window.sent().size(), 1u);
-}
-
 TEST_F(AdsRefresh, ErrorPagesAndUnknownKeysKeepTheOldValueAndFiles) {
   DemoService demo({"--ad-time", "101"});
   ASSERT_TRUE(demo.started()) << demo.error();

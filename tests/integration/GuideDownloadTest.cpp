@@ -148,19 +148,5 @@ TEST_F(GuideAgainstDemo, ACutOffReplyIsAcceptedAndMarksTheDayEmpty) {
   EXPECT_FALSE(guide->downloadRunning());
 }
 
-TEST_F(GuideAgainstDemo, ASlowBodyIsReadWholeUnlessItOutlastsTheTotalLimit) {
-  DemoService demo({"--groups", "1", "--channels-per-group", "1", "--programmes-per-day", "4", "--slow-guide",
-                    "--slow-rate", "3000"});
-  ASSERT_TRUE(demo.started()) << demo.error();
-  const std::string uuid = demo.SignIn();
-  limits_.idleMs = 2000;
-  auto guide = Make(demo, uuid, false);
-  EXPECT_EQ(guide->DownloadWithStatus(1), Status::Stored);
-  ASSERT_EQ(guide->dayList(1)->size(), 1u);
-  EXPECT_EQ(guide->dayList(1)->programmeCount(), 4u);
-  limits_.totalMs = 150;
-  EXPECT_EQ(Make(demo, uuid, false)->DownloadWithStatus(1), Status::TimedOut);
-}
-
 }  // namespace
 }  // namespace tembra
