@@ -230,7 +230,8 @@ void expectSameFramesAsIdentify(const std::string& file) {
   const auto identified = test::identifyFrames(file);
   ASSERT_FALSE(identified.empty()) << file;
   const std::string text = test::readFile(file);
-  GifFrames frames(std::vector<uint8_t>(text.begin(), text.end()));
+  const std::vector<uint8_t> bytes(text.begin(), text.end());  // the frames point into it
+  GifFrames frames(bytes);
   ASSERT_TRUE(frames.valid());
   EXPECT_EQ(frames.screen().width, identified[0].canvasWidth);
   EXPECT_EQ(frames.screen().height, identified[0].canvasHeight);
