@@ -56,8 +56,11 @@ TEST(PlayerHost, PlanEntryIsJoinedWithTheAuthPathAsIsAndAnEmptyOneSetsNoAuth) {
     Fixture f;
       f.host->StartPlayer(kRect, u"http://plan.example:8080", u"/x/");
     ASSERT_EQ(f.count(PlayerControl::SetAuthUrlId), 1u);
-    for (const Call& c : f.log)
-      if (c.id == PlayerControl::SetAuthUrlId) EXPECT_EQ(c.text, u"http://plan.example:8080pc/forceauth");
+    for (const Call& c : f.log) {
+      if (c.id == PlayerControl::SetAuthUrlId) {
+        EXPECT_EQ(c.text, u"http://plan.example:8080pc/forceauth");
+      }
+    }
   }
   {
     Fixture f;
