@@ -92,7 +92,7 @@ TEST(GuideReplyParser, WhatIsNotAGuideGivesNoChannels) {
 TEST(GuideReplyParser, FilesOverTheLimitAreNotReadAndMissingFilesGiveNothing) {
   test::TempDir dir("guide-parse");
   const std::string body = test::ReplyBody({{"1", "One", {"10:00:00|A"}}});
-  test::WriteFile(dir.file("tv.xml"), body);
+  test::writeFile(dir.file("tv.xml"), body);
   auto read = GuideReplyParser::ParseFile(dir.file("tv.xml"), u"07", body.size());
   ASSERT_TRUE(read);
   EXPECT_EQ(read->size(), 1u);
