@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "TempDir.h"
 #include "integration/DemoService.h"
 #include "mainwnd/StartupTrace.h"
 #include "platform/ModulePath.h"
@@ -140,8 +141,9 @@ int main(int argc, char** argv) {
   const std::string here = tembra::ModulePath::record();
   const std::string self = here + "startup_bench";
   // The player reads config.ini beside itself: a copy with its files.
-  const std::string install = tembra::test::DemoService::TempFolder("startup-bench-install");
-  const std::string work = tembra::test::DemoService::TempFolder("startup-bench-run");
+  const tembra::test::TempDir installDir("startup-bench-install"), workDir("startup-bench-run");
+  const std::string& install = installDir.path();
+  const std::string& work = workDir.path();
   for (const char* item : {"tembra-player", "logo.html", "skin", "languages"})
     fs::copy(here + item, install + "/" + item, fs::copy_options::recursive);
 
@@ -174,8 +176,6 @@ int main(int argc, char** argv) {
     }
     if (auto r = runOnce(self, {"--bare"}, work, bareMarks)) baseline.push_back(r->toPictureMs);
   }
-  fs::remove_all(install);
-  fs::remove_all(work);
   if (ours.empty() || baseline.empty()) {
     std::fprintf(stderr, "startup_bench: no complete run\n");
     return 1;

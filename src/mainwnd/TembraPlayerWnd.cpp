@@ -219,14 +219,21 @@ void TembraPlayerWnd::applyLayout() {
   const CTabLayoutUI* days = findTabLayout(QStringLiteral("tvswitch"));
   const MainLayout layout = MainLayout::compute(width(), height(), state_, tab != nullptr ? tab->currentPage() : -1,
                                                 days != nullptr ? days->currentPage() : -1);
+  // The skin's own flow normally gives these same rectangles, and a control
+  // placed by hand leaves that flow, moving the siblings after it: only a
+  // control that is out of place is placed, and one of the flow only while
+  // in sight (it is placed again when it is shown).
   auto place = [this](const std::string& name, const PixelRect& r) {
-    if (SkinControl* c = findControl(QString::fromStdString(name))) c->setPosition(r.left, r.top, r.right, r.bottom);
+    SkinControl* c = findControl(QString::fromStdString(name));
+    if (c == nullptr || c->position() == toQRect(r)) return;
+    if (!c->isFloating() && !c->isVisibleTo(this)) return;
+    c->setPosition(r.left, r.top, r.right, r.bottom);
   };
   for (const auto& [name, rect] : layout.controls()) place(name, rect);
 
   const PixelRect& video = layout.player();
-  if (SkinVideoSlot* slot = findVideoSlot(QStringLiteral("videoslot"))) {
-    slot->setPosition(video.left, video.top, video.right, video.bottom);
+  if (findVideoSlot(QStringLiteral("videoslot")) != nullptr) {
+    place("videoslot", video);
   } else if (player_ && player_->control() != nullptr) {
     if (QWidget* w = player_->control()->widget()) w->setGeometry(toQRect(video));
   }
