@@ -61,6 +61,8 @@ void StartupSequence::run() {
     *server = w.service_->currentServer();
     *session = w.service_->sessionId();
   });
+  // The player is GUI work: it is made while the worker downloads the guide.
+  runner.addGuiStep([&w] { QMetaObject::invokeMethod(&w, [&w] { w.createPlayer(); }, Qt::QueuedConnection); });
   // 8
   auto guide = std::make_shared<std::unique_ptr<ProgrammeGuide>>();
   runner.addStep(
@@ -87,6 +89,7 @@ void StartupSequence::run() {
 void StartupSequence::showWindow() {
   TembraPlayerWnd& w = w_;
   if (w.closing_) return;
+  w.createPlayer();
   if (StartupTrace::enabled()) {
     w.winId();
     StartupTrace::markFirstPicture(w.windowHandle(), "window-painted");

@@ -17,7 +17,8 @@ class TembraPlayerWnd;
 //
 // Steps 2, 5 and 8 block on the network: each runs on a worker while the
 // GUI thread waits in a local event loop, so the splash keeps animating
-// and a second copy still gets its answer. Messages that workers post or
+// and a second copy still gets its answer. The player is made on the GUI
+// thread during step 8's wait. Messages that workers post or
 // send to the window meanwhile are held by its queue and delivered, in
 // order, once the window is shown.
 class StartupSequence {

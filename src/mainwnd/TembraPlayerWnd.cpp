@@ -167,7 +167,6 @@ bool TembraPlayerWnd::Create() {
   if (setup_.instance != nullptr) setup_.instance->listen([this] { commands_->RestoreOrRaise(); });
   setWindowTitle(text(u"TV_WND_CAPTION_TEXT"));
   setWindowIcon(AppIcon::load());
-  createPlayer();
   createLoadingPictures();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
   created_ = true;
@@ -176,7 +175,7 @@ bool TembraPlayerWnd::Create() {
 }
 
 void TembraPlayerWnd::createPlayer() {
-  if (player_ || !setup_.makePlayer) return;
+  if (player_ || !created_ || closing_ || !setup_.makePlayer) return;
   std::unique_ptr<PlayerControl> component = setup_.makePlayer();
   if (!component) return;
   player_ = std::make_unique<PlayerHost>(std::make_unique<EmbeddedPlayerControl>(

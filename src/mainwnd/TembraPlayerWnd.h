@@ -87,10 +87,14 @@ class TembraPlayerWnd : public CWindowWnd,
   ~TembraPlayerWnd() override;
 
   // Loads the layout and builds the window hidden: single-instance socket,
-  // caption and icon, player in the video slot, loading pictures, channel
-  // list without header. False, after the error message, when MainUI.xml
-  // cannot be loaded.
+  // caption and icon, loading pictures, channel list without header. False,
+  // after the error message, when MainUI.xml cannot be loaded.
   bool Create();
+  // Makes the player component, configured and ready, in the video slot and
+  // hidden (it shows with the window). The start-up sequence does this on
+  // the GUI thread while its worker waits for the guide's first download,
+  // where it costs no time before the window can show; once only.
+  void createPlayer();
 
   intptr_t handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   void notify(const SkinNotification& msg) override;
@@ -144,7 +148,6 @@ class TembraPlayerWnd : public CWindowWnd,
   friend class StartupSequence;
   friend class CloseSequence;
 
-  void createPlayer();
   void createLoadingPictures();
   void placeInVideoSlot(QWidget* video);
   QString text(const char16_t* key) const;

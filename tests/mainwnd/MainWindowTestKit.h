@@ -32,6 +32,7 @@ class FakePlayerControl : public PlayerControl {
  public:
   int32_t holdDisplay = 0;
   std::vector<std::u16string> addresses;
+  std::u16string authUrl;
   int stops = 0;
 
   ~FakePlayerControl() override { DestroyWindow(); }
@@ -42,7 +43,7 @@ class FakePlayerControl : public PlayerControl {
   void SetAuthFirst(const std::u16string&) override {}
   void SetAuthSecond(const std::u16string&) override {}
   void SetLanguage(const std::u16string&) override {}
-  void SetAuthUrl(const std::u16string&) override {}
+  void SetAuthUrl(const std::u16string& url) override { authUrl = url; }
   void Play() override {}
   void StopPlayer() override { ++stops; }
   int32_t QueryState(int32_t what) override {

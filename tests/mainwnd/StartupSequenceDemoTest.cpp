@@ -92,7 +92,12 @@ TEST_F(StartupAgainstDemo, MakesEverythingInOrderThenShowsTheWindow) {
   TembraPlayerWnd& wnd = *under.window;
 
   EXPECT_TRUE(wnd.isVisible());
+  ASSERT_NE(under.player, nullptr);
   EXPECT_TRUE(under.player->widget()->isVisible());
+  // Made after sign-in: its forced authentication is the plan of the server
+  // in use.
+  EXPECT_EQ(under.player->authUrl, under.service->GetPlanBase() + u"pc/forceauth");
+  EXPECT_FALSE(under.service->GetPlanBase().empty());
   EXPECT_EQ(under.splashEnded, 1);
   EXPECT_TRUE(splashEndedWhileHidden) << "the splash ends before the window shows";
   EXPECT_EQ(under.service->catalogueLoaded(), 1);

@@ -11,6 +11,7 @@
 #include "mainwnd/QtTestApp.h"
 #include "mainwnd/WindowCommands.h"
 #include "mainwnd/WindowModes.h"
+#include "player/PlayerHost.h"
 #include "skin/CListUI.h"
 #include "skin/SkinControl.h"
 #include "skin/SkinVideoSlot.h"
@@ -31,6 +32,7 @@ class WindowLayout : public ::testing::Test {
   void SetUp() override {
     wnd = &under.make(&actions);
     ASSERT_TRUE(wnd->Create());
+    wnd->createPlayer();
     wnd->resize(936, 529);
     wnd->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(wnd));
@@ -62,7 +64,7 @@ class WindowLayout : public ::testing::Test {
   TembraPlayerWnd* wnd = nullptr;
 };
 
-TEST(WindowCreation, HiddenWithCaptionPlayerInItsSlotAndBothPictures) {
+TEST(WindowCreation, HiddenWithCaptionPicturesAndThePlayerInItsSlot) {
   WindowUnderTest under;
   RecordingActions actions;
   TembraPlayerWnd& wnd = under.make(&actions);
@@ -71,7 +73,12 @@ TEST(WindowCreation, HiddenWithCaptionPlayerInItsSlotAndBothPictures) {
   EXPECT_EQ(wnd.windowTitle().toStdU16String(), LanguageTable::Instance().GetText(u"TV_WND_CAPTION_TEXT"));
   EXPECT_FALSE(wnd.windowTitle().isEmpty());
 
+  // The player is made while the start-up sequence waits for the network.
+  EXPECT_EQ(under.player, nullptr);
+  wnd.createPlayer();
+  wnd.createPlayer();
   ASSERT_NE(under.player, nullptr);
+  EXPECT_EQ(wnd.player()->control()->QueryState(PlayerControl::kStateReady), 1);
   QWidget* video = under.player->widget();
   ASSERT_NE(video, nullptr);
   EXPECT_EQ(video->parentWidget(), wnd.findVideoSlot("videoslot"));
