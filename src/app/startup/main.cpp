@@ -8,6 +8,7 @@
 
 #include "app/startup/CTembraPlayerApp.h"
 #include "app/startup/CommandLine.h"
+#include "app/startup/EventLoopProbe.h"
 
 int main(int argc, char** argv) {
   using tembra::CommandLine;
@@ -26,6 +27,8 @@ int main(int argc, char** argv) {
   // reads this before the application object exists.
   if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
   QApplication app(argc, argv);
+  // Off unless TEMBRA_LOOP_PROBE names a file: the end-to-end tests' watchdog.
+  const auto loopProbe = tembra::EventLoopProbe::fromEnvironment();
   // The player library refuses a numeric locale other than "C"; Qt has just
   // set the user's.
   std::setlocale(LC_NUMERIC, "C");
