@@ -2,63 +2,12 @@
 
 #include <cstdint>
 
+#include "platform/Base64.h"
 #include "platform/Hex.h"
 
 namespace tembra {
 
 namespace {
-
-std::optional<std::string> percentDecode(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      out += text[i];
-      continue;
-    }
-    if (i + 2 >= text.size()) return std::nullopt;
-    int hi = hexDigitValue(text[i + 1]), lo = hexDigitValue(text[i + 2]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    out += static_cast<char>(hi * 16 + lo);
-    i += 2;
-  }
-  return out;
-}
-
-int base64Value(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
-}
-
-// Standard alphabet, padded to whole quads.
-std::optional<std::string> base64Decode(std::string_view text) {
-  if (text.size() % 4 != 0) return std::nullopt;
-  std::string out;
-  out.reserve(text.size() / 4 * 3);
-  for (size_t i = 0; i < text.size(); i += 4) {
-    bool last = i + 4 == text.size();
-    int v[4];
-    int pad = 0;
-    for (int k = 0; k < 4; ++k) {
-      char c = text[i + k];
-      if (c == '=' && last && k >= 2) {
-        v[k] = 0;
-        ++pad;
-      } else if (pad > 0 || (v[k] = base64Value(c)) < 0) {
-        return std::nullopt;
-      }
-    }
-    uint32_t n = (v[0] << 18) | (v[1] << 12) | (v[2] << 6) | v[3];
-    out += static_cast<char>(n >> 16);
-    if (pad < 2) out += static_cast<char>(n >> 8);
-    if (pad < 1) out += static_cast<char>(n);
-  }
-  return out;
-}
 
 bool validUtf8(std::string_view s) {
   size_t i = 0;

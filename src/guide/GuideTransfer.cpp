@@ -77,17 +77,6 @@ class Exchange {
   Clock::time_point deadline_;
 };
 
-bool writeAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 class BodyFile {
  public:
   BodyFile(const std::string& path, uint64_t limit)
@@ -95,7 +84,7 @@ class BodyFile {
   bool opened() const { return fd_.valid(); }
   GuideDownloadStatus Append(const char* data, size_t size) {
     if (size > limit_ - written_) return GuideDownloadStatus::TooLarge;
-    if (!writeAll(fd_.get(), data, size)) return GuideDownloadStatus::FileFailed;
+    if (!writeAll(fd_.get(), std::string_view(data, size))) return GuideDownloadStatus::FileFailed;
     written_ += size;
     return GuideDownloadStatus::Stored;
   }

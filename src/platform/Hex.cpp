@@ -41,4 +41,21 @@ std::optional<std::array<uint8_t, 16>> parseKey16(std::string_view hex32) {
   return key;
 }
 
+std::optional<std::string> percentDecode(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      out += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    const int hi = hexDigitValue(text[i + 1]), lo = hexDigitValue(text[i + 2]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    out += static_cast<char>(hi * 16 + lo);
+    i += 2;
+  }
+  return out;
+}
+
 }  // namespace tembra

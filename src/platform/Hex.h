@@ -16,5 +16,8 @@ int hexDigitValue(char c);
 std::optional<std::vector<uint8_t>> parseHex(std::string_view digits);
 // Exactly 32 hexadecimal digits -> a 16-byte key, otherwise nullopt.
 std::optional<std::array<uint8_t, 16>> parseKey16(std::string_view hex32);
+// "%XX" escapes (either case) to their bytes, everything else as it is;
+// nullopt for a '%' not followed by two hexadecimal digits.
+std::optional<std::string> percentDecode(std::string_view text);
 
 }  // namespace tembra

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/UniqueFd.h"
 #include "platform/Utf.h"
 
 namespace tembra {
@@ -140,16 +141,6 @@ ReadResult readWholeFile(const std::string& path, std::string& out) {
   }
   ::close(fd);
   return ReadResult::Ok;
-}
-
-bool writeAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
 }
 
 // Writes data to a temp file beside the target, flushes it to disk and

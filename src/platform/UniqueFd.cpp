@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace tembra {
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
@@ -18,6 +20,16 @@ int UniqueFd::release() {
 void UniqueFd::reset(int fd) {
   if (fd_ >= 0 && fd_ != fd) ::close(fd_);
   fd_ = fd;
+}
+
+bool writeAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
 }
 
 }  // namespace tembra

@@ -1,4 +1,5 @@
 #pragma once
+#include <string_view>
 
 namespace tembra {
 
@@ -23,5 +24,9 @@ class UniqueFd {
  private:
   int fd_ = -1;
 };
+
+// Writes all of data, going on after short writes and EINTR; false on the
+// first failure (what was written by then stays written).
+bool writeAll(int fd, std::string_view data);
 
 }  // namespace tembra

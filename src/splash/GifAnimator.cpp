@@ -120,16 +120,8 @@ bool GifAnimator::drawCurrent() {
 }
 
 void GifAnimator::dispose() {
-  if (current_ >= frames_.size()) {
-    return;
-  }
-  const AnimFrame& frame = frames_[current_];
-  if (frame.disposal == 2) {
-    fill(QRect(frame.offset, frame.size));
-  } else if (frame.disposal == 3 && saved_) {
-    QPainter painter(&surface_);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(frame.offset, *saved_);
+  undoDisposal();
+  if (current_ < frames_.size() && frames_[current_].disposal == 3) {
     saved_.reset();
   }
 }

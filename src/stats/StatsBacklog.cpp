@@ -13,17 +13,6 @@ namespace tembra {
 
 namespace {
 
-bool writeAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
-}
-
 // Drops bytes after the last line feed of the file.
 void cutTornTail(int fd) {
   struct stat st {};
@@ -85,7 +74,7 @@ bool StatsBacklog::Append(const std::string& path, const std::vector<std::u16str
       if (c == '\n') c = ' ';
     line += '\n';
     // One write per line: the kernel has it once the call returns.
-    if (!writeAll(fd.get(), line.data(), line.size())) {
+    if (!writeAll(fd.get(), line)) {
       ok = false;
       break;
     }
