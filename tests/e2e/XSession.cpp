@@ -37,6 +37,10 @@ std::vector<std::string> XSession::windows(const std::string& titleRegex) const 
   return lines(run({"xdotool", "search", "--onlyvisible", "--name", titleRegex}));
 }
 
+std::vector<std::string> XSession::windowsOf(long pid) const {
+  return lines(run({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid)}));
+}
+
 std::string XSession::waitForWindow(const std::string& titleRegex, int timeoutMs) const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   do {
@@ -108,6 +112,14 @@ QImage XSession::screenshot(const std::string& path) const {
   run({"/usr/bin/import", "-window", "root", path}, &ok, 30000);
   if (!ok) return {};
   return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
+}
+
+std::string XSession::rootWindow() const {
+  // "xwininfo: Window id: 0x1ba (the root window) (has no name)"
+  const std::string info = run({"xwininfo", "-root"});
+  const auto at = info.find("Window id: 0x");
+  if (at == std::string::npos) return {};
+  return std::to_string(std::stoul(info.substr(at + 11), nullptr, 16));
 }
 
 std::vector<std::string> XSession::stackingOrder() const {

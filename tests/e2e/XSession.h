@@ -24,6 +24,8 @@ class XSession {
 
   // Mapped windows whose title matches the regular expression; topmost last.
   std::vector<std::string> windows(const std::string& titleRegex) const;
+  // Mapped windows of a process (by _NET_WM_PID).
+  std::vector<std::string> windowsOf(long pid) const;
   // The first such window within timeoutMs, else empty.
   std::string waitForWindow(const std::string& titleRegex, int timeoutMs) const;
   bool waitUntilGone(const std::string& titleRegex, int timeoutMs) const;
@@ -40,6 +42,8 @@ class XSession {
   // The screen as an image, saved to path as PNG; a null image on failure.
   QImage screenshot(const std::string& path) const;
 
+  // The root window's id (decimal, as xdotool prints ids).
+  std::string rootWindow() const;
   // Children of the root window in stacking order, bottom first.
   std::vector<std::string> stackingOrder() const;
 

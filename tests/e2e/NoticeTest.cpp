@@ -1,0 +1,89 @@
+// Service notices over UDP from the demo's own network namespace (root
+// only: the responder and the program both use port 36000): the forced
+// upgrade's dialog, and a notice's balloon through the test tray host.
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "e2e/CollectorRecords.h"
+#include "e2e/EndToEnd.h"
+
+namespace tembra::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+class Notice : public EndToEnd {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0)
+      GTEST_SKIP() << "the notice responder needs its own network namespace, which needs root";
+    EndToEnd::SetUp();
+  }
+  // A mapped window of the program other than the main window.
+  std::string dialog(const std::string& mainWindow, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+      for (const auto& w : x().windowsOf(player().pid()))
+        if (w != mainWindow) return w;
+      std::this_thread::sleep_for(100ms);
+    } while (std::chrono::steady_clock::now() < deadline);
+    return {};
+  }
+};
+
+// "Upgrade now": the updater starts, the run ends, and the advertisement
+// program does not start (the updater took over).
+TEST_F(Notice, ForcedUpgradeShowsTheDialogAndUpgradeHandsOver) {
+  ASSERT_TRUE(startDemo({"--forced-upgrade"}, true));
+  startPlayer();
+  const std::string window = waitForMainWindow();
+  ASSERT_FALSE(window.empty());
+  const std::string box = dialog(window, 20000);
+  ASSERT_FALSE(box.empty()) << "the forced-upgrade dialog";
+  const PixelRect r = x().geometry(box);
+  EXPECT_EQ(r.width(), 420);
+  EXPECT_EQ(r.height(), 200);
+  shot("forced-upgrade");
+  // "upgradebtn": 132 wide, 20 in from the right, in the 32 high row 18
+  // above the bottom.
+  ASSERT_TRUE(x().click(r.right - 20 - 66, r.bottom - 18 - 16));
+  ASSERT_TRUE(player().waitForExit(20000)) << "the run ends";
+  EXPECT_EQ(player().exitCode(), 0);
+  EXPECT_TRUE(fs::exists(programFile("AutoUpdate.ran"))) << "the updater was started";
+  EXPECT_FALSE(fs::exists(programFile("Advertise.ran"))) << "not after handing over to the updater";
+  const auto got = records();
+  ASSERT_FALSE(got.empty());
+  EXPECT_EQ(eventCode(got.back()), kClose) << joinCodes(got);
+  checkEventLoop("with the forced-upgrade dialog");
+}
+
+// "Quit" ends the run as well, without the updater.
+TEST_F(Notice, ForcedUpgradeQuitEndsTheRun) {
+  ASSERT_TRUE(startDemo({"--forced-upgrade"}, true));
+  startPlayer();
+  const std::string window = waitForMainWindow();
+  ASSERT_FALSE(window.empty());
+  const std::string box = dialog(window, 20000);
+  ASSERT_FALSE(box.empty()) << "the forced-upgrade dialog";
+  const PixelRect r = x().geometry(box);
+  // "closebtn": 96 wide, 10 left of the upgrade button.
+  ASSERT_TRUE(x().click(r.right - 20 - 132 - 10 - 48, r.bottom - 18 - 16));
+  ASSERT_TRUE(player().waitForExit(20000)) << "the run ends";
+  EXPECT_EQ(player().exitCode(), 0);
+  EXPECT_FALSE(fs::exists(programFile("AutoUpdate.ran")));
+  EXPECT_EQ(eventCode(records().back()), kClose);
+}
+
+TEST_F(Notice, NoticeShowsABalloonThroughTheNotificationServer) {
+  if (SessionBus::trayHostProgram().empty())
+    GTEST_SKIP() << "tests/support/fake-tray-host is not built: no notification area to show a balloon in";
+  GTEST_SKIP() << "the tray host's control protocol is not wired into this fixture yet";
+}
+
+}  // namespace
+}  // namespace tembra::test
