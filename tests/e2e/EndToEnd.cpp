@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <sstream>
 #include <thread>
 
 #include "e2e/CollectorRecords.h"
@@ -47,13 +48,23 @@ void EndToEnd::TearDown() {
       std::cerr << "--- the end of " << p->logPath() << ":\n" << tail(p->log(), 40) << "---\n";
     }
   }
+  if (failed && root_) {
+    std::cerr << "--- the test's folders:\n";
+    for (const auto& e : fs::recursive_directory_iterator(root_->path(), fs::directory_options::skip_permission_denied)) {
+      if (e.is_symlink()) continue;
+      std::cerr << "  " << e.path().string().substr(root_->path().size() + 1) << "\n";
+    }
+  }
   players_.clear();
   demo_.reset();
 }
 
 std::string EndToEnd::shotFolder() const {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return std::string(TEMBRA_E2E_SHOTS) + "/" + info->test_suite_name() + "." + info->name();
+  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  for (auto& c : name)
+    if (c == '/') c = '.';
+  return std::string(TEMBRA_E2E_SHOTS) + "/" + name;
 }
 
 bool EndToEnd::startDemo(std::vector<std::string> args, bool notice) {
@@ -141,10 +152,11 @@ bool EndToEnd::waitForScreen(const std::string& name, const std::function<bool(c
   QImage image;
   bool ok = false;
   do {
-    image = x_->screenshot(path);
+    image = x_->grab();
     ok = !image.isNull() && done(image);
-    if (!ok) std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    if (!ok) std::this_thread::sleep_for(std::chrono::milliseconds(300));
   } while (!ok && std::chrono::steady_clock::now() < deadline);
+  if (!image.isNull()) image.save(QString::fromStdString(path));
   if (last) *last = image;
   return ok;
 }
@@ -171,10 +183,15 @@ void EndToEnd::checkEventLoop(const std::string& what) {
   const auto probe = player().probe();
   ASSERT_TRUE(probe.written) << "the event-loop probe wrote nothing to " << player().probePath();
   std::cout << "worst event-loop delay " << what << ": " << probe.worstMs << " ms (" << probe.ticks
-            << " ticks measured)\n";
+            << " ticks measured; first frame " << probe.firstFrameMs << " ms after the show)\n";
   RecordProperty("worst_loop_delay_ms", std::to_string(probe.worstMs));
-  EXPECT_GT(probe.ticks, 50);
-  EXPECT_LE(probe.worstMs, kLoopLimitMs) << what;
+  EXPECT_GE(probe.ticks, 5) << "the probe measured";
+  // The program tells each stall on stderr; they say when it happened.
+  std::string stalls;
+  std::istringstream log(player().log());
+  for (std::string line; std::getline(log, line);)
+    if (line.rfind("event loop: ", 0) == 0) stalls += "\n  " + line;
+  EXPECT_LE(probe.worstMs, kLoopLimitMs) << what << stalls;
 }
 
 }  // namespace tembra::test

@@ -123,7 +123,7 @@ const FaultCase kFaults[] = {
     {"empty-catalogue", {"--empty-catalogue"}, Waiting::ChannelCountdown, "empty-catalogue=0"},
     {"catalogue-500", {"--catalogue-500"}, Waiting::ChannelCountdown, "catalogue-500=0"},
     {"guide-500", {"--guide-500"}, Waiting::GuideWait, "guide-500=0"},
-    {"hang-guide", {"--hang-guide", "--hang-seconds", "8"}, Waiting::GuideWait, "hang-guide=0"},
+    {"hang-guide", {"--hang-guide", "--hang-seconds", "20"}, Waiting::GuideWait, "hang-guide=0"},
     {"guide-malformed", {"--guide-malformed"}, Waiting::GuideWait, "guide-malformed=0"},
 };
 

@@ -39,7 +39,9 @@ class Notice : public EndToEnd {
 // "Upgrade now": the updater starts, the run ends, and the advertisement
 // program does not start (the updater took over).
 TEST_F(Notice, ForcedUpgradeShowsTheDialogAndUpgradeHandsOver) {
-  ASSERT_TRUE(startDemo({"--forced-upgrade"}, true));
+  // No ads to unpack, so the advertisement program's stand-in can be there.
+  PlayerProcess::PlaceStandIn(folders().program, "Advertise");
+  ASSERT_TRUE(startDemo({"--forced-upgrade", "--ads-404"}, true));
   startPlayer();
   const std::string window = waitForMainWindow();
   ASSERT_FALSE(window.empty());

@@ -49,12 +49,14 @@ bool PlayerProcess::PrepareProgramFolder(const std::string& folder, std::string&
       return false;
     }
   }
-  for (const char* standIn : {"AutoUpdate", "Advertise"}) {
-    const std::string path = folder + "/" + standIn;
-    std::ofstream(path) << kStandIn;
-    ::chmod(path.c_str(), 0755);
-  }
+  PlaceStandIn(folder, "AutoUpdate");
   return true;
+}
+
+void PlayerProcess::PlaceStandIn(const std::string& folder, const std::string& name) {
+  const std::string path = folder + "/" + name;
+  std::ofstream(path) << kStandIn;
+  ::chmod(path.c_str(), 0755);
 }
 
 PlayerProcess::PlayerProcess(const PlayerFolders& folders, const std::string& display,
@@ -123,6 +125,7 @@ PlayerProcess::Probe PlayerProcess::probe() const {
     p.written = true;
     if (key == "worst_ms") p.worstMs = value;
     else if (key == "ticks") p.ticks = value;
+    else if (key == "first_frame_ms") p.firstFrameMs = value;
   }
   return p;
 }

@@ -26,10 +26,13 @@ struct PlayerFolders {
 class PlayerProcess {
  public:
   // Fills folders.program: the program, links to what it reads beside
-  // itself, and stand-ins for the updater ("AutoUpdate") and the
-  // advertisement program ("Advertise") that only note each start in
-  // AutoUpdate.ran / Advertise.ran there. False with the reason on failure.
+  // itself, and a stand-in for the updater "AutoUpdate" that only notes
+  // each start in AutoUpdate.ran there. False with the reason on failure.
   static bool PrepareProgramFolder(const std::string& folder, std::string& error);
+  // A stand-in program NAME in folder that notes each start in NAME.ran.
+  // ("Advertise" cannot stand beside an "Advertise" folder of unpacked ads:
+  // only for runs whose ad refresh unpacks nothing.)
+  static void PlaceStandIn(const std::string& folder, const std::string& name);
 
   // Starts the program; env adds to (or replaces in) the environment made
   // from the folders, display and bus.
@@ -59,6 +62,7 @@ class PlayerProcess {
     bool written = false;
     long worstMs = -1;
     long ticks = 0;
+    long firstFrameMs = -1;
   };
   Probe probe() const;
   const std::string& probePath() const { return probePath_; }

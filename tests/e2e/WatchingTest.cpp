@@ -51,7 +51,10 @@ TEST_F(EndToEnd, DoubleClickPlaysTheChannelAndASecondOneFollows) {
 
   ASSERT_TRUE(doubleClick(at.channelRow(0)));
   QImage first;
-  EXPECT_TRUE(waitForScreen("first-channel", [&](const QImage& s) { return changedShare(idle, s, at.video()) > 0.3; },
+  EXPECT_TRUE(waitForScreen("first-channel",
+                            [&](const QImage& s) {
+                              return pictureShown(s, at.video()) && changedShare(idle, s, at.video()) > 0.3;
+                            },
                             20000, &first))
       << "the video area shows the stream instead of the idle page";
   std::this_thread::sleep_for(1500ms);
@@ -61,7 +64,10 @@ TEST_F(EndToEnd, DoubleClickPlaysTheChannelAndASecondOneFollows) {
   ASSERT_TRUE(doubleClick(at.channelRow(1)));
   QImage second;
   EXPECT_TRUE(waitForScreen("second-channel",
-                            [&](const QImage& s) { return changedShare(later, s, at.video()) > 0.3; }, 20000, &second))
+                            [&](const QImage& s) {
+                              return pictureShown(s, at.video()) && changedShare(later, s, at.video()) > 0.3;
+                            },
+                            20000, &second))
       << "the second channel's picture replaces the first";
   std::this_thread::sleep_for(2s);
   checkEventLoop("while switching channels");

@@ -24,6 +24,8 @@ bool near(QRgb a, QRgb b, int tolerance) {
 }
 
 // The panel's background, the rows' and the waiting panel's.
+// Every list item is at most rowHeightLimit high.
+constexpr int kRowHeight = WindowState{}.rowHeightLimit;
 constexpr QRgb kRowA = 0x1b2029, kRowB = 0x1e2430, kRowHot = 0x242b36, kRowSelected = 0x26436e;
 
 }  // namespace
@@ -47,13 +49,13 @@ Point WindowPlaces::closeButton() const { return fromWindow(window_.width() - 19
 
 Point WindowPlaces::channelRow(int index) const {
   const PixelRect list = *layoutOf(window_).rectOf("channellist");
-  return fromWindow((list.left + list.right) / 2, list.top + 32 * index + 16);
+  return fromWindow((list.left + list.right) / 2, list.top + kRowHeight * index + kRowHeight / 2);
 }
 
 Point WindowPlaces::guideRow(int index) const {
   const PixelRect list = *layoutOf(window_).rectOf("playinglist");
   // The list's top padding is 4.
-  return fromWindow((list.left + list.right) / 2, list.top + 4 + 32 * index + 16);
+  return fromWindow((list.left + list.right) / 2, list.top + 4 + kRowHeight * index + kRowHeight / 2);
 }
 
 PixelRect WindowPlaces::listWaitingPanel() const { return fromWindow(layoutOf(window_).listIndicator().listload); }
@@ -123,6 +125,10 @@ double changedShare(const QImage& a, const QImage& b, const PixelRect& rect, int
     for (int x = r.left; x < r.right; ++x) changed += !near(la[x], lb[x], threshold);
   }
   return static_cast<double>(changed) / (static_cast<double>(r.width()) * r.height());
+}
+
+bool pictureShown(const QImage& screen, const PixelRect& rect) {
+  return 1.0 - colourShare(screen, rect, {0x000000}, 24) > 0.4;
 }
 
 bool channelRowsShown(const QImage& screen, const WindowPlaces& places) {

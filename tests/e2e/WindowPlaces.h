@@ -52,6 +52,10 @@ double colourShare(const QImage& image, const PixelRect& rect, std::initializer_
 // some channel between two screenshots of the same size.
 double changedShare(const QImage& a, const QImage& b, const PixelRect& rect, int threshold = 24);
 
+// A picture in the rectangle: most of it is not black (the video area is
+// black around the picture and while a channel buffers).
+bool pictureShown(const QImage& screen, const PixelRect& rect);
+
 // The skin's list states, read from a screenshot.
 // Channel rows fill the whole list; the count-down panel covers a fifth.
 bool channelRowsShown(const QImage& screen, const WindowPlaces& places);

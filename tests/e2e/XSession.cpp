@@ -1,6 +1,10 @@
 #include "e2e/XSession.h"
 
+#include <xcb/xcb.h>
+
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <sstream>
 #include <thread>
 
@@ -24,7 +28,35 @@ XSession::XSession() : server_(std::to_string(kWidth) + "x" + std::to_string(kHe
   for (const char* tool : {"xdotool", "xwininfo"})
     if (findProgram(tool).empty()) reason_ = std::string(tool) + " is missing (scripts/setup installs it)";
   if (::access("/usr/bin/import", X_OK) != 0) reason_ = "/usr/bin/import (ImageMagick) is missing";
-  if (server_.display().empty()) reason_ = "Xvfb did not start";
+  if (server_.display().empty()) {
+    reason_ = "Xvfb did not start";
+    return;
+  }
+  connection_ = xcb_connect(display().c_str(), nullptr);
+  if (xcb_connection_has_error(connection_)) {
+    reason_ = "cannot connect to " + display();
+    return;
+  }
+  root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+}
+
+XSession::~XSession() {
+  if (connection_) xcb_disconnect(connection_);
+}
+
+QImage XSession::grab() const {
+  if (!connection_ || xcb_connection_has_error(connection_)) return {};
+  auto cookie = xcb_get_image(connection_, XCB_IMAGE_FORMAT_Z_PIXMAP, root_, 0, 0, kWidth, kHeight, ~0u);
+  xcb_get_image_reply_t* reply = xcb_get_image_reply(connection_, cookie, nullptr);
+  if (!reply) return {};
+  QImage image;
+  // Depth 24 comes as 32 bits a pixel, blue first: Qt's RGB32 on this
+  // little-endian machine.
+  const int length = xcb_get_image_data_length(reply);
+  if (reply->depth == 24 && length == kWidth * kHeight * 4)
+    image = QImage(xcb_get_image_data(reply), kWidth, kHeight, kWidth * 4, QImage::Format_RGB32).copy();
+  std::free(reply);
+  return image;
 }
 
 std::string XSession::run(const std::vector<std::string>& argv, bool* ok, int timeoutMs) const {
@@ -122,16 +154,41 @@ std::string XSession::rootWindow() const {
   return std::to_string(std::stoul(info.substr(at + 11), nullptr, 16));
 }
 
+std::string XSession::cover(const PixelRect& rect) {
+  if (!connection_) return {};
+  const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
+  const uint32_t window = xcb_generate_id(connection_);
+  const uint32_t values[] = {screen->black_pixel};
+  xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root_, static_cast<int16_t>(rect.left),
+                    static_cast<int16_t>(rect.top), static_cast<uint16_t>(rect.width()),
+                    static_cast<uint16_t>(rect.height()), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                    XCB_CW_BACK_PIXEL, values);
+  const char title[] = "e2e cover";
+  xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                      sizeof title - 1, title);
+  xcb_map_window(connection_, window);
+  const uint32_t top[] = {XCB_STACK_MODE_ABOVE};
+  xcb_configure_window(connection_, window, XCB_CONFIG_WINDOW_STACK_MODE, top);
+  // A round trip: the window is mapped and on top when this returns.
+  free(xcb_get_input_focus_reply(connection_, xcb_get_input_focus(connection_), nullptr));
+  return std::to_string(window);
+}
+
 std::vector<std::string> XSession::stackingOrder() const {
-  // "0x400001 "title": ..." lines, topmost first in xwininfo's listing.
   std::vector<std::string> out;
-  for (const auto& l : lines(run({"xwininfo", "-root", "-children"}))) {
-    const auto start = l.find("0x");
-    if (start == std::string::npos || l.find("\"") == std::string::npos) continue;
-    const std::string hex = l.substr(start, l.find(' ', start) - start);
-    out.insert(out.begin(), std::to_string(std::stoul(hex, nullptr, 16)));
-  }
+  if (!connection_) return out;
+  xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr);
+  if (!tree) return out;
+  const xcb_window_t* children = xcb_query_tree_children(tree);
+  for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) out.push_back(std::to_string(children[i]));
+  std::free(tree);
   return out;
+}
+
+bool XSession::above(const std::string& a, const std::string& b) const {
+  const auto order = stackingOrder();
+  const auto ia = std::find(order.begin(), order.end(), a), ib = std::find(order.begin(), order.end(), b);
+  return ia != order.end() && ib != order.end() && ia > ib;
 }
 
 }  // namespace tembra::test

@@ -4,11 +4,14 @@
 // read its place, click, double-click, type keys, take screenshots.
 #include <QImage>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "mainwnd/PixelRect.h"
 #include "mainwnd/XvfbServer.h"
+
+struct xcb_connection_t;
 
 namespace tembra::test {
 
@@ -17,6 +20,9 @@ class XSession {
   static constexpr int kWidth = 1280, kHeight = 800;
 
   XSession();
+  ~XSession();
+  XSession(const XSession&) = delete;
+  XSession& operator=(const XSession&) = delete;
   // False when Xvfb or one of the tools is missing; reason() says which.
   bool usable() const { return reason_.empty(); }
   const std::string& reason() const { return reason_; }
@@ -39,19 +45,31 @@ class XSession {
   bool key(const std::string& window, const std::string& keys) const;
   bool focus(const std::string& window) const;
   std::string focusedWindow() const;
-  // The screen as an image, saved to path as PNG; a null image on failure.
+  // The screen as an image, read straight from the X server (cheap enough
+  // to poll without loading the machine the program runs on); a null image
+  // on failure.
+  QImage grab() const;
+  // The screen saved to path as PNG with ImageMagick's import, as a user
+  // would take it; a null image on failure.
   QImage screenshot(const std::string& path) const;
 
   // The root window's id (decimal, as xdotool prints ids).
   std::string rootWindow() const;
+  // Maps a plain window of this test over the rectangle, on top of every
+  // other; its id, or empty. It goes with the session.
+  std::string cover(const PixelRect& rect);
   // Children of the root window in stacking order, bottom first.
   std::vector<std::string> stackingOrder() const;
+  // True when window a is stacked above window b.
+  bool above(const std::string& a, const std::string& b) const;
 
  private:
   std::string run(const std::vector<std::string>& argv, bool* ok = nullptr, int timeoutMs = 20000) const;
 
   XvfbServer server_;
   std::string reason_;
+  xcb_connection_t* connection_ = nullptr;  // for grab()
+  uint32_t root_ = 0;
 };
 
 }  // namespace tembra::test
