@@ -5,6 +5,7 @@
 namespace tembra {
 
 class MessageTarget;
+class SkinLabel;
 
 // The about dialog ("AboutDlgSkin.xml"): its two labels centred, a home
 // page link that sends WM_CMD_HOMEPAGE to the main window. At most one at a
@@ -22,8 +23,18 @@ class CAboutDlg : public CWindowWnd, public INotifyUI {
   void notify(const SkinNotification& msg) override;
 
  private:
+  static constexpr int kTextTop = 110;      // where "Text" is centred
+  static constexpr int kHomePageTop = 130;  // and "homepage"
+
   CAboutDlg(QWidget* owner, MessageTarget& target);
   ~CAboutDlg() override;
+
+  static QSize labelSize(const SkinLabel& label);
+  void centreLabel(const QString& name, int top);
+  const std::vector<std::u16string_view>& notCaptionClasses() const override;
+  void closeEvent(QCloseEvent* e) override;
+  // Escape closes the dialog, like its close button.
+  void keyPressEvent(QKeyEvent* e) override;
 
   MessageTarget& target_;
 };

@@ -11,7 +11,8 @@ class MessageTarget;
 // The forced-upgrade dialog ("ForcedUpgradeSkin.xml"): both ways out end
 // this run. When it closes, by any means, it sends its result to the main
 // window: WM_CMD_UPGRADE with wParam 1 after "upgradebtn", else
-// WM_CMD_CLOSE with 0 ("closebtn" and a system close alike).
+// WM_CMD_CLOSE with 0 ("closebtn" and a system close alike). The caller
+// owns the object (a local one is fine): it does not delete itself.
 class CForcedUpgrade : public CWindowWnd, public INotifyUI {
   Q_OBJECT
 
@@ -33,6 +34,8 @@ class CForcedUpgrade : public CWindowWnd, public INotifyUI {
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  const std::vector<std::u16string_view>& notCaptionClasses() const override;
+
   MessageTarget& target_;
   uint32_t resultMessage_;
   uintptr_t resultWParam_ = 0;

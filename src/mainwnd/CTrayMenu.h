@@ -28,6 +28,11 @@ class CTrayMenu : public CWindowWnd, public INotifyUI {
   CTrayMenu(QWidget* owner, MessageTarget& target);
   ~CTrayMenu() override;
 
+  const std::vector<std::u16string_view>& notCaptionClasses() const override;
+  void closeEvent(QCloseEvent* e) override;
+  // Escape closes the menu, as it does any pop-up menu.
+  void keyPressEvent(QKeyEvent* e) override;
+
   MessageTarget& target_;
 };
 
