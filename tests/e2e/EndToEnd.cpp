@@ -56,7 +56,16 @@ void EndToEnd::TearDown() {
     }
   }
   players_.clear();
+  tray_.reset();
   demo_.reset();
+}
+
+TrayHost* EndToEnd::startTrayHost() {
+  const std::string program = SessionBus::trayHostProgram();
+  if (program.empty()) return nullptr;
+  tray_ = std::make_unique<TrayHost>(program, bus_->address());
+  EXPECT_TRUE(tray_->ready()) << tray_->error();
+  return tray_->ready() ? tray_.get() : nullptr;
 }
 
 std::string EndToEnd::shotFolder() const {

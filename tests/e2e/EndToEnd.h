@@ -20,6 +20,7 @@
 #include "TempDir.h"
 #include "e2e/PlayerProcess.h"
 #include "e2e/SessionBus.h"
+#include "e2e/TrayHost.h"
 #include "e2e/WindowPlaces.h"
 #include "e2e/XSession.h"
 #include "integration/DemoService.h"
@@ -52,6 +53,12 @@ class EndToEnd : public ::testing::Test {
   std::vector<std::string> records() const;
   // Waits until the collector holds a record with this event code.
   bool waitForRecord(const std::string& code, int timeoutMs);
+
+  // --- the notification area ---
+  // Starts the test tray host on the session bus; call before startPlayer.
+  // Null (and the test skipped) when the host is not built.
+  TrayHost* startTrayHost();
+  TrayHost* tray() { return tray_.get(); }
 
   // --- the program ---
   PlayerProcess& startPlayer(const std::map<std::string, std::string>& env = {});
@@ -89,6 +96,7 @@ class EndToEnd : public ::testing::Test {
  private:
   std::unique_ptr<XSession> x_;
   std::unique_ptr<SessionBus> bus_;
+  std::unique_ptr<TrayHost> tray_;  // on bus_, so it goes first
   std::unique_ptr<TempDir> root_;
   PlayerFolders folders_;
   std::unique_ptr<DemoService> demo_;

@@ -81,10 +81,29 @@ TEST_F(Notice, ForcedUpgradeQuitEndsTheRun) {
   EXPECT_EQ(eventCode(records().back()), kClose);
 }
 
-TEST_F(Notice, NoticeShowsABalloonThroughTheNotificationServer) {
-  if (SessionBus::trayHostProgram().empty())
-    GTEST_SKIP() << "tests/support/fake-tray-host is not built: no notification area to show a balloon in";
-  GTEST_SKIP() << "the tray host's control protocol is not wired into this fixture yet";
+// A notice over UDP becomes a balloon of the tray icon, which reaches the
+// notification server; a click on it asks for the upgrade (the updater
+// starts, the window stays).
+TEST_F(Notice, NoticeShowsABalloonAndItsClickStartsTheUpdater) {
+  TrayHost* host = startTrayHost();
+  if (!host) GTEST_SKIP() << "tests/support/fake-tray-host is not built";
+  ASSERT_TRUE(startDemo({"--notice", "Maintenance tonight#from 02:00"}, true));
+  startPlayer();
+  ASSERT_FALSE(waitForMainWindow().empty());
+  ASSERT_FALSE(host->waitFor("registered", 15000).isEmpty()) << "the tray icon registered";
+  const QStringList balloon = host->waitFor("notify", 20000);
+  ASSERT_GE(balloon.size(), 5) << balloon.join('|').toStdString();
+  EXPECT_EQ(balloon[3].toStdString(), "Tembra Player notice") << "the title: TV_TRAY_TIP_TITLE";
+  EXPECT_TRUE(balloon[4].contains("Maintenance tonight")) << balloon[4].toStdString();
+  EXPECT_FALSE(fs::exists(programFile("AutoUpdate.ran")));
+  ASSERT_EQ(host->command("invoke " + balloon[1].toStdString()).value(0), "ok");
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!fs::exists(programFile("AutoUpdate.ran")) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(fs::exists(programFile("AutoUpdate.ran"))) << "the balloon's click starts the updater";
+  EXPECT_TRUE(player().running()) << "an upgrade asked for by the user does not end the run";
+  checkEventLoop("with a notice balloon");
+  ASSERT_NO_FATAL_FAILURE(closeBySigterm());
 }
 
 }  // namespace

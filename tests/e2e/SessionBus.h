@@ -1,8 +1,8 @@
 #pragma once
 // A private D-Bus session bus for one test (dbus-daemon --session), so the
-// program under test never talks to the desktop of whoever runs the tests,
-// and, on request, the test tray host on it (tests/support/fake-tray-host,
-// built beside the tests), which gives the program a notification area.
+// program under test never talks to the desktop of whoever runs the tests.
+// The test tray host (TrayHost) can be started on it for a notification
+// area.
 #include <memory>
 #include <string>
 

@@ -133,5 +133,45 @@ TEST_F(EndToEnd, RunsWithoutANotificationArea) {
   EXPECT_EQ(eventCode(records().back()), kClose);
 }
 
+// With a notification area on the bus the tray icon registers; a left
+// click brings the window up from under another, a right click opens the
+// tray menu.
+TEST_F(EndToEnd, TrayIconRegistersAndItsClicksReachTheWindow) {
+  TrayHost* host = startTrayHost();
+  if (!host) GTEST_SKIP() << "tests/support/fake-tray-host is not built";
+  ASSERT_TRUE(startDemo());
+  startPlayer();
+  const std::string window = waitForMainWindow();
+  ASSERT_FALSE(window.empty());
+  ASSERT_FALSE(host->waitFor("registered", 15000).isEmpty()) << "the tray icon registered";
+  const QStringList tip = host->command("tooltip");
+  ASSERT_GE(tip.size(), 3) << tip.join('|').toStdString();
+  EXPECT_EQ(tip[2].toStdString() + tip.value(3).toStdString(), "Tembra Player") << "the caption as the tip";
+
+  const WindowPlaces at = places();
+  ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+  const std::string cover = x().cover(at.window());
+  ASSERT_FALSE(x().above(window, cover));
+  ASSERT_EQ(host->command("activate 100 100").value(0), "ok");
+  bool raised = false;
+  for (int i = 0; i < 100 && !raised; ++i) {
+    raised = x().above(window, cover);
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_TRUE(raised) << "a left click on the icon brings the window up";
+
+  ASSERT_EQ(host->command("context 1200 780").value(0), "ok");
+  std::string menu;
+  for (int i = 0; i < 100 && menu.empty(); ++i) {
+    for (const auto& w : x().windowsOf(player().pid()))
+      if (w != window && w != cover) menu = w;
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_FALSE(menu.empty()) << "a right click opens the tray menu";
+  shot("tray-menu");
+  checkEventLoop("with the tray icon");
+  closeBySigterm();
+}
+
 }  // namespace
 }  // namespace tembra::test
