@@ -134,7 +134,7 @@ TEST_F(Closing, SecondCopyRaisesTheFirstAndLeaves) {
   }
   EXPECT_TRUE(raised) << "the first copy's window came to the top";
   shot("raised");
-  checkEventLoop("while a second copy starts");
+  checkEventLoop("while a second copy starts", first);
 }
 
 }  // namespace

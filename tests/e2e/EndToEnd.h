@@ -85,7 +85,8 @@ class EndToEnd : public ::testing::Test {
   // Prints the worst event-loop delay of the run (as "worst event-loop
   // delay WHAT: N ms") and checks it against kLoopLimitMs. The program
   // rewrites the figure every second and when it ends.
-  void checkEventLoop(const std::string& what);
+  void checkEventLoop(const std::string& what) { checkEventLoop(what, player()); }
+  void checkEventLoop(const std::string& what, PlayerProcess& run);
 
   std::string shotFolder() const;
   XSession& x() { return *x_; }

@@ -63,7 +63,7 @@ PlayerProcess::PlayerProcess(const PlayerFolders& folders, const std::string& di
                              const std::string& busAddress, const std::string& logName,
                              const std::map<std::string, std::string>& env) {
   logPath_ = folders.state + "/" + logName;
-  probePath_ = folders.state + "/loop-probe";
+  probePath_ = logPath_.substr(0, logPath_.rfind('.')) + ".loop-probe";
   std::map<std::string, std::string> set = {
       {"DISPLAY", display},
       {"QT_QPA_PLATFORM", "xcb"},

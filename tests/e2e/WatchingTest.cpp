@@ -57,8 +57,11 @@ TEST_F(EndToEnd, DoubleClickPlaysTheChannelAndASecondOneFollows) {
                             },
                             20000, &first))
       << "the video area shows the stream instead of the idle page";
-  std::this_thread::sleep_for(1500ms);
+  std::this_thread::sleep_for(2500ms);
   const QImage later = shot("first-channel-later");
+  // The window alone, playing: the picture the README shows.
+  later.copy(at.window().left, at.window().top, at.window().width(), at.window().height())
+      .save(QString::fromStdString(shotFolder() + "/window-playing.png"));
   EXPECT_GT(changedShare(first, later, at.video()), 0.005) << "the picture moves";
 
   ASSERT_TRUE(doubleClick(at.channelRow(1)));
