@@ -159,6 +159,7 @@ class ProgrammeGuide {
   GuideDayListPtr listOf(int day) const;
   void install(int day, std::vector<GuideChannelDay> channels);
   int32_t begin(int day, uint32_t message, bool noDownload, GuideDayListPtr& list);
+  void creationDownloads();  // today, then the preload
   void preload();
   void downloadThread(int day, uint32_t message);
 
@@ -189,7 +190,6 @@ class ProgrammeGuide {
   std::atomic<MessageTarget*> resultWindow_{nullptr};
   GuideStopSignal stop_;
   std::thread preloadThread_;  // started by the constructor, joined by the destructor
-  void creationDownloads();
   std::mutex creationLock_;
   std::condition_variable creationEnded_;  // with creationLock_
   bool creationDone_ = false;              // guarded by creationLock_: today's first download ended

@@ -24,9 +24,10 @@ namespace tembra {
 // screen (shown, and its first frame painted after the window system
 // exposed it: the cost of that first frame is the start-up's, not a stall
 // of a window the user sees), and pauses while that window is hidden
-// (minimised to nothing, closing), where a stall cannot be seen. The file is replaced atomically every second and
-// once more when the probe ends (at quit or destruction). Each stall of
-// kReportMs or more is also told on stderr, with its time since the show.
+// (minimised to nothing, closing), where a stall cannot be seen. The file
+// is replaced atomically every second and once more when the probe ends
+// (at quit or destruction). Each stall of kReportMs or more is also told
+// on stderr, with its time since the show.
 class EventLoopProbe : public QObject {
  public:
   static constexpr int kPeriodMs = 10;
