@@ -1,9 +1,13 @@
 #pragma once
 #include <string>
 
+#include "mainwnd/LoadCountdown.h"
+
 namespace tembra {
 
+class CListUI;
 class WindowContext;
+struct ListMarker;
 
 // The channel side of the main window: the group selector and channel list
 // built from the catalogue, the count-down panel while no catalogue is held,
@@ -30,8 +34,24 @@ class ChannelPanel {
   // over the video, a remote's channel keys).
   void PlayNeighbour(int step);
 
+  // The period of timer 1 (LoadCountdown::kIntervalMs); tests shorten it.
+  void setTickInterval(int milliseconds);
+
  private:
+  // Clears the marker of row `mark` (unless -1), gives row `index` the
+  // marker (unless -1 or out of range) and leaves its index, or -1, in `mark`.
+  static void moveMark(CListUI& list, int& mark, int index, const ListMarker* marker);
+  void placeRefreshPicture();
+
   WindowContext& window_;
+  int tickMs_ = LoadCountdown::kIntervalMs;
+  // A background load is running: until its WM_CATALOGUE_LOADED, a second
+  // one is not started (the client's catalogue is one load at a time).
+  bool refreshing_ = false;
+  // The channel last handed to the player and the mark its "channellist"
+  // row had, so a refill of the list (another group) marks it again.
+  std::u16string playingId_;
+  const ListMarker* playingMarker_ = nullptr;
 };
 
 }  // namespace tembra

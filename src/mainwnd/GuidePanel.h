@@ -1,9 +1,16 @@
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
+
+#include "mainwnd/LoadCountdown.h"
 
 namespace tembra {
 
+class CListUI;
 class WindowContext;
+struct GuideRow;
 
 // The five guide pages, in the order of their completion messages
 // (WM_GUIDE_NOWPLAYING + page).
@@ -27,8 +34,25 @@ class GuidePanel {
   void OnGuideDownloaded(GuidePage page, bool ok);
   void OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName);
 
+  // The period of timer 2 (LoadCountdown::kIntervalMs); tests shorten it.
+  void setTickInterval(int milliseconds);
+
  private:
+  // The show family for one page: the query's result, nothing without a
+  // guide.
+  std::optional<int32_t> show(GuidePage page, bool noDownload);
+  // StartGuideWait: the waiting panel over the page's list.
+  void startWait(GuidePage page);
+  void fill(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows);
+  void showNoProgramme(GuidePage page);
+  void hideLoadingPicture();
+  // The page whose list is on show by "guidetab" and "tvswitch"; nothing
+  // for a page without a list.
+  std::optional<GuidePage> pageOnShow() const;
+  bool isOnShow(GuidePage page) const;
+
   WindowContext& window_;
+  int tickMs_ = LoadCountdown::kIntervalMs;
 };
 
 }  // namespace tembra

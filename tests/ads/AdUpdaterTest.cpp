@@ -39,8 +39,8 @@ TEST_F(AdUpdaterTest, TwoAdsForOneSlotBothCompareWithTheValueBeforeThePass) {
   EXPECT_EQ(report.ads[2].action, Action::UpToDate);
   EXPECT_EQ(program.right(), "http://a/second");
   // One message per right-pane ad, each after its value was written.
-  EXPECT_EQ(window.sent(), (std::vector<uint32_t>(3, WM_AD_UPDATED)));
-  EXPECT_EQ(window.params(), (std::vector<uintptr_t>(3, 0)));
+  EXPECT_EQ(window.sentIds(), (std::vector<uint32_t>(3, WM_AD_UPDATED)));
+  for (const auto& m : window.sent()) EXPECT_TRUE(m.wParam == 0 && m.lParam == 0);
   EXPECT_EQ(window.seen(), (std::vector<std::string>{"http://a/first", "http://a/second", "http://a/second"}));
   EXPECT_TRUE(window.posted().empty());
 }
@@ -62,7 +62,7 @@ TEST_F(AdUpdaterTest, LinkValuesHaveNoTimeSoAnyPositiveTimeWritesAgain) {
 
 TEST_F(AdUpdaterTest, NoServerBadReplyOrDeadWindowChangeNothing) {
   EXPECT_EQ(pass(u"").end, End::NoServer);
-  EXPECT_TRUE(service.requests().empty());
+  EXPECT_TRUE(service.targets().empty());
   // No manifest set: 404 with an HTML page.
   EXPECT_EQ(pass(service.server()).end, End::NoManifest);
   // A manifest-shaped body under an error status is not trusted either.

@@ -60,21 +60,16 @@ TEST_F(ZipReaderDamage, UnsupportedMethodAndInconsistentLocalHeadersGive0x700) {
   ZipItem item;
   EXPECT_EQ(zip.getItem(0, item), ZipReader::kErrLocalHeader);
 
-  RawMember sig = RawMember::Stored("a.txt", "data");
-  sig.localSignature = 0x04034B51;
-  EXPECT_EQ(extract(RawZip::Build({sig})), ZipReader::kErrLocalHeader);
-  RawMember method = RawMember::Deflated("a.txt", "data data data");
-  method.localMethod = 0;
-  EXPECT_EQ(extract(RawZip::Build({method})), ZipReader::kErrLocalHeader);
-  RawMember crc = RawMember::Stored("a.txt", "data");
-  crc.localCrc = 1;
-  EXPECT_EQ(extract(RawZip::Build({crc})), ZipReader::kErrLocalHeader);
-  RawMember size = RawMember::Stored("a.txt", "data");
-  size.localUncompressed = 5;
-  EXPECT_EQ(extract(RawZip::Build({size})), ZipReader::kErrLocalHeader);
-  RawMember name = RawMember::Stored("a.txt", "data");
-  name.localNameLength = 4;
-  EXPECT_EQ(extract(RawZip::Build({name})), ZipReader::kErrLocalHeader);
+  // Each field of the local header that disagrees with the directory.
+  for (void (*spoil)(RawMember&) : {+[](RawMember& m) { m.localSignature = 0x04034B51; },
+                                    +[](RawMember& m) { m.localMethod = 0; },
+                                    +[](RawMember& m) { m.localCrc = 1; },
+                                    +[](RawMember& m) { m.localUncompressed = 5; },
+                                    +[](RawMember& m) { m.localNameLength = 4; }}) {
+    RawMember m = RawMember::Deflated("a.txt", "data data data");
+    spoil(m);
+    EXPECT_EQ(extract(RawZip::Build({m})), ZipReader::kErrLocalHeader);
+  }
   EXPECT_TRUE(outEmpty());
 
   // With a data descriptor the local header may leave CRC and sizes out.

@@ -107,11 +107,11 @@ TEST(GuideReplyParser, BrokenRepliesAreToldFromEmptyOnes) {
   EXPECT_FALSE(complete(u"<r><tv id=\"1\"></x></tv></r>")) << "a lone end tag";
 
   test::TempDir dir("guide-parse");
-  test::WriteFile(dir.file("cut.xml"), "<?xml version=\"1.0\"?><r><tv id=\"1\"><tvname>One</tvname>");
+  test::writeFile(dir.file("cut.xml"), "<?xml version=\"1.0\"?><r><tv id=\"1\"><tvname>One</tvname>");
   bool whole = true;
   ASSERT_TRUE(GuideReplyParser::ParseFile(dir.file("cut.xml"), u"07", 1000, &whole));
   EXPECT_FALSE(whole);
-  test::WriteFile(dir.file("empty.xml"), "<r></r>");
+  test::writeFile(dir.file("empty.xml"), "<r></r>");
   ASSERT_TRUE(GuideReplyParser::ParseFile(dir.file("empty.xml"), u"07", 1000, &whole));
   EXPECT_TRUE(whole);
 }
@@ -119,7 +119,7 @@ TEST(GuideReplyParser, BrokenRepliesAreToldFromEmptyOnes) {
 TEST(GuideReplyParser, FilesOverTheLimitAreNotReadAndMissingFilesGiveNothing) {
   test::TempDir dir("guide-parse");
   const std::string body = test::ReplyBody({{"1", "One", {"10:00:00|A"}}});
-  test::WriteFile(dir.file("tv.xml"), body);
+  test::writeFile(dir.file("tv.xml"), body);
   auto read = GuideReplyParser::ParseFile(dir.file("tv.xml"), u"07", body.size());
   ASSERT_TRUE(read);
   EXPECT_EQ(read->size(), 1u);

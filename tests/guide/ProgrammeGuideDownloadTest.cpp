@@ -21,23 +21,18 @@ using test::Http200;
 using test::LoopbackListener;
 using test::ReplyBody;
 using test::ReplyChannel;
-using test::ScriptedServer;
 using Status = GuideDownloadStatus;
+using Steps = std::vector<LoopbackListener::Step>;
 
 const std::string kBody = ReplyBody({{"1", "One", {"10:00:00|Ten", "12:00:00|Noon"}}, {"2", "Two", {"08:00:00|A"}}});
 
 class GuideDownload : public ::testing::Test {
  protected:
   std::unique_ptr<ProgrammeGuide> Make(const std::string& url, std::u16string uuid = u"u-1") {
-    ProgrammeGuide::Options options;
-    options.clock = &clock_;
-    options.folder = dir_.path();
-    options.creationDownloads = false;
-    options.limits = limits_;
-    return std::make_unique<ProgrammeGuide>(fromUtf8(url), std::move(uuid), u"1", options);
+    return test::MakeGuide(url, std::move(uuid), &clock_, dir_.path(), limits_);
   }
   static std::string Url(uint16_t port) { return "http://127.0.0.1:" + std::to_string(port); }
-  std::string Transfer() const { return test::ReadFile(dir_.file("tv.xml")); }
+  std::string Transfer() const { return test::readFile(dir_.file("tv.xml")); }
 
   test::TempDir dir_{"guide-download"};
   FixedClock clock_{At(2024, 5, 9, 12, 0, 0)};
@@ -111,7 +106,7 @@ TEST_F(GuideDownload, HeaderTextInLaterBlocksIsStoredToo) {
   // The pause makes the status line and first header the whole first block.
   const std::string first = "HTTP/1.0 200 OK\r\nX-One: 1\r\n";
   const std::string rest = "X-Two: 2\r\n\r\n" + kBody;
-  ScriptedServer server({{first, 300}, {rest, 0}});
+  LoopbackListener server(Steps{{first, 300}, {rest, 0}});
   auto guide = Make(Url(server.port()));
   ASSERT_TRUE(guide->Download(0));
   EXPECT_EQ(Transfer(), first + rest);
@@ -122,9 +117,9 @@ TEST_F(GuideDownload, ABodyAcrossManyBlocksArrivesWhole) {
   for (int c = 0; c < 300; ++c) channels.push_back({std::to_string(c), "Ch " + std::to_string(c), {"01:00:00|x", "02:00:00|y"}});
   const std::string body = ReplyBody(channels);
   ASSERT_GT(body.size(), 20u * 1440);
-  std::vector<ScriptedServer::Step> steps{{"HTTP/1.1 200 OK\r\n\r\n" + body.substr(0, 1000), 50}};
+  Steps steps{{"HTTP/1.1 200 OK\r\n\r\n" + body.substr(0, 1000), 50}};
   for (size_t at = 1000; at < body.size(); at += 7000) steps.push_back({body.substr(at, 7000), 5});
-  ScriptedServer server(steps);
+  LoopbackListener server(steps);
   auto guide = Make(Url(server.port()));
   ASSERT_TRUE(guide->Download(2));
   EXPECT_EQ(Transfer(), body);
@@ -197,31 +192,31 @@ TEST_F(GuideDownload, RefusedAndSilentServersFailWithinTheLimits) {
   EXPECT_EQ(Make("http://127.0.0.1:0")->DownloadWithStatus(0), Status::NoConnection);
 
   limits_.idleMs = 300;
-  ScriptedServer silent({}, ScriptedServer::End::Hold);
+  LoopbackListener silent("", LoopbackListener::Mode::Silent);
   auto guide = Make(Url(silent.port()));
-  ASSERT_TRUE(guide->LoadDay(0, (test::WriteFile(dir_.file("old.xml"), kBody), dir_.file("old.xml"))));
+  ASSERT_TRUE(guide->LoadDay(0, (test::writeFile(dir_.file("old.xml"), kBody), dir_.file("old.xml"))));
   EXPECT_EQ(guide->DownloadWithStatus(0), Status::Stalled);
   EXPECT_EQ(guide->dayList(0)->size(), 2u);
 
   // Data that keeps coming, but too slowly to end within the total limit.
   limits_.idleMs = 5000;
   limits_.totalMs = 500;
-  std::vector<ScriptedServer::Step> steps{{"HTTP/1.0 200 OK\r\n\r\n<tvlist>", 100}};
+  Steps steps{{"HTTP/1.0 200 OK\r\n\r\n<tvlist>", 100}};
   for (int i = 0; i < 30; ++i) steps.push_back({"<tv id=\"" + std::to_string(i) + "\"/>", 100});
-  ScriptedServer trickle(steps);
+  LoopbackListener trickle(steps);
   EXPECT_EQ(Make(Url(trickle.port()))->DownloadWithStatus(0), Status::TimedOut);
 
   // A server that stalls after its first block.
   limits_.idleMs = 300;
   limits_.totalMs = 60000;
-  ScriptedServer halfway({{"HTTP/1.0 200 OK\r\n\r\n<tvlist>", 0}}, ScriptedServer::End::Hold);
+  LoopbackListener halfway(Steps{{"HTTP/1.0 200 OK\r\n\r\n<tvlist>", 0}}, LoopbackListener::End::Hold);
   EXPECT_EQ(Make(Url(halfway.port()))->DownloadWithStatus(0), Status::Stalled);
   EXPECT_EQ(Transfer(), "<tvlist>") << "a failed download may leave the transfer file partly written";
 }
 
 TEST_F(GuideDownload, AnEndlessReplyStopsAtTheSizeLimit) {
   limits_.maxBodyBytes = 100000;
-  ScriptedServer endless({{"HTTP/1.0 200 OK\r\n\r\n<tvlist>", 0}}, ScriptedServer::End::Endless);
+  LoopbackListener endless(Steps{{"HTTP/1.0 200 OK\r\n\r\n<tvlist>", 0}}, LoopbackListener::End::Endless);
   auto guide = Make(Url(endless.port()));
   EXPECT_EQ(guide->DownloadWithStatus(0), Status::TooLarge);
   struct stat info {};

@@ -21,15 +21,11 @@ class GuideQueries : public ::testing::Test {
   // from days[d] (an empty optional: not loaded).
   void Create(LocalTime created, const std::vector<std::optional<std::string>>& days) {
     clock_.Set(created);
-    ProgrammeGuide::Options options;
-    options.clock = &clock_;
-    options.folder = dir_.path();
-    options.creationDownloads = false;
-    guide_ = std::make_unique<ProgrammeGuide>(u"http://127.0.0.1:1", u"", u"1", options);
+    guide_ = test::MakeGuide("http://127.0.0.1:1", u"", &clock_, dir_.path());
     for (size_t d = 0; d < days.size(); ++d) {
       if (!days[d]) continue;
       const std::string path = dir_.file("day" + std::to_string(d) + ".xml");
-      test::WriteFile(path, *days[d]);
+      test::writeFile(path, *days[d]);
       ASSERT_TRUE(guide_->LoadDay(static_cast<int>(d), path));
     }
   }

@@ -18,12 +18,11 @@ namespace tembra {
 namespace {
 
 using test::At;
-using test::Eventually;
+using test::eventually;
 using test::Http200;
 using test::LoopbackListener;
-using test::GuideRecordingWindow;
+using test::RecordingWindow;
 using test::ReplyBody;
-using test::ScriptedServer;
 using namespace std::chrono_literals;
 using DayState = ProgrammeGuide::DayState;
 
@@ -32,14 +31,8 @@ const std::string kBody = ReplyBody({{"1", "One", {"10:00:00|Ten", "12:00:00|Noo
 class GuideThreads : public ::testing::Test {
  protected:
   std::unique_ptr<ProgrammeGuide> Make(uint16_t port, std::u16string uuid = u"u-1", bool creation = false) {
-    ProgrammeGuide::Options options;
-    options.clock = &clock_;
-    options.folder = dir_.path();
-    options.creationDownloads = creation;
-    options.creationWait = creationWait_;
-    options.limits = limits_;
-    return std::make_unique<ProgrammeGuide>(fromUtf8("http://127.0.0.1:" + std::to_string(port)), std::move(uuid),
-                                            u"1", options);
+    return test::MakeGuide("http://127.0.0.1:" + std::to_string(port), std::move(uuid), &clock_, dir_.path(), limits_,
+                           creation, creationWait_);
   }
 
   test::TempDir dir_{"guide-threads"};
@@ -55,7 +48,7 @@ TEST_F(GuideThreads, CreationLoadsTodayAtOnceAndPreloadsTheNextTwoDays) {
   EXPECT_EQ(guide->GetDayState(0), DayState::Loaded);
   std::vector<GuideRow> rows;
   EXPECT_EQ(guide->GetNowPlaying(rows, true), ProgrammeGuide::kRows);
-  ASSERT_TRUE(Eventually([&] { return guide->GetDayState(2) == DayState::Loaded; }));
+  ASSERT_TRUE(eventually([&] { return guide->GetDayState(2) == DayState::Loaded; }));
   EXPECT_EQ(guide->GetDayState(1), DayState::Loaded);
   const auto requests = server.requests();
   ASSERT_EQ(requests.size(), 3u);
@@ -69,13 +62,13 @@ TEST_F(GuideThreads, CreationLoadsTodayAtOnceAndPreloadsTheNextTwoDays) {
 // start-up behind it) only for the creation wait; today's download goes on
 // and its end reaches the window like a requested download's.
 TEST_F(GuideThreads, CreationWaitsForTodayOnlySoLongThenPostsItsEnd) {
-  ScriptedServer slow({{"", 1500}, {Http200(kBody), 0}});
+  LoopbackListener slow(std::vector<LoopbackListener::Step>{{"", 1500}, {Http200(kBody), 0}});
   creationWait_ = 200ms;
   const auto start = std::chrono::steady_clock::now();
   auto guide = Make(slow.port(), u"u-1", true);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 1200ms);
   EXPECT_EQ(guide->GetDayState(0), DayState::Downloading);
-  GuideRecordingWindow window;
+  RecordingWindow window;
   guide->SetResultWindow(&window);
   ASSERT_TRUE(window.WaitFor(1, 5000ms));
   const auto messages = window.messages();
@@ -84,7 +77,7 @@ TEST_F(GuideThreads, CreationWaitsForTodayOnlySoLongThenPostsItsEnd) {
   EXPECT_EQ(messages[0].lParam, 0);
   EXPECT_EQ(guide->GetDayState(0), DayState::Loaded);
   // The preload of the next two days follows as before.
-  ASSERT_TRUE(Eventually([&] { return guide->GetDayState(2) == DayState::Loaded; }, 10000ms));
+  ASSERT_TRUE(eventually([&] { return guide->GetDayState(2) == DayState::Loaded; }, 10000ms));
   EXPECT_EQ(window.messages().size(), 1u) << "the preload posts nothing";
 }
 
@@ -92,9 +85,9 @@ TEST_F(GuideThreads, CreationThatEndsInTimePostsNothing) {
   LoopbackListener server(Http200(kBody));
   auto guide = Make(server.port(), u"u-1", true);
   EXPECT_EQ(guide->GetDayState(0), DayState::Loaded);
-  GuideRecordingWindow window;
+  RecordingWindow window;
   guide->SetResultWindow(&window);
-  ASSERT_TRUE(Eventually([&] { return guide->GetDayState(2) == DayState::Loaded; }));
+  ASSERT_TRUE(eventually([&] { return guide->GetDayState(2) == DayState::Loaded; }));
   EXPECT_FALSE(window.WaitFor(1, 500ms));
 }
 
@@ -108,8 +101,8 @@ TEST_F(GuideThreads, CreationWithoutASessionSendsNothingAndStaysUsable) {
 }
 
 TEST_F(GuideThreads, AnEmptyDayListAsksForADownloadThatPostsItsMessageOnce) {
-  ScriptedServer server({{Http200(kBody), 0}});
-  GuideRecordingWindow window;
+  LoopbackListener server(Http200(kBody));
+  RecordingWindow window;
   auto guide = Make(server.port());
   guide->SetResultWindow(&window);
   std::vector<GuideRow> rows;
@@ -123,7 +116,7 @@ TEST_F(GuideThreads, AnEmptyDayListAsksForADownloadThatPostsItsMessageOnce) {
   EXPECT_EQ(messages[0].id, WM_GUIDE_SECONDDAY);
   EXPECT_EQ(messages[0].wParam, 1u);
   EXPECT_EQ(messages[0].lParam, 1);
-  ASSERT_TRUE(Eventually([&] { return !guide->downloadRunning(); }));
+  ASSERT_TRUE(eventually([&] { return !guide->downloadRunning(); }));
   EXPECT_FALSE(window.WaitFor(2, 2500ms)) << "a dropped request must not run later";
   EXPECT_EQ(server.connections(), 1);
   EXPECT_EQ(guide->GetDayList(1, u"1", rows, false), ProgrammeGuide::kRows);
@@ -131,13 +124,13 @@ TEST_F(GuideThreads, AnEmptyDayListAsksForADownloadThatPostsItsMessageOnce) {
 }
 
 TEST_F(GuideThreads, AFailedDownloadPostsZeroWithTheDayAndAllowsTheNextRequest) {
-  GuideRecordingWindow window;
+  RecordingWindow window;
   auto guide = Make(test::refusedPort());
   guide->SetResultWindow(&window);
   std::vector<GuideRow> rows;
   EXPECT_EQ(guide->GetUpcoming(rows, false), ProgrammeGuide::kDownloadStarted);
   ASSERT_TRUE(window.WaitFor(1));
-  ASSERT_TRUE(Eventually([&] { return !guide->downloadRunning(); }));
+  ASSERT_TRUE(eventually([&] { return !guide->downloadRunning(); }));
   EXPECT_EQ(guide->GetDayState(0), DayState::NotLoaded);
   EXPECT_EQ(guide->GetDayList(2, u"1", rows, false), ProgrammeGuide::kDownloadStarted);
   ASSERT_TRUE(window.WaitFor(2));
@@ -152,14 +145,14 @@ TEST_F(GuideThreads, AFailedDownloadPostsZeroWithTheDayAndAllowsTheNextRequest) 
 
 TEST_F(GuideThreads, ReadersAreNotHeldUpByARunningDownloadAndDestructionCutsIt) {
   limits_.idleMs = 30000;
-  ScriptedServer silent({}, ScriptedServer::End::Hold);
-  GuideRecordingWindow window;
+  LoopbackListener silent("", LoopbackListener::Mode::Silent);
+  RecordingWindow window;
   auto guide = Make(silent.port());
   guide->SetResultWindow(&window);
-  test::WriteFile(dir_.file("today.xml"), kBody);
+  test::writeFile(dir_.file("today.xml"), kBody);
   ASSERT_TRUE(guide->LoadDay(0, dir_.file("today.xml")));
   guide->RequestDownload(1, WM_GUIDE_SECONDDAY);
-  ASSERT_TRUE(Eventually([&] { return silent.requests().size() == 1; }));
+  ASSERT_TRUE(eventually([&] { return silent.requests().size() == 1; }));
   // The exchange is under way and will not end by itself for 30 seconds.
   for (int i = 0; i < 100; ++i) {
     std::vector<GuideRow> rows;
@@ -176,7 +169,7 @@ TEST_F(GuideThreads, ReadersAreNotHeldUpByARunningDownloadAndDestructionCutsIt) 
 
 TEST_F(GuideThreads, DestructionDuringTheRequestDelayStartsNoExchange) {
   LoopbackListener server(Http200(kBody));
-  GuideRecordingWindow window;
+  RecordingWindow window;
   auto guide = Make(server.port());
   guide->SetResultWindow(&window);
   guide->RequestDownload(0, WM_GUIDE_NOWPLAYING);
@@ -190,8 +183,8 @@ TEST_F(GuideThreads, ReadersSeeOnlyWholeListsWhileDaysAreReplaced) {
   std::vector<test::ReplyChannel> small, large;
   for (int c = 0; c < 20; ++c) small.push_back({std::to_string(c), "S", {"01:00:00|a", "13:00:00|b"}});
   for (int c = 0; c < 200; ++c) large.push_back({std::to_string(c), "L", {"01:00:00|a", "13:00:00|b"}});
-  test::WriteFile(dir_.file("small.xml"), ReplyBody(small));
-  test::WriteFile(dir_.file("large.xml"), ReplyBody(large));
+  test::writeFile(dir_.file("small.xml"), ReplyBody(small));
+  test::writeFile(dir_.file("large.xml"), ReplyBody(large));
   auto guide = Make(test::refusedPort(), u"");
   ASSERT_TRUE(guide->LoadDay(0, dir_.file("small.xml")));
   std::atomic<bool> done{false};

@@ -23,7 +23,7 @@ TEST(AdsCommand, RefreshPrintsWhatChangedAndThenNothingNew) {
             "WEB_TV_AD_RIGHT\ttype 2\tmodifyTime 101\tstored 0\tpackage stored\t101<EOF>Advertise\\Fix\\index.html\n"
             "WEB_TV_AD_POP\ttype 2\tmodifyTime 101\tstored 0\tpackage stored\t101<EOF>Advertise\\Pop\\index.html\n"
             "2 ads, 1 messages sent\n");
-  EXPECT_NE(testing::readWhole(program.file("Advertise/Fix/index.html")).find("<html"), std::string::npos);
+  EXPECT_NE(test::readFile(program.file("Advertise/Fix/index.html")).find("<html"), std::string::npos);
   auto stored = runTool({"config", "get", program.file("config.ini"), "WEB_TV_AD_RIGHT"});
   EXPECT_EQ(stored.out, "101<EOF>Advertise\\Fix\\index.html\n");
 

@@ -42,13 +42,6 @@ std::string DemoService::SharedCacheDir() {
   return "/tmp/tembra-demo-test-cache-" + std::to_string(getuid());
 }
 
-std::string DemoService::TempFolder(const std::string& tag) {
-  std::string pattern = "/tmp/tembra-" + tag + "-XXXXXX";
-  std::vector<char> buf(pattern.begin(), pattern.end());
-  buf.push_back('\0');
-  return mkdtemp(buf.data()) ? std::string(buf.data()) : std::string();
-}
-
 DemoService::DemoService(std::vector<std::string> args) {
   Setup setup;
   setup.args = std::move(args);
@@ -189,6 +182,83 @@ std::string DemoService::SignIn() const {
       close == std::string::npos || close < open)
     return {};
   return reply.body.substr(open + 6, close - open - 6);
+}
+
+namespace {
+
+// Reads a JSON array of strings; false when text is not one. Only control
+// characters may come as \u escapes.
+bool parseStringArray(const std::string& json, std::vector<std::string>& out) {
+  size_t i = json.find('[');
+  if (i == std::string::npos) return false;
+  ++i;
+  auto skip = [&] {
+    while (i < json.size() && isspace(static_cast<unsigned char>(json[i]))) ++i;
+  };
+  skip();
+  if (i < json.size() && json[i] == ']') return true;
+  for (;;) {
+    skip();
+    if (i >= json.size() || json[i++] != '"') return false;
+    std::string s;
+    while (i < json.size() && json[i] != '"') {
+      char c = json[i++];
+      if (c != '\\') {
+        if (static_cast<unsigned char>(c) < 0x20) return false;
+        s += c;
+        continue;
+      }
+      if (i >= json.size()) return false;
+      switch (char e = json[i++]) {
+        case '"': case '\\': case '/': s += e; break;
+        case 'n': s += '\n'; break;
+        case 'r': s += '\r'; break;
+        case 't': s += '\t'; break;
+        case 'b': s += '\b'; break;
+        case 'f': s += '\f'; break;
+        case 'u': {
+          if (i + 4 > json.size()) return false;
+          unsigned v = std::stoul(json.substr(i, 4), nullptr, 16);
+          i += 4;
+          if (v >= 0x80) return false;
+          s += static_cast<char>(v);
+          break;
+        }
+        default: return false;
+      }
+    }
+    if (i >= json.size()) return false;
+    ++i;
+    out.push_back(s);
+    skip();
+    if (i < json.size() && json[i] == ',') {
+      ++i;
+      continue;
+    }
+    return i < json.size() && json[i] == ']';
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> DemoService::Records() const {
+  const Reply reply = Get("/demo/records");
+  std::vector<std::string> out;
+  EXPECT_EQ(reply.status, 200);
+  EXPECT_TRUE(parseStringArray(reply.body, out)) << reply.body;
+  return out;
+}
+
+DemoService::Setup DemoService::WithNotice(std::vector<std::string> args) {
+  Setup setup;
+  setup.notice = true;
+  setup.args = std::move(args);
+  return setup;
+}
+
+std::string DemoService::NoticeAddress() const {
+  const std::string udp = LineAfter("notice responder on udp://");
+  return udp.substr(0, udp.find(':'));
 }
 
 DemoService::ProgramResult DemoService::RunProgram(const std::vector<std::string>& argv) {

@@ -56,14 +56,19 @@ class DemoService {
              const std::string& type = "application/x-www-form-urlencoded") const;
   // Signs in with a valid ack and returns the session id ("" on failure).
   std::string SignIn() const;
+  // The statistics records the collector kept (GET /demo/records, a JSON
+  // array of strings); a failed test expectation when the answer is not one.
+  std::vector<std::string> Records() const;
 
   static std::string Executable();
   static std::string SharedCacheDir();
   // Writes request as is to 127.0.0.1:port and reads until the peer closes
   // (what the client's guide and clock requests do). Empty on failure.
   static std::string RawExchange(uint16_t port, const std::string& request);
-  // A fresh empty folder under /tmp (the test removes it).
-  static std::string TempFolder(const std::string& tag);
+  // A setup with the notice responder on (in a network namespace of its
+  // own: needs root), and the address it answers on.
+  static Setup WithNotice(std::vector<std::string> args = {});
+  std::string NoticeAddress() const;
 
   // Runs a program found on PATH to its end; stdout and stderr together.
   struct ProgramResult {

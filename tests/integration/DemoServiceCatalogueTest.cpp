@@ -2,9 +2,9 @@
 // client's own ServiceClient, catalogue parser and address cipher.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <set>
 
+#include "TempDir.h"
 #include "app/ConfigStore.h"
 #include "app/ValueCipher.h"
 #include "integration/DemoService.h"
@@ -18,14 +18,6 @@ namespace tembra {
 namespace {
 
 using test::DemoService;
-
-struct TempDir {
-  std::string path = DemoService::TempFolder("demo-config");
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-};
 
 std::string resultOf(const std::string& body) {
   size_t open = body.find("<Result>");
@@ -63,12 +55,12 @@ TEST(DemoServiceCatalogue, AcceptsOnlyAcksOfTheClientsForm) {
 }
 
 TEST(DemoServiceCatalogue, ClientSignsInLoadsTheCatalogueAndDecodesStreamAddresses) {
-  TempDir dir;
-  DemoService demo({"--groups", "3", "--channels-per-group", "4", "--write-config", dir.path});
+  const test::TempDir dir("demo-config");
+  DemoService demo({"--groups", "3", "--channels-per-group", "4", "--write-config", dir.path()});
   ASSERT_TRUE(demo.started()) << demo.error();
-  EXPECT_EQ(demo.LineAfter("config written to "), dir.path + "/config.ini");
+  EXPECT_EQ(demo.LineAfter("config written to "), dir.path() + "/config.ini");
 
-  ConfigStore store(dir.path + "/config.ini", ValueCipher::Instance());
+  ConfigStore store(dir.path() + "/config.ini", ValueCipher::Instance());
   EXPECT_EQ(toUtf8(store.ReadValue(u"ServerUrl", true)), demo.base() + "/<EOF>");
   EXPECT_EQ(toUtf8(store.ReadValue(u"BIServer", true)), demo.base() + "/");
   const std::string plan = demo.base() + "/plan/<EOF>";
@@ -104,10 +96,10 @@ TEST(DemoServiceCatalogue, ClientSignsInLoadsTheCatalogueAndDecodesStreamAddress
 }
 
 TEST(DemoServiceCatalogue, DeadFirstServerShowsFailoverToTheLiveOne) {
-  TempDir dir;
-  DemoService demo({"--groups", "1", "--channels-per-group", "2", "--write-config", dir.path, "--dead-first"});
+  const test::TempDir dir("demo-config");
+  DemoService demo({"--groups", "1", "--channels-per-group", "2", "--write-config", dir.path(), "--dead-first"});
   ASSERT_TRUE(demo.started()) << demo.error();
-  ConfigStore store(dir.path + "/config.ini", ValueCipher::Instance());
+  ConfigStore store(dir.path() + "/config.ini", ValueCipher::Instance());
   ServiceClient client(store);
   auto servers = client.ReadServerList();
   ASSERT_EQ(servers.size(), 2u);

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 
+#include "TempDir.h"
 #include "app/ConfigStore.h"
 #include "app/ValueCipher.h"
 #include "integration/DemoService.h"
@@ -53,23 +54,11 @@ std::string query(const std::string& address, uint16_t from = 0) {
   return answer;
 }
 
-std::string responderAddress(const DemoService& demo) {
-  std::string udp = demo.LineAfter("notice responder on udp://");
-  return udp.substr(0, udp.find(':'));
-}
-
-DemoService::Setup withNotice(std::vector<std::string> args = {}) {
-  DemoService::Setup setup;
-  setup.notice = true;
-  setup.args = std::move(args);
-  return setup;
-}
-
 TEST(DemoServiceNotice, AnswersNothingToDoThenWhatItIsToldAtRunTime) {
   if (geteuid() != 0) GTEST_SKIP() << kNotRoot;
-  DemoService demo(withNotice());
+  DemoService demo(DemoService::WithNotice());
   ASSERT_TRUE(demo.started()) << demo.error();
-  const std::string address = responderAddress(demo);
+  const std::string address = demo.NoticeAddress();
   ASSERT_EQ(address.rfind("198.18.", 0), 0u) << "lines: " << demo.lines().size();
   EXPECT_EQ(query(address), "^0$");
 
@@ -86,21 +75,22 @@ TEST(DemoServiceNotice, AnswersNothingToDoThenWhatItIsToldAtRunTime) {
 
 TEST(DemoServiceNotice, SwitchesChooseTheAnswer) {
   if (geteuid() != 0) GTEST_SKIP() << kNotRoot;
-  DemoService notice(withNotice({"--notice", "Maintenance tonight#Back at 06:00"}));
-  DemoService forced(withNotice({"--forced-upgrade"}));
+  DemoService notice(DemoService::WithNotice({"--notice", "Maintenance tonight#Back at 06:00"}));
+  DemoService forced(DemoService::WithNotice({"--forced-upgrade"}));
   ASSERT_TRUE(notice.started() && forced.started()) << notice.error() << forced.error();
   // Two services at once get subnets of their own.
-  ASSERT_NE(responderAddress(notice), responderAddress(forced));
-  EXPECT_EQ(query(responderAddress(notice)), "^1|x|Maintenance tonight#Back at 06:00|0$");
-  EXPECT_EQ(query(responderAddress(forced)), "^1|x|Upgrade now|1$");
+  ASSERT_NE(notice.NoticeAddress(), forced.NoticeAddress());
+  EXPECT_EQ(query(notice.NoticeAddress()), "^1|x|Maintenance tonight#Back at 06:00|0$");
+  EXPECT_EQ(query(forced.NoticeAddress()), "^1|x|Upgrade now|1$");
 }
 
 TEST(DemoServiceNotice, ClientUsesTheNamespaceAddressSoItsQueryReachesTheResponder) {
   if (geteuid() != 0) GTEST_SKIP() << kNotRoot;
-  const std::string dir = DemoService::TempFolder("demo-config");
-  DemoService demo(withNotice({"--write-config", dir, "--groups", "1", "--channels-per-group", "2"}));
+  const test::TempDir tmp("demo-config");
+  const std::string dir = tmp.path();
+  DemoService demo(DemoService::WithNotice({"--write-config", dir, "--groups", "1", "--channels-per-group", "2"}));
   ASSERT_TRUE(demo.started()) << demo.error();
-  const std::string address = responderAddress(demo);
+  const std::string address = demo.NoticeAddress();
   EXPECT_EQ(demo.LineAfter("namespace listener on "),
             "http://" + address + ":" + std::to_string(demo.port()));
 
@@ -117,15 +107,13 @@ TEST(DemoServiceNotice, ClientUsesTheNamespaceAddressSoItsQueryReachesTheRespond
   std::string answer = query(client.serverAddress(), 36000);
   if (answer == "<bind failed>") answer = query(client.serverAddress());  // port busy here
   EXPECT_EQ(answer, "^0$");
-  std::error_code ec;
-  std::filesystem::remove_all(dir, ec);
 }
 
 TEST(DemoServiceNotice, StopRemovesTheNamespaceAndItsLink) {
   if (geteuid() != 0) GTEST_SKIP() << kNotRoot;
-  DemoService demo(withNotice());
+  DemoService demo(DemoService::WithNotice());
   ASSERT_TRUE(demo.started()) << demo.error();
-  ASSERT_FALSE(responderAddress(demo).empty());
+  ASSERT_FALSE(demo.NoticeAddress().empty());
   const std::string pid = std::to_string(demo.pid());
   const std::string ns = "/run/netns/tembra-demo-" + pid, link = "/sys/class/net/tdh" + pid;
   ASSERT_TRUE(std::filesystem::exists(ns));

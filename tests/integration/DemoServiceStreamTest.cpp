@@ -5,10 +5,10 @@
 #include <httplib.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "TempDir.h"
 #include "integration/DemoService.h"
 
 namespace tembra {
@@ -70,12 +70,11 @@ TEST(DemoServiceStream, LoopsCarryTheClockOnInsteadOfJumpingBack) {
   ASSERT_GE(bytes.size(), wanted);
   bytes.resize(bytes.size() / 188 * 188);
 
-  const std::string dir = DemoService::TempFolder("demo-stream");
-  const std::string file = dir + "/capture.ts";
+  const test::TempDir dir("demo-stream");
+  const std::string file = dir.file("capture.ts");
   std::ofstream(file, std::ios::binary) << bytes;
   auto packets = DemoService::RunProgram({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",
                                           "packet=pts_time", "-of", "csv=p=0", file});
-  std::filesystem::remove_all(dir);
   ASSERT_EQ(packets.exitCode, 0) << packets.output;
   std::istringstream lines(packets.output);
   double first = -1, previous = -1, value;

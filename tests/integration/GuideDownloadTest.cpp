@@ -17,20 +17,15 @@ namespace {
 
 using test::At;
 using test::DemoService;
-using test::Eventually;
-using test::GuideRecordingWindow;
+using test::eventually;
+using test::RecordingWindow;
 using Status = GuideDownloadStatus;
 using DayState = ProgrammeGuide::DayState;
 
 class GuideAgainstDemo : public ::testing::Test {
  protected:
   std::unique_ptr<ProgrammeGuide> Make(const DemoService& demo, const std::string& uuid, bool creation) {
-    ProgrammeGuide::Options options;
-    options.clock = &clock_;
-    options.folder = dir_.path();
-    options.creationDownloads = creation;
-    options.limits = limits_;
-    return std::make_unique<ProgrammeGuide>(fromUtf8(demo.base()), fromUtf8(uuid), u"1", options);
+    return test::MakeGuide(demo.base(), fromUtf8(uuid), &clock_, dir_.path(), limits_, creation);
   }
   static void Fault(const DemoService& demo, const std::string& form) {
     ASSERT_EQ(demo.Post("/demo/faults", form).status, 200) << form;
@@ -50,7 +45,7 @@ TEST_F(GuideAgainstDemo, CreationLoadsTodayAndPreloadsTwoDaysOfTheCatalogueChann
   ASSERT_FALSE(uuid.empty());
   auto guide = Make(demo, uuid, true);
   ASSERT_EQ(guide->GetDayState(0), DayState::Loaded);
-  ASSERT_TRUE(Eventually([&] { return guide->GetDayState(2) != DayState::NotLoaded &&
+  ASSERT_TRUE(eventually([&] { return guide->GetDayState(2) != DayState::NotLoaded &&
                                       guide->GetDayState(2) != DayState::Downloading; }));
   ASSERT_EQ(guide->GetDayState(1), DayState::Loaded);
   ASSERT_EQ(guide->GetDayState(2), DayState::Loaded);
@@ -91,7 +86,7 @@ TEST_F(GuideAgainstDemo, CreationLoadsTodayAndPreloadsTwoDaysOfTheCatalogueChann
 TEST_F(GuideAgainstDemo, ADayListAskedForArrivesWithItsMessage) {
   DemoService demo({"--groups", "1", "--channels-per-group", "3", "--programmes-per-day", "20"});
   ASSERT_TRUE(demo.started()) << demo.error();
-  GuideRecordingWindow window;
+  RecordingWindow window;
   auto guide = Make(demo, demo.SignIn(), false);
   guide->SetResultWindow(&window);
   std::vector<GuideRow> rows;
@@ -145,7 +140,7 @@ TEST_F(GuideAgainstDemo, ACutOffReplyFailsAndTheDayLoadsOnceTheServerRecovers) {
   ASSERT_TRUE(demo.started()) << demo.error();
   auto guide = Make(demo, demo.SignIn(), false);
   EXPECT_EQ(guide->DownloadWithStatus(0), Status::Malformed);
-  const std::string stored = test::ReadFile(dir_.file("tv.xml"));
+  const std::string stored = test::readFile(dir_.file("tv.xml"));
   EXPECT_EQ(stored.rfind("<?xml", 0), 0u) << "the headers were not stored";
   EXPECT_EQ(stored.substr(stored.size() - 9), "<title>Th");
   EXPECT_FALSE(guide->dayEmpty(0));
@@ -155,20 +150,6 @@ TEST_F(GuideAgainstDemo, ACutOffReplyFailsAndTheDayLoadsOnceTheServerRecovers) {
   std::vector<GuideRow> rows;
   EXPECT_EQ(guide->GetNowPlaying(rows, true), ProgrammeGuide::kRows);
   EXPECT_EQ(rows.size(), 3u);
-}
-
-TEST_F(GuideAgainstDemo, ASlowBodyIsReadWholeUnlessItOutlastsTheTotalLimit) {
-  DemoService demo({"--groups", "1", "--channels-per-group", "1", "--programmes-per-day", "4", "--slow-guide",
-                    "--slow-rate", "3000"});
-  ASSERT_TRUE(demo.started()) << demo.error();
-  const std::string uuid = demo.SignIn();
-  limits_.idleMs = 2000;
-  auto guide = Make(demo, uuid, false);
-  EXPECT_EQ(guide->DownloadWithStatus(1), Status::Stored);
-  ASSERT_EQ(guide->dayList(1)->size(), 1u);
-  EXPECT_EQ(guide->dayList(1)->programmeCount(), 4u);
-  limits_.totalMs = 150;
-  EXPECT_EQ(Make(demo, uuid, false)->DownloadWithStatus(1), Status::TimedOut);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST(GuideTool, FetchStoresTvXmlHereAndListsTheDay) {
   }
   EXPECT_EQ(channels, 3);
   EXPECT_EQ(line, "channels 3 programmes 15");
-  const std::string stored = test::ReadFile(dir.file("tv.xml"));
+  const std::string stored = test::readFile(dir.file("tv.xml"));
   EXPECT_EQ(stored.rfind("<?xml", 0), 0u);
   EXPECT_NE(stored.find("</tvlist>"), std::string::npos);
 }

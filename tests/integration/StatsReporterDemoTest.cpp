@@ -8,6 +8,7 @@
 #include "TempDir.h"
 #include "integration/DemoService.h"
 #include "platform/Utf.h"
+#include "stats/StatsEncoding.h"
 #include "stats/StatsRecord.h"
 #include "stats/StatsReporter.h"
 #include "stats/StatsTestSupport.h"
@@ -21,68 +22,18 @@ using test::eventually;
 using test::TempDir;
 using Records = std::vector<std::string>;
 
-// The collector's /demo/records answer: a JSON array of strings.
-Records parseRecords(const std::string& json) {
-  Records out;
-  size_t i = json.find('[');
-  if (i == std::string::npos) return {"<not an array>"};
-  for (++i; i < json.size();) {
-    const char c = json[i++];
-    if (c == ']') return out;
-    if (c != '"') continue;
-    std::string s;
-    while (i < json.size() && json[i] != '"') {
-      char ch = json[i++];
-      if (ch == '\\' && i < json.size()) {
-        const char e = json[i++];
-        if (e == 'n') ch = '\n';
-        else if (e == 'r') ch = '\r';
-        else if (e == 't') ch = '\t';
-        else if (e == 'u' && i + 4 <= json.size()) {
-          ch = static_cast<char>(std::stoul(json.substr(i, 4), nullptr, 16));
-          i += 4;
-        } else ch = e;
-      }
-      s += ch;
-    }
-    ++i;
-    out.push_back(s);
-  }
-  return {"<unterminated>"};
-}
-
-Records collected(const DemoService& demo) { return parseRecords(demo.Get("/demo/records").body); }
-
 std::u16string statsUrl(const DemoService& demo) { return fromUtf8(demo.base() + "/bi/collect"); }
 
-const std::string kHead = R"({"PC","00-1A-2B-3C-4D-5E","windows","","hi_IN",")";
 const int64_t kStart = test::utc(2024, 5, 4, 20, 15, 9);
 // A record made `after` seconds into the run, its time in this machine's zone.
 std::string rec(int64_t after, const std::string& body) {
-  return "{" + kHead + toUtf8(StatsRecord::LocalTime(kStart + after, 0)) + R"(","1"},)" + body + "}";
+  return test::recordText("", toUtf8(StatsRecord::LocalTime(kStart + after, 0)), body);
 }
-
-struct DemoRun {
-  TempDir dir{"stats-demo"};
-  test::ManualClock clock;
-  DemoRun() { clock.seconds = kStart; }
-  std::string backlog() const { return dir.file("bi.dat"); }
-  StatsReporter::Setup setup() {
-    StatsReporter::Setup s;
-    s.backlogPath = backlog();
-    s.now = clock.source();
-    s.machineAddress = u"00-1A-2B-3C-4D-5E";
-    s.osName = u"";
-    // The demo's clock would move the header times off the test's clock.
-    s.measureClock = false;
-    return s;
-  }
-};
 
 TEST(StatsReporterDemo, AWholeRunArrivesAtTheCollectorByteForByte) {
   DemoService demo;
   ASSERT_TRUE(demo.started()) << demo.error();
-  DemoRun run;
+  test::ReporterRun run(kStart, u"");
   auto stats = StatsReporter::create(statsUrl(demo), run.setup());
   stats->markCatalogueStart();
   run.clock.advance(2);
@@ -94,7 +45,7 @@ TEST(StatsReporterDemo, AWholeRunArrivesAtTheCollectorByteForByte) {
   run.clock.advance(9);
   stats->recordShutdown();
   EXPECT_TRUE(stats->waitForUploadEnd());
-  EXPECT_EQ(collected(demo),
+  EXPECT_EQ(demo.Records(),
             (Records{rec(0, R"({"00006",{"240011","1.0.2","hi_IN"}})"),
                      rec(2, R"({"02008",{"240011","2"}})"),
                      rec(2, R"({"06001",{"240011","1.0.2","hi_IN","2"}})"),
@@ -107,17 +58,18 @@ TEST(StatsReporterDemo, AWholeRunArrivesAtTheCollectorByteForByte) {
 TEST(StatsReporterDemo, RecordsRefusedWithA500GoFirstWithTheNextUpload) {
   DemoService demo({"--stats-500"});
   ASSERT_TRUE(demo.started()) << demo.error();
-  DemoRun run;
+  test::ReporterRun run(kStart, u"");
   auto stats = StatsReporter::create(statsUrl(demo), run.setup());
   stats->recordCatalogueLoaded();
   ASSERT_TRUE(eventually([&] { return stats->requestsMade() == 1; }));
-  EXPECT_TRUE(collected(demo).empty());
+  EXPECT_TRUE(demo.Records().empty());
   EXPECT_EQ(stats->unacceptedCount(), 2u);
+  EXPECT_EQ(demo.Post("/collected", StatsEncoding::EncodeBody(u"x")).status, 500);
   ASSERT_EQ(demo.Post("/demo/faults", "stats-500=0").status, 200);
   run.clock.advance(1);
   stats->recordStartup(true);
   ASSERT_TRUE(eventually([&] { return stats->requestsMade() == 2; }));
-  const Records got = collected(demo);
+  const Records got = demo.Records();
   ASSERT_EQ(got.size(), 3u);
   EXPECT_NE(got[0].find(R"({"00006",)"), std::string::npos);
   EXPECT_NE(got[1].find(R"({"02008",)"), std::string::npos);
@@ -126,7 +78,7 @@ TEST(StatsReporterDemo, RecordsRefusedWithA500GoFirstWithTheNextUpload) {
 }
 
 TEST(StatsReporterDemo, AHangingCollectorAtCloseLeavesTheRunInTheBacklogForTheNext) {
-  DemoRun run;
+  test::ReporterRun run(kStart, u"");
   Records made;
   {
     DemoService hanging({"--hang-stats"});
@@ -141,9 +93,8 @@ TEST(StatsReporterDemo, AHangingCollectorAtCloseLeavesTheRunInTheBacklogForTheNe
     stats->waitForUploadEnd();
     EXPECT_LT(std::chrono::steady_clock::now() - start, StatsReporter::kCloseWait + 3s);
     ASSERT_TRUE(std::filesystem::exists(run.backlog()));
-    std::string text = test::fileText(run.backlog());
-    for (size_t s = 0, e; (e = text.find('\n', s)) != std::string::npos; s = e + 1) made.push_back(text.substr(s, e - s));
-    ASSERT_EQ(made.size(), 5u) << text;  // 00006, 02008, two 02011, 00007
+    made = run.backlogLines();
+    ASSERT_EQ(made.size(), 5u) << test::readFile(run.backlog());  // 00006, 02008, two 02011, 00007
   }
   // The next run sends them before its own.
   DemoService healthy;
@@ -153,7 +104,7 @@ TEST(StatsReporterDemo, AHangingCollectorAtCloseLeavesTheRunInTheBacklogForTheNe
   next->recordStartup(true);
   next->recordShutdown();
   EXPECT_TRUE(next->waitForUploadEnd());
-  const Records got = collected(healthy);
+  const Records got = healthy.Records();
   ASSERT_EQ(got.size(), 8u);
   EXPECT_EQ(Records(got.begin(), got.begin() + 5), made);
   EXPECT_NE(got[5].find(R"({"00006",)"), std::string::npos);

@@ -24,6 +24,8 @@
 #include <vector>
 
 #include "platform/MessageTarget.h"
+#include "platform/RecordingWindow.h"
+#include "platform/Utf.h"
 
 extern char** environ;
 
@@ -217,35 +219,13 @@ class ScriptedResponder {
 
 // Records what the notice channel sends the window; a notice's text is
 // copied during the call, while it is valid.
-class NoticeRecordingWindow : public MessageTarget {
- public:
-  struct Message {
-    uint32_t id;
-    uintptr_t wParam;
-    intptr_t lParam;
-    std::u16string text;
-  };
-  void post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    std::lock_guard g(lock_);
-    messages_.push_back({message, wParam, lParam, {}});
+struct NoticeRecordingWindow : RecordingWindow {
+  NoticeRecordingWindow() {
+    onSend = [](uint32_t id, uintptr_t wParam, intptr_t lParam) {
+      const bool notice = id == WM_UDP_NOTICE && lParam == 0 && wParam != 0;
+      return notice ? toUtf8(reinterpret_cast<const char16_t*>(wParam)) : std::string();
+    };
   }
-  intptr_t send(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    std::u16string text;
-    if (message == WM_UDP_NOTICE && lParam == 0 && wParam != 0)
-      text = reinterpret_cast<const char16_t*>(wParam);
-    std::lock_guard g(lock_);
-    messages_.push_back({message, wParam, lParam, std::move(text)});
-    return 0;
-  }
-  bool alive() const override { return true; }
-  std::vector<Message> messages() const {
-    std::lock_guard g(lock_);
-    return messages_;
-  }
-
- private:
-  mutable std::mutex lock_;
-  std::vector<Message> messages_;  // guarded by lock_
 };
 
 }  // namespace tembra::test

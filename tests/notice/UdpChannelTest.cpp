@@ -5,30 +5,21 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <atomic>
-#include <functional>
 #include <memory>
 
 #include "notice/NoticeNetwork.h"
 #include "notice/NoticeSocket.h"
+#include "platform/TestFiles.h"
 
 namespace tembra {
 namespace {
 
 using namespace std::chrono_literals;
+using test::eventually;
 using test::NoticeNetwork;
 using test::NoticeRecordingWindow;
 using test::ScriptedResponder;
 using Reply = ScriptedResponder::Reply;
-
-bool eventually(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (done()) return true;
-    std::this_thread::sleep_for(10ms);
-  }
-  return done();
-}
 
 // One test's world: the namespaces, a responder on the server side and the
 // test thread inside the client namespace, where the channel's worker is
@@ -91,7 +82,7 @@ TEST_F(UdpChannelTest, ANoticeOfTwoLinesReachesTheWindowOnce) {
   EXPECT_EQ(messages[0].id, 0x52Du);
   EXPECT_EQ(messages[0].lParam, 0);
   EXPECT_NE(messages[0].wParam, 0u);
-  EXPECT_EQ(messages[0].text, u"Line one\nLine two");
+  EXPECT_EQ(messages[0].seen, "Line one\nLine two");
   EXPECT_FALSE(udp.pending());
   // The query, byte for byte, from the client's own port 36000.
   const auto q = responder_->queries();
@@ -124,7 +115,7 @@ TEST_F(UdpChannelTest, NothingToDoEndsTheWorkerStillPendingAndARestartAsksAgain)
   ASSERT_TRUE(udp.restart());
   ASSERT_TRUE(eventually([&] { return !udp.running(); }));
   ASSERT_EQ(window_.messages().size(), 1u);
-  EXPECT_EQ(window_.messages()[0].text, u"Later news");
+  EXPECT_EQ(window_.messages()[0].seen, "Later news");
   EXPECT_EQ(queries(), 2u);
 }
 
@@ -150,7 +141,7 @@ TEST_F(UdpChannelTest, MalformedAnswersAreAskedAgainAfterASecond) {
     EXPECT_EQ(q[i].bytes, q[0].bytes);
   }
   ASSERT_EQ(window_.messages().size(), 1u);
-  EXPECT_EQ(window_.messages()[0].text, u"Third time");
+  EXPECT_EQ(window_.messages()[0].seen, "Third time");
 }
 
 TEST_F(UdpChannelTest, DatagramsFromOtherSendersAreIgnored) {
@@ -163,7 +154,7 @@ TEST_F(UdpChannelTest, DatagramsFromOtherSendersAreIgnored) {
   const auto messages = window_.messages();
   ASSERT_EQ(messages.size(), 1u);
   EXPECT_EQ(messages[0].lParam, 0);
-  EXPECT_EQ(messages[0].text, u"From the server");
+  EXPECT_EQ(messages[0].seen, "From the server");
   EXPECT_EQ(queries(), 1u);
 }
 
@@ -199,7 +190,7 @@ TEST_F(UdpChannelTest, PortInUseOrNoServerAddressEndsTheWorkerAtOnce) {
   ASSERT_TRUE(channel_->restart());
   ASSERT_TRUE(eventually([&] { return !channel_->running(); }));
   ASSERT_EQ(window_.messages().size(), 1u);
-  EXPECT_EQ(window_.messages()[0].text, u"Reached");
+  EXPECT_EQ(window_.messages()[0].seen, "Reached");
 }
 
 TEST_F(UdpChannelTest, DestroyingTheChannelStopsAWaitingWorkerPromptly) {

@@ -10,7 +10,7 @@ namespace {
 TEST(Base64, KnownVectorsBothWays) {
   const std::pair<const char*, const char*> vectors[] = {
       {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},
-      {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xef\xbe", "++++"}};
+      {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xef\xbe", "++++"}, {"\xfb\xff", "+/8="}};
   for (auto [plain, coded] : vectors) {
     EXPECT_EQ(base64Encode(plain), coded) << plain;
     EXPECT_EQ(base64Decode(coded), plain) << coded;

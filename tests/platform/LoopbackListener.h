@@ -1,10 +1,12 @@
 #pragma once
 // A tiny TCP server on 127.0.0.1 for tests that need the exact bytes a
 // client sends: it records each request (head and, when announced with
-// Content-Length, body) and answers with a canned reply, or stays silent and
-// holds the connection open until the client gives up or the test ends.
+// Content-Length, body) and plays a scripted reply: pieces with pauses
+// between them, then it closes, holds the connection until the client gives
+// up or the test ends, or writes filler without end.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -28,18 +30,26 @@ inline in_addr loopback() {
 
 class LoopbackListener {
  public:
+  struct Step {
+    std::string bytes;
+    int pauseMs = 0;  // after the bytes
+  };
+  enum class End { Close, Hold, Endless };
+  // Answer: the reply, then close. Silent: no reply, the connection held.
   enum class Mode { Answer, Silent };
 
   explicit LoopbackListener(std::string reply, Mode mode = Mode::Answer)
-      : reply_(std::move(reply)), mode_(mode) {
+      : LoopbackListener(mode == Mode::Answer ? std::vector<Step>{{std::move(reply), 0}} : std::vector<Step>{},
+                         mode == Mode::Answer ? End::Close : End::Hold) {}
+
+  explicit LoopbackListener(std::vector<Step> steps, End end = End::Close) : steps_(std::move(steps)), end_(end) {
     listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(listenFd_, 16) != 0) {
+    addr.sin_addr = loopback();
+    if (bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listenFd_, 16) != 0) {
       std::abort();
     }
     socklen_t len = sizeof addr;
@@ -63,21 +73,24 @@ class LoopbackListener {
     std::lock_guard g(lock_);
     return requests_;
   }
-
   int connections() const {
     std::lock_guard g(lock_);
     return connections_;
   }
+  uint64_t bytesSent() const {
+    std::lock_guard g(lock_);
+    return sent_;
+  }
 
  private:
-  // Waits for fd to become readable; false when the test is ending.
-  bool waitReadable(int fd) {
-    pollfd p[2] = {{fd, POLLIN, 0}, {stopFd_, POLLIN, 0}};
+  // 1: fd ready, 0: time out, -1: the test is ending.
+  int wait(int fd, short events, int timeoutMs = -1) {
+    pollfd p[2] = {{fd, events, 0}, {stopFd_, POLLIN, 0}};
     for (;;) {
-      int n = poll(p, 2, -1);
+      int n = poll(p, 2, timeoutMs);
       if (n < 0) continue;
-      if (p[1].revents != 0) return false;
-      if (p[0].revents != 0) return true;
+      if (n == 0) return 0;
+      return p[1].revents != 0 ? -1 : 1;
     }
   }
 
@@ -89,14 +102,28 @@ class LoopbackListener {
     return std::strtoul(head.c_str() + at + 17, nullptr, 10);
   }
 
+  bool writeAll(int conn, const std::string& bytes) {
+    for (size_t done = 0; done < bytes.size();) {
+      if (wait(conn, POLLOUT) != 1) return false;
+      ssize_t n = send(conn, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
+      if (n <= 0) return false;
+      done += static_cast<size_t>(n);
+      std::lock_guard g(lock_);
+      sent_ += static_cast<uint64_t>(n);
+    }
+    return true;
+  }
+
   void serve(int conn) {
+    int one = 1;
+    setsockopt(conn, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     std::string data;
     char buffer[4096];
     size_t headEnd = std::string::npos;
     size_t wanted = 0;
     for (;;) {
       if (headEnd != std::string::npos && data.size() >= wanted) break;
-      if (!waitReadable(conn)) return;
+      if (wait(conn, POLLIN) != 1) return;
       ssize_t got = read(conn, buffer, sizeof buffer);
       if (got <= 0) break;
       data.append(buffer, static_cast<size_t>(got));
@@ -109,17 +136,24 @@ class LoopbackListener {
       std::lock_guard g(lock_);
       requests_.push_back(data);
     }
-    if (mode_ == Mode::Silent) {
-      while (waitReadable(conn) && read(conn, buffer, sizeof buffer) > 0) {
-      }
-      return;
+    for (const Step& step : steps_) {
+      if (!writeAll(conn, step.bytes)) return;
+      if (step.pauseMs > 0 && wait(stopFd_, POLLIN, step.pauseMs) != 0) return;
     }
-    (void)!write(conn, reply_.data(), reply_.size());
-    shutdown(conn, SHUT_WR);
+    if (end_ == End::Hold) {
+      while (wait(conn, POLLIN) == 1 && read(conn, buffer, sizeof buffer) > 0) {
+      }
+    } else if (end_ == End::Endless) {
+      const std::string filler(16384, 'x');
+      while (writeAll(conn, filler)) {
+      }
+    } else {
+      shutdown(conn, SHUT_WR);
+    }
   }
 
   void run() {
-    while (waitReadable(listenFd_)) {
+    while (wait(listenFd_, POLLIN) == 1) {
       int conn = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
       if (conn < 0) continue;
       {
@@ -131,8 +165,8 @@ class LoopbackListener {
     }
   }
 
-  std::string reply_;
-  Mode mode_;
+  const std::vector<Step> steps_;
+  const End end_;
   int listenFd_ = -1;
   int stopFd_ = -1;
   uint16_t port_ = 0;
@@ -140,6 +174,7 @@ class LoopbackListener {
   mutable std::mutex lock_;
   std::vector<std::string> requests_;  // guarded by lock_
   int connections_ = 0;                // guarded by lock_
+  uint64_t sent_ = 0;                  // guarded by lock_
 };
 
 // A port on 127.0.0.1 where nothing listens: bound, then closed.
@@ -147,7 +182,7 @@ inline uint16_t refusedPort() {
   int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_addr = loopback();
   bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
   socklen_t len = sizeof addr;
   getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);

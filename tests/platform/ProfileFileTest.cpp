@@ -4,29 +4,21 @@
 
 #include <dirent.h>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <csignal>
 #include <unistd.h>
 
 #include "TempDir.h"
+#include "platform/TestFiles.h"
 
 namespace tembra {
 namespace {
 
 class ProfileFileTest : public ::testing::Test {
  protected:
-  void put(const std::string& bytes) {
-    std::ofstream(path_, std::ios::binary) << bytes;
-  }
-  std::string contents() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
+  void put(const std::string& bytes) { test::writeFile(path_, bytes); }
+  std::string contents() const { return test::readFile(path_); }
   std::u16string read(std::u16string_view section, std::u16string_view key, size_t buffer = 1024) {
     return ProfileFile::ReadString(path_, section, key, u"<none>", buffer);
   }

@@ -2,18 +2,15 @@
 // view built but never shown.
 #include <gtest/gtest.h>
 #include <mpv/client.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <fstream>
 #include <memory>
 
 #include "TempDir.h"
+#include "platform/LoopbackListener.h"
 #include "platform/Utf.h"
-#include "player/MpvPlayer.h"
+#include "player/HeadlessPlayer.h"
 #include "player/MpvSession.h"
-#include "player/PlayerHost.h"
 #include "player/PlayerMedia.h"
 #include "player/PlayerOverlay.h"
 #include "player/PlayerTestApp.h"
@@ -37,17 +34,7 @@ class MpvPlayerTest : public ::testing::Test {
     ASSERT_TRUE(host_->StartPlayer({0, 0, 320, 240}, u"", u"/nowhere/"));
   }
 
-  std::unique_ptr<PlayerHost> makeHost() {
-    MpvPlayer::Config config;
-    config.renderVideo = false;
-    config.audio = false;
-    config.logoPage = false;
-    config.inhibitScreenSaver = false;
-    config.settingsPath = QString::fromStdString(dir_.path() + "/player.ini");
-    auto player = std::make_unique<MpvPlayer>(config);
-    player_ = player.get();
-    return std::make_unique<PlayerHost>(std::move(player));
-  }
+  std::unique_ptr<PlayerHost> makeHost() { return test::HeadlessHost(dir_.file("player.ini"), player_); }
 
   bool waitState(MpvPlayer::State s, int ms = kPlayLimitMs) {
     return WaitFor([&] { return player_->state() == s; }, ms);
@@ -91,16 +78,7 @@ TEST_F(MpvPlayerTest, AStreamThatEndsShowsAReadableTextAndReleasesTheDisplay) {
 }
 
 TEST_F(MpvPlayerTest, BadAddressesFailWithAReadableTextAndTheNextChannelStillPlays) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-  const int port = ntohs(a.sin_port);
-  close(fd);  // nothing listens there now
-
+  const uint16_t port = test::refusedPort();
   host_->PlayAddress(asciiToUtf16("http://127.0.0.1:" + std::to_string(port) + "/stream/1"), u"Gone");
   ASSERT_TRUE(waitState(MpvPlayer::State::Failed));
   EXPECT_EQ(player_->errorText(), "This channel cannot be reached right now.");
@@ -174,13 +152,7 @@ TEST_F(MpvPlayerTest, ConfigurationIsStoredAndEmptyAddressStaysIdle) {
 TEST(MpvPlayerAlone, PlayBeforeActivateFailsReadablyAndAnswersNotReady) {
   test::PlayerTestApp();
   test::TempDir dir("mpv-player");
-  MpvPlayer::Config config;
-  config.renderVideo = false;
-  config.audio = false;
-  config.logoPage = false;
-  config.inhibitScreenSaver = false;
-  config.settingsPath = QString::fromStdString(dir.path() + "/p.ini");
-  MpvPlayer player(config);
+  MpvPlayer player(test::HeadlessConfig(dir.file("p.ini")));
   EXPECT_EQ(player.QueryState(1), 0);
   EXPECT_EQ(player.QueryState(7), 0);
   player.SetAddress(u"http://127.0.0.1:1/");

@@ -17,14 +17,14 @@
 #include "TempDir.h"
 #include "platform/ModulePath.h"
 #include "platform/Utf.h"
-#include "player/MpvPlayer.h"
+#include "player/HeadlessPlayer.h"
 #include "player/MpvVideoWidget.h"
-#include "player/PlayerHost.h"
 #include "player/PlayerMedia.h"
 #include "player/PlayerOverlay.h"
 #include "player/PlayerTestApp.h"
 #include "player/PlayerView.h"
-#include "player/XvfbDisplay.h"
+#include "splash/ExternalTools.h"
+#include "splash/XvfbServer.h"
 
 namespace tembra {
 namespace {
@@ -55,10 +55,10 @@ void colourStats(const QImage& image, double& lit, int& colours) {
 
 TEST(MpvPlayerWindow, RealWidgetPlaysUnderXvfb) {
   if (std::getenv(kChildEnv)) GTEST_SKIP() << "this is the child run";
-  if (!test::XvfbDisplay::Available()) GTEST_SKIP() << "Xvfb is missing";
+  if (!test::haveProgram(test::XvfbServer::kProgram)) GTEST_SKIP() << "Xvfb is missing";
   if (!test::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is missing: no clip to play";
-  test::XvfbDisplay x;
-  ASSERT_FALSE(x.display().empty()) << "Xvfb did not report a display";
+  test::XvfbServer x;
+  ASSERT_FALSE(x.start().empty()) << "Xvfb did not report a display";
   test::TempDir dir("player-xvfb");
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   const std::string log = dir.path() + "/child.log";
@@ -81,10 +81,8 @@ TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
   ASSERT_FALSE(clip.empty());
   test::TempDir dir("player-window");
 
-  MpvPlayer::Config config;
-  config.audio = false;
-  config.inhibitScreenSaver = false;
-  config.settingsPath = QString::fromStdString(dir.path() + "/player.ini");
+  MpvPlayer::Config config = test::HeadlessConfig(dir.file("player.ini"));
+  config.renderVideo = config.logoPage = true;
   auto owned = std::make_unique<MpvPlayer>(config);
   MpvPlayer* player = owned.get();
   PlayerHost host(std::move(owned));

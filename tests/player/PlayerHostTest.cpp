@@ -19,9 +19,11 @@ struct Fixture {
   std::vector<int> sleeps;
   std::unique_ptr<PlayerHost> host;
 
+  // Ready at the first poll unless a test says otherwise.
   Fixture() {
     auto owned = std::make_unique<RecordingPlayerControl>(&log);
     control = owned.get();
+    control->readyAnswer = [](int) { return 1; };
     host = std::make_unique<PlayerHost>(std::move(owned), [this](int ms) { sleeps.push_back(ms); });
   }
   size_t count(int32_t id) const {
@@ -29,17 +31,10 @@ struct Fixture {
     for (const Call& c : log) n += c.id == id;
     return n;
   }
-  std::vector<Call> without(int32_t id) const {
-    std::vector<Call> out;
-    for (const Call& c : log)
-      if (c.id != id) out.push_back(c);
-    return out;
-  }
 };
 
 TEST(PlayerHost, StartConfiguresInOrderAndEndsTheWaitAtOnceWhenReady) {
   Fixture f;
-  f.control->readyAnswer = [](int) { return 1; };
   EXPECT_TRUE(f.host->StartPlayer(kRect, u"http://plan.example/tv/", u"/opt/tembra/"));
   const std::vector<Call> expected = {
       {RecordingPlayerControl::kCreate, u"", 2 * 1000 + 25},
@@ -59,16 +54,17 @@ TEST(PlayerHost, StartConfiguresInOrderAndEndsTheWaitAtOnceWhenReady) {
 TEST(PlayerHost, PlanEntryIsJoinedWithTheAuthPathAsIsAndAnEmptyOneSetsNoAuth) {
   {
     Fixture f;
-    f.control->readyAnswer = [](int) { return 1; };
-    f.host->StartPlayer(kRect, u"http://plan.example:8080", u"/x/");
+      f.host->StartPlayer(kRect, u"http://plan.example:8080", u"/x/");
     ASSERT_EQ(f.count(PlayerControl::SetAuthUrlId), 1u);
-    for (const Call& c : f.log)
-      if (c.id == PlayerControl::SetAuthUrlId) EXPECT_EQ(c.text, u"http://plan.example:8080pc/forceauth");
+    for (const Call& c : f.log) {
+      if (c.id == PlayerControl::SetAuthUrlId) {
+        EXPECT_EQ(c.text, u"http://plan.example:8080pc/forceauth");
+      }
+    }
   }
   {
     Fixture f;
-    f.control->readyAnswer = [](int) { return 1; };
-    f.host->StartPlayer(kRect, u"", u"/x/");
+      f.host->StartPlayer(kRect, u"", u"/x/");
     EXPECT_EQ(f.count(PlayerControl::SetAuthUrlId), 0u);
     EXPECT_EQ(f.count(PlayerControl::SetAuthFirstId), 0u);
     EXPECT_EQ(f.count(PlayerControl::SetAuthSecondId), 0u);
@@ -105,7 +101,6 @@ TEST(PlayerHost, ReadyOnTheLastPollStillCounts) {
 TEST(PlayerHost, ControlWithoutAWindowGetsNoCallsAndTheWaitRunsOut) {
   Fixture f;
   f.control->createSucceeds = false;
-  f.control->readyAnswer = [](int) { return 1; };
   EXPECT_FALSE(f.host->StartPlayer(kRect, u"http://plan/", u"/x/"));
   EXPECT_EQ(f.sleeps.size(), 500u);
   EXPECT_EQ(f.log, (std::vector<Call>{{RecordingPlayerControl::kCreate, u"", 2025}}));
@@ -118,7 +113,6 @@ TEST(PlayerHost, ControlWithoutAWindowGetsNoCallsAndTheWaitRunsOut) {
 
 TEST(PlayerHost, SecondStartDestroysTheFirstWindowBeforeCreatingAgain) {
   Fixture f;
-  f.control->readyAnswer = [](int) { return 1; };
   f.host->StartPlayer(kRect, u"", u"/x/");
   f.log.clear();
   f.host->StartPlayer(kRect, u"", u"/x/");
@@ -130,7 +124,6 @@ TEST(PlayerHost, SecondStartDestroysTheFirstWindowBeforeCreatingAgain) {
 
 TEST(PlayerHost, TwoChannelsInARowStopAndClearBeforeEachNewAddress) {
   Fixture f;
-  f.control->readyAnswer = [](int) { return 1; };
   f.host->StartPlayer(kRect, u"", u"/x/");
   f.log.clear();
   f.host->PlayAddress(u"http://127.0.0.1/stream/1", u"One");
@@ -152,7 +145,6 @@ TEST(PlayerHost, TwoChannelsInARowStopAndClearBeforeEachNewAddress) {
 
 TEST(PlayerHost, ReleaseStopsAWindowedControlOnceAndDeletesIt) {
   Fixture f;
-  f.control->readyAnswer = [](int) { return 1; };
   f.host->StartPlayer(kRect, u"", u"/x/");
   f.log.clear();
   f.host->Release();
@@ -165,7 +157,6 @@ TEST(PlayerHost, ReleaseStopsAWindowedControlOnceAndDeletesIt) {
 
 TEST(PlayerHost, QueryStatePassesThroughWhileTheWindowExists) {
   Fixture f;
-  f.control->readyAnswer = [](int) { return 1; };
   f.host->StartPlayer(kRect, u"", u"/x/");
   f.log.clear();
   EXPECT_EQ(f.host->QueryState(2), 0);

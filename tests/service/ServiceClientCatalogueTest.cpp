@@ -143,7 +143,7 @@ TEST_F(ServiceClientTest, BackgroundRefreshPostsOnceWhateverTheResult) {
   refresh.join();
   EXPECT_EQ(code, 1u);
   ASSERT_EQ(window_.posted().size(), 1u);
-  EXPECT_EQ(window_.posted()[0].message, WM_CATALOGUE_LOADED);
+  EXPECT_EQ(window_.posted()[0].id, WM_CATALOGUE_LOADED);
   EXPECT_EQ(window_.posted()[0].wParam, 0u);
   EXPECT_EQ(window_.posted()[0].lParam, 0);
   EXPECT_EQ(service.tvTargets().size(), 2u);
@@ -153,6 +153,7 @@ TEST_F(ServiceClientTest, BackgroundRefreshPostsOnceWhateverTheResult) {
   failing.join();
   EXPECT_EQ(code, 1u);
   EXPECT_EQ(window_.posted().size(), 2u);
+  EXPECT_TRUE(window_.sent().empty());
   EXPECT_EQ(client_->catalogueLoaded(), 1);
 }
 

@@ -2,14 +2,11 @@
 // Shared set-up of the ServiceClient tests: a settings file in a fresh
 // folder, a stand-in operator service on 127.0.0.1 and a recording window.
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <netinet/in.h>
 #include <stdlib.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "TempDir.h"
@@ -17,6 +14,8 @@
 #include "app/ValueCipher.h"
 #include "platform/IcmpEcho.h"
 #include "platform/MessageTarget.h"
+#include "platform/RecordingWindow.h"
+#include "platform/ReplyServer.h"
 #include "platform/Utf.h"
 #include "service/ServiceClient.h"
 
@@ -34,90 +33,20 @@ inline bool icmpAvailable() {
                   "server can pass the reachability probe"
 
 // The operator's service: sign-in and catalogue, with replies the test sets
-// and a count of the requests each path received.
-class FakeService {
+// and the requests each path received.
+class FakeService : public ReplyServer {
  public:
   FakeService() {
-    server_.Get("/auth.action", [this](const httplib::Request& req, httplib::Response& res) {
-      std::lock_guard g(lock_);
-      authTargets_.push_back(req.target);
-      res.status = authStatus_;
-      res.set_content(authReply_, "text/plain; charset=utf-8");
-    });
-    server_.Get("/tv.action", [this](const httplib::Request& req, httplib::Response& res) {
-      std::lock_guard g(lock_);
-      tvTargets_.push_back(req.target);
-      res.set_content(catalogue_, "text/xml; charset=utf-8");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::yield();
+    setAuthReply("<Uuid>session-1</Uuid><Result>1</Result>");
+    setCatalogue("");
   }
-  ~FakeService() { stop(); }
-
-  void stop() {
-    if (!thread_.joinable()) return;
-    server_.stop();
-    thread_.join();
-  }
-
-  std::u16string base() const { return asciiToUtf16("http://127.0.0.1:" + std::to_string(port_)); }
-
+  std::u16string base() const { return asciiToUtf16(url()); }
   void setAuthReply(std::string body, int status = 200) {
-    std::lock_guard g(lock_);
-    authReply_ = std::move(body);
-    authStatus_ = status;
+    set("/auth.action", std::move(body), status, 0, "text/plain; charset=utf-8");
   }
-  void setCatalogue(std::string body) {
-    std::lock_guard g(lock_);
-    catalogue_ = std::move(body);
-  }
-  std::vector<std::string> authTargets() const {
-    std::lock_guard g(lock_);
-    return authTargets_;
-  }
-  std::vector<std::string> tvTargets() const {
-    std::lock_guard g(lock_);
-    return tvTargets_;
-  }
-
- private:
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
-  mutable std::mutex lock_;
-  std::string authReply_ = "<Uuid>session-1</Uuid><Result>1</Result>";  // guarded by lock_
-  int authStatus_ = 200;                                                 // guarded by lock_
-  std::string catalogue_;                                                // guarded by lock_
-  std::vector<std::string> authTargets_;                                 // guarded by lock_
-  std::vector<std::string> tvTargets_;                                   // guarded by lock_
-};
-
-// A window that only records what it was posted.
-class RecordingWindow : public MessageTarget {
- public:
-  struct Posted {
-    uint32_t message;
-    uintptr_t wParam;
-    intptr_t lParam;
-  };
-  void post(uint32_t message, uintptr_t wParam, intptr_t lParam) override {
-    std::lock_guard g(lock_);
-    posted_.push_back({message, wParam, lParam});
-  }
-  intptr_t send(uint32_t, uintptr_t, intptr_t) override {
-    ADD_FAILURE() << "the catalogue load never sends";
-    return 0;
-  }
-  bool alive() const override { return true; }
-  std::vector<Posted> posted() const {
-    std::lock_guard g(lock_);
-    return posted_;
-  }
-
- private:
-  mutable std::mutex lock_;
-  std::vector<Posted> posted_;  // guarded by lock_
+  void setCatalogue(std::string body) { set("/tv.action", std::move(body), 200, 0, "text/xml; charset=utf-8"); }
+  std::vector<std::string> authTargets() const { return targets("/auth.action"); }
+  std::vector<std::string> tvTargets() const { return targets("/tv.action"); }
 };
 
 inline std::string channelXml(const std::string& id, const std::string& name) {
@@ -154,7 +83,7 @@ class ServiceClientTest : public ::testing::Test {
   const std::string dir_ = tmp_.path();
   std::unique_ptr<ConfigStore> config_;
   std::unique_ptr<ServiceClient> client_;
-  RecordingWindow window_;
+  RecordingWindow window_;  // the catalogue load only ever posts
 };
 
 }  // namespace tembra::test

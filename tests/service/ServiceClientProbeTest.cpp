@@ -3,6 +3,7 @@
 #include "platform/HttpClient.h"
 #include "platform/LoopbackListener.h"
 #include "platform/NetNamespace.h"
+#include "platform/ReplyServer.h"
 #include "service/ServiceClientFixture.h"
 
 namespace tembra {
@@ -75,23 +76,13 @@ TEST_F(ServiceClientTest, EntryWithPathButNoPortIsSkipped) {
 }
 
 TEST_F(ServiceClientTest, HttpGetTextHandsOverAnyBodyAsText) {
-  httplib::Server server;
-  server.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
-    res.status = 404;
-    res.set_content("<html><body>404 Not Found</body></html>", "text/html");
-  });
-  server.Get("/names", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x93\xBA", "text/plain; charset=utf-8");
-  });
-  int port = server.bind_to_any_port("127.0.0.1");
-  std::thread thread([&server] { server.listen_after_bind(); });
-  while (!server.is_running()) std::this_thread::yield();
-  std::u16string base = asciiToUtf16("http://127.0.0.1:" + std::to_string(port));
-
+  test::ReplyServer server;
+  server.set("/missing", "<html><body>404 Not Found</body></html>", 404, 0, "text/html");
+  server.set("/names", "Gr\xC3\xBC\xC3\x9F" "e \xE2\x82\xAC \xF0\x9F\x93\xBA", 200, 0, "text/plain; charset=utf-8");
+  const std::u16string base = asciiToUtf16(server.url());
   EXPECT_EQ(client_->HttpGetText(base + u"/missing", 2000, 1), u"<html><body>404 Not Found</body></html>");
   EXPECT_EQ(client_->HttpGetText(base + u"/names", 2000, 1), u"Grüße € \U0001F4FA");
   server.stop();
-  thread.join();
   EXPECT_THROW(client_->HttpGetText(base + u"/missing", 2000, 1), HttpTransportError);
 }
 

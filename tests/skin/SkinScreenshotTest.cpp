@@ -3,54 +3,18 @@
 // ImageMagick's import, and both pictures are kept under the build folder
 // (screenshots/) for people to look at.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QThread>
 
-#include "SkinTestSupport.h"
 #include "platform/ModulePath.h"
+#include "splash/XvfbServer.h"
 
 namespace tembra {
 namespace {
-
-class Xvfb {
- public:
-  // Starts a server on the first free display from :70 on; false when
-  // none started.
-  bool start() {
-    for (int n = 70 + ::getpid() % 50; n < 200; ++n) {
-      if (QFileInfo::exists(QStringLiteral("/tmp/.X%1-lock").arg(n))) continue;
-      display_ = QStringLiteral(":%1").arg(n);
-      server_.start(QStringLiteral("Xvfb"), {display_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
-      if (!server_.waitForStarted(5000)) return false;
-      const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
-      if (test::waitFor([&] { return QFileInfo::exists(socket) || server_.state() != QProcess::Running; }, 10000) &&
-          server_.state() == QProcess::Running) {
-        return true;
-      }
-      server_.kill();
-      server_.waitForFinished();
-    }
-    return false;
-  }
-  ~Xvfb() {
-    if (server_.state() != QProcess::NotRunning) {
-      server_.terminate();
-      if (!server_.waitForFinished(3000)) server_.kill();
-      server_.waitForFinished(3000);
-    }
-  }
-  const QString& display() const { return display_; }
-
- private:
-  QProcess server_;
-  QString display_;
-};
 
 bool near(QRgb a, QColor b, int tolerance = 6) {
   return std::abs(qRed(a) - b.red()) <= tolerance && std::abs(qGreen(a) - b.green()) <= tolerance &&
@@ -69,10 +33,11 @@ TEST(SkinScreenshot, MainSkinShownOnAnXServer) {
   QFile::remove(windowShot);
   QFile::remove(screenShot);
 
-  Xvfb x;
-  ASSERT_TRUE(x.start());
+  test::XvfbServer xvfb;
+  const QString display = QString::fromStdString(xvfb.start());
+  ASSERT_FALSE(display.isEmpty());
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("DISPLAY", x.display());
+  env.insert("DISPLAY", display);
   env.insert("QT_QPA_PLATFORM", "xcb");
   QProcess tool;
   tool.setProcessEnvironment(env);
@@ -82,7 +47,7 @@ TEST(SkinScreenshot, MainSkinShownOnAnXServer) {
   QThread::msleep(2500);
   QProcess import;
   import.setProcessEnvironment(env);
-  import.start("import", {"-display", x.display(), "-window", "root", screenShot});
+  import.start("import", {"-display", display, "-window", "root", screenShot});
   ASSERT_TRUE(import.waitForFinished(20000));
   EXPECT_EQ(import.exitCode(), 0) << import.readAllStandardError().toStdString();
   ASSERT_TRUE(tool.waitForFinished(30000));

@@ -15,6 +15,7 @@
 #include "QtTestApp.h"
 #include "SkinPictures.h"
 #include "TempDir.h"
+#include "platform/TestFiles.h"
 #include "splash/CPictureEx.h"
 #include "splash/CSplashDlg.h"
 
@@ -35,11 +36,7 @@ class CSplashDlgTest : public ::testing::Test {
   void writeLoading(uint16_t delay = 5) {
     GifBuilder gif(40, 8, {0x000000, 0x3D8BFD, 0x101318, 0xFFFFFF});
     gif.looping().control(delay, 1).image(0, 0, 40, 8, 1).control(delay, 2).image(10, 0, 10, 8, 2).trailer();
-    ASSERT_TRUE(QImage().isNull());
-    FILE* out = std::fopen(dir_.file(CSplashDlg::kLoadingFile).c_str(), "wb");
-    ASSERT_NE(out, nullptr);
-    std::fwrite(gif.bytes().data(), 1, gif.bytes().size(), out);
-    std::fclose(out);
+    test::writeFile(dir_.file(CSplashDlg::kLoadingFile), gif.text());
   }
   static QPoint screenCentre(const QWidget& window) {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();

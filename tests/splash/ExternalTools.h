@@ -67,6 +67,25 @@ inline std::vector<IdentifiedFrame> identifyFrames(const std::string& file) {
   return frames;
 }
 
+// Four frames of ImageMagick's making: every disposal method, offsets, and
+// delays of 7, 3, 0 and 12. False when it could not be written.
+inline bool makeMagickAnimation(const std::string& file) {
+  return runTool(std::string(kConvert) +
+                 " -size 48x32 -delay 7 -dispose None xc:red"
+                 " -dispose Background -delay 3 -page 48x32+5+6 -size 20x10 xc:blue"
+                 " -dispose Previous -delay 0 -page 48x32+10+2 -size 8x8 xc:lime"
+                 " -dispose None -delay 12 -page 48x32+20+20 -size 10x10 xc:yellow"
+                 " -loop 0 GIF:'" + file + "'")
+             .status == 0;
+}
+
+// Eight frames of ffmpeg's test picture.
+inline bool makeFfmpegAnimation(const std::string& file) {
+  return runTool(std::string(kFfmpeg) + " -v error -f lavfi -i testsrc=size=64x48:rate=10:duration=0.8 -y '" +
+                 file + "'")
+             .status == 0;
+}
+
 inline int disposalNumber(const std::string& name) {
   if (name == "None") return 1;
   if (name == "Background") return 2;

@@ -165,14 +165,7 @@ TEST(GifAnimatorToolsTest, PlaysImageMagickAnimationsAsImageMagickComposesThem) 
   test::qtApp();
   const test::TempDir dir("gifanimator");
   const std::string file = dir.file("magick.gif");
-  ASSERT_EQ(test::runTool(std::string(test::kConvert) +
-                          " -size 48x32 -delay 7 -dispose None xc:red"
-                          " -dispose Background -delay 3 -page 48x32+5+6 -size 20x10 xc:blue"
-                          " -dispose Previous -delay 0 -page 48x32+10+2 -size 8x8 xc:lime"
-                          " -dispose None -delay 12 -page 48x32+20+20 -size 10x10 xc:yellow"
-                          " -loop 0 GIF:'" + file + "'")
-                .status,
-            0);
+  ASSERT_TRUE(test::makeMagickAnimation(file));
   expectSameAsCoalesced(file, dir);
 }
 
@@ -183,10 +176,7 @@ TEST(GifAnimatorToolsTest, PlaysFfmpegAnimationsAsImageMagickComposesThem) {
   test::qtApp();
   const test::TempDir dir("gifanimator");
   const std::string file = dir.file("ffmpeg.gif");
-  ASSERT_EQ(test::runTool(std::string(test::kFfmpeg) +
-                          " -v error -f lavfi -i testsrc=size=64x48:rate=10:duration=0.8 -y '" + file + "'")
-                .status,
-            0);
+  ASSERT_TRUE(test::makeFfmpegAnimation(file));
   expectSameAsCoalesced(file, dir);
 }
 

@@ -25,14 +25,14 @@ class XvfbServer {
   XvfbServer& operator=(const XvfbServer&) = delete;
   ~XvfbServer() { stop(); }
 
-  // Starts a 24-bit 1280 x 800 screen with a black root window. Empty on
-  // failure, else the DISPLAY value.
+  // Starts a 24-bit 1280 x 800 screen with a black root window and GLX.
+  // Empty on failure, else the DISPLAY value.
   std::string start() {
     int fds[2];
     if (::pipe(fds) != 0) return {};
     const std::string fd = std::to_string(fds[1]);
     std::vector<std::string> args = {kProgram, "-displayfd", fd, "-screen", "0", "1280x800x24",
-                                     "-nolisten", "tcp", "-br", "-noreset"};
+                                     "-nolisten", "tcp", "-br", "-noreset", "+extension", "GLX"};
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);

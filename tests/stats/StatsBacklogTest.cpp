@@ -11,7 +11,7 @@
 namespace tembra {
 namespace {
 
-using test::fileText;
+using test::readFile;
 using test::TempDir;
 using test::writeFile;
 
@@ -41,7 +41,7 @@ TEST(StatsBacklog, AppendsOneLinePerRecordAfterWhatIsThere) {
   const std::u16string big(3000, u'क');  // 9,000 bytes of UTF-8, kept whole
   ASSERT_TRUE(StatsBacklog::Append(path, {u"one", u"two\r"}));
   ASSERT_TRUE(StatsBacklog::Append(path, {big, u"line\nfeed"}));
-  EXPECT_EQ(fileText(path), "one\ntwo\r\n" + toUtf8(big) + "\nline feed\n");
+  EXPECT_EQ(readFile(path), "one\ntwo\r\n" + toUtf8(big) + "\nline feed\n");
   EXPECT_EQ(StatsBacklog::Load(path), (std::vector<std::u16string>{u"one", u"two\r", big, u"line feed"}));
 }
 
@@ -50,10 +50,10 @@ TEST(StatsBacklog, AppendCutsATornTailSoNewLinesStayWhole) {
   const std::string path = dir.file("bi.dat");
   writeFile(path, "kept\ntorn fragm");
   ASSERT_TRUE(StatsBacklog::Append(path, {u"new"}));
-  EXPECT_EQ(fileText(path), "kept\nnew\n");
+  EXPECT_EQ(readFile(path), "kept\nnew\n");
   writeFile(path, "no line feed at all");
   ASSERT_TRUE(StatsBacklog::Append(path, {u"new"}));
-  EXPECT_EQ(fileText(path), "new\n");
+  EXPECT_EQ(readFile(path), "new\n");
 }
 
 TEST(StatsBacklog, AnUnwritableLocationFails) {

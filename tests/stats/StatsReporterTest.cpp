@@ -4,7 +4,6 @@
 
 #include <filesystem>
 
-#include "TempDir.h"
 #include "platform/LoopbackListener.h"
 #include "stats/StatsRecord.h"
 #include "stats/StatsTestSupport.h"
@@ -14,44 +13,20 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::eventually;
-using test::fileText;
 using test::LoopbackListener;
-using test::ManualClock;
-using test::TempDir;
+using test::readFile;
 using test::uploadedRecords;
-using test::utc;
 using test::writeFile;
 using Records = std::vector<std::string>;
 
-const std::string kHead = R"h({"PC","00-1A-2B-3C-4D-5E","windows","Debian GNU/Linux 12 (bookworm)","hi_IN",")h";
-
 std::string rec(const std::string& time, const std::string& body) {
-  return "{" + kHead + time + R"(","1"},)" + body + "}";
+  return test::recordText("Debian GNU/Linux 12 (bookworm)", time, body);
 }
 
-struct Fixture {
-  TempDir dir{"stats-reporter"};
-  ManualClock clock;
-  Fixture() { clock.seconds = utc(2011, 5, 4, 20, 15, 9); }
-  std::string backlog() const { return dir.file("bi.dat"); }
-  StatsReporter::Setup setup() {
-    StatsReporter::Setup s;
-    s.backlogPath = backlog();
-    s.now = clock.source();
-    s.machineAddress = u"00-1A-2B-3C-4D-5E";
-    s.osName = u"Debian GNU/Linux 12 (bookworm)";
-    s.measureClock = false;
-    return s;
-  }
+struct Fixture : test::ReporterRun {
+  Fixture() : ReporterRun(test::utc(2011, 5, 4, 20, 15, 9), u"Debian GNU/Linux 12 (bookworm)") {}
   static std::u16string url(uint16_t port) {
     return asciiToUtf16("http://127.0.0.1:" + std::to_string(port) + "/bi/collect");
-  }
-  Records backlogLines() const {
-    Records lines;
-    std::string text = fileText(backlog());
-    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
-      lines.push_back(text.substr(start, end - start));
-    return lines;
   }
 };
 
@@ -144,7 +119,7 @@ TEST(StatsReporter, ARefusingCollectorAtCloseLeavesEverythingInTheBacklog) {
   EXPECT_TRUE(stats->waitForUploadEnd());
   EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
   const Records lines = f.backlogLines();
-  ASSERT_EQ(lines.size(), 5u) << fileText(f.backlog());
+  ASSERT_EQ(lines.size(), 5u) << readFile(f.backlog());
   EXPECT_EQ(lines[0], "{from last run}");
   EXPECT_NE(lines[1].find(R"({"00006",)"), std::string::npos);
   EXPECT_NE(lines[2].find(R"({"02008",)"), std::string::npos);

@@ -1,21 +1,19 @@
 #pragma once
-// Shared by the statistics tests: a hand-moved clock, and helpers to read
-// uploads and backlog files back.
-#include <stdlib.h>
+// Shared by the statistics tests: a hand-moved clock, one reporter run in a
+// folder of its own, and helpers to read uploads and backlog files back.
 #include <time.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "TempDir.h"
+#include "platform/TestFiles.h"
 #include "platform/Utf.h"
 #include "stats/StatsEncoding.h"
+#include "stats/StatsReporter.h"
 
 namespace tembra::test {
 
@@ -40,6 +38,38 @@ struct ManualClock {
   void advance(int64_t by) { seconds += by; }
 };
 
+// A record as the reporter of machine 00-1A-2B-3C-4D-5E makes it.
+inline std::string recordText(const std::string& osName, const std::string& time, const std::string& body) {
+  return R"({{"PC","00-1A-2B-3C-4D-5E","windows",")" + osName + R"(","hi_IN",")" + time + R"(","1"},)" + body + "}";
+}
+
+// One run of the reporter: its backlog in a folder of its own, the clock
+// moved by hand from start, the server's clock not asked.
+struct ReporterRun {
+  ReporterRun(int64_t start, std::u16string os) : osName(std::move(os)) { clock.seconds = start; }
+  std::string backlog() const { return dir.file("bi.dat"); }
+  StatsReporter::Setup setup() {
+    StatsReporter::Setup s;
+    s.backlogPath = backlog();
+    s.now = clock.source();
+    s.machineAddress = u"00-1A-2B-3C-4D-5E";
+    s.osName = osName;
+    s.measureClock = false;
+    return s;
+  }
+  std::vector<std::string> backlogLines() const {
+    std::vector<std::string> lines;
+    const std::string text = readFile(backlog());
+    for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1)
+      lines.push_back(text.substr(start, end - start));
+    return lines;
+  }
+
+  TempDir dir{"stats-run"};
+  ManualClock clock;
+  std::u16string osName;
+};
+
 // The records of one request a LoopbackListener recorded.
 inline std::vector<std::string> uploadedRecords(const std::string& request) {
   const size_t split = request.find("\r\n\r\n");
@@ -49,29 +79,6 @@ inline std::vector<std::string> uploadedRecords(const std::string& request) {
   std::vector<std::string> out;
   for (const auto& r : *records) out.push_back(toUtf8(r));
   return out;
-}
-
-inline std::string fileText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-inline void writeFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << bytes;
-}
-
-// Polls until done() holds or the time is up; true when it held.
-inline bool eventually(const std::function<bool()>& done,
-                       std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-  const auto deadline = std::chrono::steady_clock::now() + limit;
-  while (std::chrono::steady_clock::now() < deadline) {
-    if (done()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return done();
 }
 
 inline const std::string kOk = "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nConnection: close\r\n\r\nOK\n";

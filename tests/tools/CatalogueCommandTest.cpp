@@ -1,17 +1,9 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdio>
-#include <fstream>
 #include <string>
-#include <thread>
 
+#include "TempDir.h"
+#include "platform/LoopbackListener.h"
 #include "platform/Utf.h"
 #include "service/AddressCipher.h"
 #include "tools/ToolRunner.h"
@@ -48,81 +40,19 @@ const std::string kExpectedListing =
     "8\tEmpty\n"
     "7\tAgain\n";
 
+// A catalogue file in a folder of its own.
 class TempFile {
  public:
-  explicit TempFile(const std::string& content) {
-    char name[] = "/tmp/tembra-catalogue-XXXXXX";
-    const int fd = ::mkstemp(name);
-    path_ = name;
-    if (fd >= 0) {
-      if (::write(fd, content.data(), content.size()) != static_cast<ssize_t>(content.size())) path_.clear();
-      ::close(fd);
-    }
-  }
-  ~TempFile() { ::unlink(path_.c_str()); }
-  const std::string& path() const { return path_; }
+  explicit TempFile(const std::string& content) { test::writeFile(path(), content); }
+  std::string path() const { return dir_.file("catalogue.xml"); }
 
  private:
-  std::string path_;
+  test::TempDir dir_{"tembra-catalogue"};
 };
 
-// A loopback HTTP server that answers every request with one canned reply.
-class CannedServer {
- public:
-  explicit CannedServer(std::string reply) : reply_(std::move(reply)) {
-    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd_, 4) != 0 ||
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-      return;
-    port_ = ntohs(addr.sin_port);
-    thread_ = std::thread([this] { serve(); });
-  }
-  ~CannedServer() {
-    stop_ = true;
-    if (thread_.joinable()) thread_.join();
-    ::close(fd_);
-  }
-  std::string url(const std::string& path) const {
-    return "http://127.0.0.1:" + std::to_string(port_) + path;
-  }
-  int requests() const { return requests_; }
-
- private:
-  void serve() {
-    while (!stop_) {
-      pollfd p{fd_, POLLIN, 0};
-      if (::poll(&p, 1, 50) <= 0) continue;
-      const int client = ::accept(fd_, nullptr, nullptr);
-      if (client < 0) continue;
-      std::string request;
-      char buf[4096];
-      while (request.find("\r\n\r\n") == std::string::npos) {
-        const ssize_t n = ::recv(client, buf, sizeof buf, 0);
-        if (n <= 0) break;
-        request.append(buf, static_cast<size_t>(n));
-      }
-      ++requests_;
-      size_t sent = 0;
-      while (sent < reply_.size()) {
-        const ssize_t n = ::send(client, reply_.data() + sent, reply_.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) break;
-        sent += static_cast<size_t>(n);
-      }
-      ::close(client);
-    }
-  }
-
-  std::string reply_;
-  int fd_ = -1;
-  unsigned port_ = 0;
-  std::thread thread_;
-  std::atomic<bool> stop_{false};  // set by the owner, read by the serving thread
-  std::atomic<int> requests_{0};   // written by the serving thread, read by the owner
-};
+std::string url(const test::LoopbackListener& server, const std::string& path) {
+  return "http://127.0.0.1:" + std::to_string(server.port()) + path;
+}
 
 std::string httpReply(const std::string& status, const std::string& body) {
   return "HTTP/1.1 " + status + "\r\nContent-Type: text/xml; charset=utf-8\r\nContent-Length: " +
@@ -166,25 +96,21 @@ TEST(CatalogueCommand, UnreadableInputAndBadArgumentsExitWithTwo) {
 }
 
 TEST(CatalogueCommand, FetchesAUrlOverHttp) {
-  CannedServer server(httpReply("200 OK", catalogueXml()));
-  auto r = runTool({"catalogue", server.url("/tv.action?type=1&uuid=abc")});
+  test::LoopbackListener server(httpReply("200 OK", catalogueXml()));
+  auto r = runTool({"catalogue", url(server, "/tv.action?type=1&uuid=abc")});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out, kExpectedListing);
-  EXPECT_EQ(server.requests(), 1);
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests()[0].rfind("GET /tv.action?type=1&uuid=abc HTTP/1.1\r\n", 0), 0u);
 
-  CannedServer failing(httpReply("500 Internal Server Error", "<channels/>"));
-  r = runTool({"catalogue", failing.url("/tv.action")});
+  test::LoopbackListener failing(httpReply("500 Internal Server Error", "<channels/>"));
+  r = runTool({"catalogue", url(failing, "/tv.action")});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_NE(r.err, "");
 }
 
 TEST(CatalogueCommand, TransportFailureExitsWithTwo) {
-  int port = 0;
-  {
-    CannedServer closed("");  // bind a free port, then let it go
-    port = std::stoi(closed.url("").substr(17));
-  }
-  auto r = runTool({"catalogue", "http://127.0.0.1:" + std::to_string(port) + "/tv.action"});
+  auto r = runTool({"catalogue", "http://127.0.0.1:" + std::to_string(test::refusedPort()) + "/tv.action"});
   EXPECT_EQ(r.exitCode, 2);
   EXPECT_EQ(r.out, "");
   EXPECT_NE(r.err, "");

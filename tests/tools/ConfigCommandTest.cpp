@@ -27,7 +27,6 @@ class ConfigCommandTest : public ::testing::Test {
     args.insert(args.begin(), "config");
     return testing::runTool(args);
   }
-  static std::string slurp(const std::string& path) { return testing::readWhole(path); }
 
   const test::TempDir tmp_{"configcommand"};
   const std::string dir_ = tmp_.path();
@@ -80,7 +79,7 @@ TEST_F(ConfigCommandTest, KeyOptionChangesTheStoredFormAndOnlyThatKeyReadsIt) {
 
 TEST_F(ConfigCommandTest, BadArgumentsExit2AndLeaveTheFile) {
   ASSERT_EQ(config({"set", ini_, "BIServer", "old"}).exitCode, 0);
-  const std::string before = slurp(ini_);
+  const std::string before = test::readFile(ini_);
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"get", ini_, "BIServer", "--key", "0011"},
            {"get", ini_, "BIServer", "--key", "ZZ112233445566778899AABBCCDDEEFF"},
@@ -105,7 +104,7 @@ TEST_F(ConfigCommandTest, BadArgumentsExit2AndLeaveTheFile) {
     EXPECT_NE(run.err, "") << shown;
     EXPECT_EQ(run.out, "") << shown;
   }
-  EXPECT_EQ(slurp(ini_), before);
+  EXPECT_EQ(test::readFile(ini_), before);
   EXPECT_EQ(config({"set", ini_, "BIServer", std::string(496, 'x')}).exitCode, 0);
 }
 

@@ -1,44 +1,22 @@
 // tembra-tool skin check and render on copies of the shipped skin.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "TempDir.h"
 #include "platform/ModulePath.h"
+#include "tools/ToolRunner.h"
 
 namespace tembra {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ToolRun {
-  int code = -1;
-  std::string out, err;
-};
-
-std::string slurp(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
-
-ToolRun tool(const std::string& args, const test::TempDir& dir) {
-  const std::string out = dir.file("out.txt"), err = dir.file("err.txt");
-  const std::string cmd = "QT_QPA_PLATFORM=offscreen '" + ModulePath::record() + "tembra-tool' " + args + " >'" +
-                          out + "' 2>'" + err + "'";
-  const int status = std::system(cmd.c_str());
-  ToolRun r;
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  r.out = slurp(out);
-  r.err = slurp(err);
-  return r;
-}
+using testing::runTool;
+using testing::ToolResult;
 
 // The four images another part of the program draws; stand-ins when they
 // are not in the folder yet, so this checks the rest of the skin.
@@ -57,16 +35,17 @@ void addStandIns(const std::string& skin) {
 }
 
 void replaceIn(const std::string& path, const std::string& from, const std::string& to) {
-  std::string text = slurp(path);
+  std::string text = test::readFile(path);
   const size_t at = text.find(from);
   ASSERT_NE(at, std::string::npos) << from;
   text.replace(at, from.size(), to);
-  std::ofstream(path, std::ios::binary) << text;
+  test::writeFile(path, text);
 }
 
 class SkinCommand : public ::testing::Test {
  protected:
   void SetUp() override {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);  // for the tool
     skin = dir.file("Default");
     fs::copy(ModulePath::record() + "skin/Default", skin, fs::copy_options::recursive);
     addStandIns(skin);
@@ -76,8 +55,8 @@ class SkinCommand : public ::testing::Test {
 };
 
 TEST_F(SkinCommand, TheShippedSkinPassesTheCheck) {
-  ToolRun r = tool("skin check '" + skin + "'", dir);
-  EXPECT_EQ(r.code, 0) << r.err;
+  ToolResult r = runTool({"skin", "check", skin});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("4 layout files"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("0 problems"), std::string::npos) << r.out;
 }
@@ -87,8 +66,8 @@ TEST_F(SkinCommand, CheckReportsAMissingControlAWrongKindAndAMissingImage) {
   replaceIn(skin + "/TrayMenuSkin.xml", "<Button name=\"aboutbtn\"", "<Label name=\"aboutbtn\"");
   fs::remove(skin + "/frame_btn_close_hot.png");
   fs::remove(skin + "/frame_channel_playing_bk.png");
-  ToolRun r = tool("skin check '" + skin + "'", dir);
-  EXPECT_EQ(r.code, 1);
+  ToolResult r = runTool({"skin", "check", skin});
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("MainUI.xml: lacks the control 'channellist'"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("TrayMenuSkin.xml: control 'aboutbtn' is a Label, the program needs a Button"),
             std::string::npos) << r.err;
@@ -99,30 +78,30 @@ TEST_F(SkinCommand, CheckReportsAMissingControlAWrongKindAndAMissingImage) {
 TEST_F(SkinCommand, CheckReportsParseProblemsWithTheirPlace) {
   replaceIn(skin + "/AboutDlgSkin.xml", "<Label name=\"aboutnote\"", "<Lable name=\"aboutnote\"");
   std::ofstream(skin + "/ForcedUpgradeSkin.xml", std::ios::trunc) << "<Window size=\"10,10\"><Button name=\"x\"";
-  ToolRun r = tool("skin check '" + skin + "'", dir);
-  EXPECT_EQ(r.code, 1);
+  ToolResult r = runTool({"skin", "check", skin});
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("AboutDlgSkin.xml:16:5: unknown control type 'Lable'"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("ForcedUpgradeSkin.xml: cannot be used as a window layout"), std::string::npos) << r.err;
 }
 
 TEST_F(SkinCommand, RenderWritesAPictureOfTheLayout) {
-  ToolRun r = tool("skin render '" + skin + "' MainUI.xml '" + dir.file("main.png") + "' --sample", dir);
-  EXPECT_EQ(r.code, 0) << r.err;
+  ToolResult r = runTool({"skin", "render", skin, "MainUI.xml", dir.file("main.png"), "--sample"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("936x529"), std::string::npos) << r.out;
   EXPECT_GT(fs::file_size(dir.file("main.png")), 5000u);
-  r = tool("skin render '" + skin + "' TrayMenuSkin.xml '" + dir.file("menu.png") + "' --size 300x200", dir);
-  EXPECT_EQ(r.code, 0) << r.err;
+  r = runTool({"skin", "render", skin, "TrayMenuSkin.xml", dir.file("menu.png"), "--size", "300x200"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("300x200"), std::string::npos) << r.out;
 }
 
 TEST_F(SkinCommand, BadArgumentsAndUnusableInput) {
-  EXPECT_EQ(tool("skin", dir).code, 2);
-  EXPECT_EQ(tool("skin check", dir).code, 2);
-  EXPECT_EQ(tool("skin check /nonexistent-skin-folder", dir).code, 2);
-  EXPECT_EQ(tool("skin render '" + skin + "' MainUI.xml x.png --size 0x5", dir).code, 2);
-  EXPECT_EQ(tool("skin render '" + skin + "' MainUI.xml x.png --bogus", dir).code, 2);
-  ToolRun r = tool("skin render '" + skin + "' Nothing.xml '" + dir.file("n.png") + "'", dir);
-  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(runTool({"skin"}).exitCode, 2);
+  EXPECT_EQ(runTool({"skin", "check"}).exitCode, 2);
+  EXPECT_EQ(runTool({"skin", "check", "/nonexistent-skin-folder"}).exitCode, 2);
+  EXPECT_EQ(runTool({"skin", "render", skin, "MainUI.xml", "x.png", "--size", "0x5"}).exitCode, 2);
+  EXPECT_EQ(runTool({"skin", "render", skin, "MainUI.xml", "x.png", "--bogus"}).exitCode, 2);
+  ToolResult r = runTool({"skin", "render", skin, "Nothing.xml", dir.file("n.png")});
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("cannot read the layout file"), std::string::npos) << r.err;
 }
 

@@ -1,17 +1,16 @@
 #pragma once
 // Runs the real tembra-tool that the build puts beside the test binary and
-// captures what it prints.
+// captures what it prints. It inherits this process's environment.
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "platform/ModulePath.h"
+#include "platform/TestFiles.h"
 
 namespace tembra::testing {
 
@@ -20,13 +19,6 @@ struct ToolResult {
   std::string out;
   std::string err;
 };
-
-inline std::string readWhole(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 inline ToolResult runTool(const std::vector<std::string>& args) {
   static const std::string tool = ModulePath::record() + "tembra-tool";
@@ -51,8 +43,8 @@ inline ToolResult runTool(const std::vector<std::string>& args) {
   if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
   ::close(outFd);
   ::close(errFd);
-  result.out = readWhole(outName);
-  result.err = readWhole(errName);
+  result.out = test::readFile(outName);
+  result.err = test::readFile(errName);
   ::unlink(outName);
   ::unlink(errName);
   return result;

@@ -1,9 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -11,28 +7,13 @@
 
 #include "TempDir.h"
 #include "platform/ModulePath.h"
+#include "tools/ToolRunner.h"
 
 namespace tembra {
 namespace {
 
-struct ToolRun {
-  int exitCode = -1;
-  std::string out;
-};
-
-// Runs the built tool that sits beside this test program.
-ToolRun runTool(const std::string& args) {
-  const std::string tool = ModulePath::record() + "tembra-tool";
-  ToolRun r;
-  FILE* p = popen(("'" + tool + "' " + args + " 2>/dev/null").c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  int status = pclose(p);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+using testing::runTool;
+using testing::ToolResult;
 
 std::vector<std::string> lines(const std::string& text) {
   std::vector<std::string> out;
@@ -51,7 +32,7 @@ std::vector<std::string> fields(const std::string& line) {
 
 TEST(XmlCommand, ListsTheShippedLanguageFile) {
   const std::string file = ModulePath::record() + "languages/language.xml";
-  ToolRun r = runTool("xml '" + file + "'");
+  ToolResult r = runTool({"xml", file});
   ASSERT_EQ(r.exitCode, 0) << r.out;
   auto ls = lines(r.out);
   ASSERT_GE(ls.size(), 3u);
@@ -80,7 +61,7 @@ TEST(XmlCommand, IllFormedMissingAndBadArguments) {
   const std::string dir = tmp.path();
   std::ofstream(dir + "/bad.xml") << "<a><b></b></c></a>";
 
-  ToolRun bad = runTool("xml '" + dir + "/bad.xml'");
+  ToolResult bad = runTool({"xml", dir + "/bad.xml"});
   EXPECT_EQ(bad.exitCode, 1);
   auto ls = lines(bad.out);
   ASSERT_EQ(ls.size(), 3u) << bad.out;
@@ -88,12 +69,12 @@ TEST(XmlCommand, IllFormedMissingAndBadArguments) {
   EXPECT_EQ(fields(ls[1])[1], "a");
   EXPECT_EQ(fields(ls[2])[1], "b");
 
-  ToolRun missing = runTool("xml '" + dir + "/missing.xml'");
+  ToolResult missing = runTool({"xml", dir + "/missing.xml"});
   EXPECT_EQ(missing.exitCode, 2);
   EXPECT_NE(missing.out.find("file_error"), std::string::npos) << missing.out;
 
-  EXPECT_EQ(runTool("xml").exitCode, 2);
-  EXPECT_EQ(runTool("xml a b").exitCode, 2);
+  EXPECT_EQ(runTool({"xml"}).exitCode, 2);
+  EXPECT_EQ(runTool({"xml", "a", "b"}).exitCode, 2);
 }
 
 }  // namespace

@@ -12,12 +12,9 @@ namespace tembra {
 namespace {
 
 using test::TempDir;
-using testing::readWhole;
+using test::readFile;
+using test::writeFile;
 using testing::runTool;
-
-void write(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
 
 std::vector<std::vector<std::string>> rows(const std::string& out) {
   std::vector<std::vector<std::string>> table;
@@ -36,8 +33,8 @@ class ZipCommand : public ::testing::Test {
   void SetUp() override {
     ::mkdir(dir.file("src").c_str(), 0755);
     ::mkdir(dir.file("src/pages").c_str(), 0755);
-    write(dir.file("src/pages/index.html"), std::string(3000, 'h'));
-    write(dir.file("src/note.txt"), "note\n");
+    writeFile(dir.file("src/pages/index.html"), std::string(3000, 'h'));
+    writeFile(dir.file("src/note.txt"), "note\n");
     const timespec t[2] = {{1600000000, 0}, {1600000000, 0}};
     ::utimensat(AT_FDCWD, dir.file("src/note.txt").c_str(), t, 0);
     const std::string command = "cd " + dir.file("src") + " && zip -q -r -X " + dir.file("a.zip") + " note.txt pages";
@@ -65,15 +62,15 @@ TEST_F(ZipCommand, ExtractReportsEachMemberAndExitsByOutcome) {
   auto result = runTool({"zip", "extract", dir.file("a.zip"), dir.file("out")});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.out, "0x0\tnote.txt\n0x0\tpages/\n0x0\tpages/index.html\n");
-  EXPECT_EQ(readWhole(dir.file("out/pages/index.html")), std::string(3000, 'h'));
+  EXPECT_EQ(readFile(dir.file("out/pages/index.html")), std::string(3000, 'h'));
 
   // The first member's method turned into 12 (bzip2) in both headers.
-  std::string bytes = readWhole(dir.file("a.zip"));
+  std::string bytes = readFile(dir.file("a.zip"));
   bytes[8] = 12;
   const size_t central = bytes.find(std::string("PK\x01\x02", 4));
   ASSERT_NE(central, std::string::npos);
   bytes[central + 10] = 12;
-  write(dir.file("b.zip"), bytes);
+  writeFile(dir.file("b.zip"), bytes);
   result = runTool({"zip", "extract", dir.file("b.zip"), dir.file("out2")});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.out, "0x700\t#0\n0x0\tpages/\n0x0\tpages/index.html\n");
@@ -84,7 +81,7 @@ TEST_F(ZipCommand, ExtractReportsEachMemberAndExitsByOutcome) {
 }
 
 TEST_F(ZipCommand, UnreadableArchivesAndBadArguments) {
-  write(dir.file("page.zip"), "<html>not found</html>");
+  writeFile(dir.file("page.zip"), "<html>not found</html>");
   for (const auto& args : std::vector<std::vector<std::string>>{
            {"zip", "list", dir.file("page.zip")},
            {"zip", "extract", dir.file("missing.zip"), dir.file("out")},

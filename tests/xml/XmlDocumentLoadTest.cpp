@@ -1,10 +1,8 @@
 // Loading files: the file's own report entries come first, then the parse's.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-
+#include "TempDir.h"
+#include "platform/TestFiles.h"
 #include "xml/XmlDocument.h"
 #include "xml/XmlDocumentTestUtil.h"
 
@@ -16,21 +14,11 @@ using xmltest::U8;
 
 class XmlDocumentLoad : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("xmldoc-load-" + std::to_string(::getpid()) + "-" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
   std::string Write(const std::string& name, const std::string& bytes) {
-    const std::string path = (dir_ / name).string();
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    test::writeFile(dir_.file(name), bytes);
+    return dir_.file(name);
   }
-
-  std::filesystem::path dir_;
+  const test::TempDir dir_{"xmldoc-load"};
 };
 
 TEST_F(XmlDocumentLoad, Utf8FileIsParsedAndNavigable) {
@@ -62,7 +50,7 @@ TEST_F(XmlDocumentLoad, FileEntriesComeBeforeParseEntries) {
 
 TEST_F(XmlDocumentLoad, MissingFileLeavesAnEmptyDocument) {
   XmlDocument doc(u"<old/>");
-  EXPECT_FALSE(doc.LoadFile((dir_ / "missing.xml").string()));
+  EXPECT_FALSE(doc.LoadFile(dir_.file("missing.xml")));
   EXPECT_EQ(Report(doc).rfind("<file_error msg=\"", 0), 0u) << Report(doc);
   EXPECT_EQ(Report(doc).find("no_root"), std::string::npos);
   EXPECT_EQ(doc.DocText(), u"");

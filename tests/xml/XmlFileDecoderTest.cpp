@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
 #include <string>
 
 #include "TempDir.h"
+#include "platform/TestFiles.h"
 #include "platform/Utf.h"
 #include "xml/XmlFileDecoder.h"
 
@@ -33,6 +33,16 @@ std::string attr(const DecodedXmlFile& r, std::u16string_view entry, std::u16str
 
 using Names = std::vector<std::string>;
 
+// text as UTF-16 bytes of either order behind their byte order mark.
+std::string utf16(std::u16string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<char>(bigEndian ? c >> 8 : c & 0xFF));
+    bytes.push_back(static_cast<char>(bigEndian ? c & 0xFF : c >> 8));
+  }
+  return bytes;
+}
+
 TEST(XmlFileDecoderBom, Utf8MarkWinsOverADeclarationOfAnotherEncoding) {
   auto r = XmlFileDecoder::DecodeBytes(
       "\xEF\xBB\xBF<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xC3\xA9</a>");
@@ -44,12 +54,7 @@ TEST(XmlFileDecoderBom, Utf8MarkWinsOverADeclarationOfAnotherEncoding) {
 }
 
 TEST(XmlFileDecoderBom, LittleEndianUtf16) {
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : std::u16string(u"<a>\u0416\u00E9</a>")) {
-    bytes.push_back(static_cast<char>(c & 0xFF));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  auto r = XmlFileDecoder::DecodeBytes(bytes);
+  auto r = XmlFileDecoder::DecodeBytes(utf16(u"<a>\u0416\u00E9</a>", false));
   EXPECT_EQ(names(r), (Names{"bom", "read"}));
   EXPECT_EQ(attr(r, u"read", u"encoding"), "UTF-16LE");
   EXPECT_EQ(attr(r, u"read", u"length"), "9");
@@ -57,13 +62,8 @@ TEST(XmlFileDecoderBom, LittleEndianUtf16) {
 }
 
 TEST(XmlFileDecoderBom, BigEndianUtf16IsSwapped) {
-  std::string bytes = "\xFE\xFF";
   const std::u16string text = u"<?xml version=\"1.0\" encoding=\"UTF-16\"?><a>\u4E2D\U0001F600</a>";
-  for (char16_t c : text) {
-    bytes.push_back(static_cast<char>(c >> 8));
-    bytes.push_back(static_cast<char>(c & 0xFF));
-  }
-  auto r = XmlFileDecoder::DecodeBytes(bytes);
+  auto r = XmlFileDecoder::DecodeBytes(utf16(text, true));
   EXPECT_EQ(names(r), (Names{"bom", "read", "endian_swap"}));
   EXPECT_EQ(attr(r, u"read", u"encoding"), "UTF-16BE");
   EXPECT_EQ(r.encoding, u"UTF-16BE");
@@ -89,22 +89,15 @@ TEST(XmlFileDecoderBom, MarkOnlyGivesEmptyText) {
   }
 }
 
-TEST(XmlFileDecoderDeclared, Iso88591DeclarationConvertsHighBytes) {
-  auto r = XmlFileDecoder::DecodeBytes("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\xE9 \xFF</a>");
-  EXPECT_EQ(names(r), (Names{"read", "converted_to"}));
-  EXPECT_EQ(attr(r, u"read", u"encoding"), "ISO-8859-1");
-  EXPECT_EQ(r.encoding, u"ISO-8859-1");
-  EXPECT_EQ(r.text, u"<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><a>caf\u00E9 \u00FF</a>");
-}
-
 struct Sample {
   const char* encoding;
   std::string bytes;
   std::u16string text;
 };
 
-TEST(XmlFileDecoderDeclared, MultiByteAndCyrillicCodePages) {
+TEST(XmlFileDecoderDeclared, CodePagesOfOneAndSeveralBytes) {
   const Sample samples[] = {
+      {"ISO-8859-1", "caf\xE9 \xFF", u"caf\u00E9 \u00FF"},
       {"windows-1251", "\xCF\xF0\xE8\xE2\xE5\xF2", u"\u041F\u0440\u0438\u0432\u0435\u0442"},
       {"koi8-r", "\xF0\xD2\xC9\xD7\xC5\xD4", u"\u041F\u0440\u0438\u0432\u0435\u0442"},
       {"cp866", "\x8F\xE0\xA8\xA2\xA5\xE2", u"\u041F\u0440\u0438\u0432\u0435\u0442"},
@@ -122,6 +115,7 @@ TEST(XmlFileDecoderDeclared, MultiByteAndCyrillicCodePages) {
     std::string decl = std::string("<?xml version=\"1.0\" encoding=\"") + s.encoding + "\"?>";
     auto r = XmlFileDecoder::DecodeBytes(decl + "<a>" + s.bytes + "</a>");
     EXPECT_EQ(attr(r, u"read", u"encoding"), s.encoding);
+    EXPECT_EQ(r.encoding, asciiToUtf16(s.encoding));
     EXPECT_EQ(r.text, asciiToUtf16(decl) + u"<a>" + s.text + u"</a>");
     EXPECT_EQ(names(r), (Names{"read", "converted_to"}));
   }
@@ -248,9 +242,8 @@ TEST(XmlFileDecoderDetection, EmptyInput) {
 class XmlFileDecoderFile : public ::testing::Test {
  protected:
   std::string write(const std::string& name, const std::string& bytes) {
-    std::string path = tmp_.file(name);
-    std::ofstream(path, std::ios::binary) << bytes;
-    return path;
+    test::writeFile(tmp_.file(name), bytes);
+    return tmp_.file(name);
   }
   const test::TempDir tmp_{"xmldecoder"};
   const std::string dir_ = tmp_.path();

@@ -1,0 +1,281 @@
+#include "mainwnd/GuidePanel.h"
+
+#include <QString>
+#include <QVector>
+
+#include "app/LanguageTable.h"
+#include "guide/ProgrammeGuide.h"
+#include "mainwnd/GuideRowText.h"
+#include "mainwnd/ListMarker.h"
+#include "mainwnd/MainLayout.h"
+#include "mainwnd/PanelPlacement.h"
+#include "mainwnd/WindowContext.h"
+#include "skin/CListUI.h"
+#include "skin/COptionUI.h"
+#include "skin/CTabLayoutUI.h"
+#include "skin/CWindowWnd.h"
+#include "skin/SkinControl.h"
+#include "splash/CPictureEx.h"
+
+namespace tembra {
+
+// The indicator controls ("noticeload", "nonoticelist", timer 2 and the
+// loading picture) stand for the list on show. A download that ends for a
+// page the viewer has left refills that page's list but leaves them alone:
+// otherwise it would tear down the waiting panel or the no-programme
+// notice of the page on show, or put a waiting panel over a filled list.
+
+namespace {
+
+constexpr int kPages = 5;
+constexpr const char* kListNames[kPages] = {"playinglist", "playlist", "firstdaylist", "seconddaylist",
+                                             "thirddaylist"};
+
+int index(GuidePage page) { return static_cast<int>(page); }
+bool valid(GuidePage page) { return index(page) >= 0 && index(page) < kPages; }
+const char* listName(GuidePage page) { return kListNames[index(page)]; }
+bool isDayPage(GuidePage page) { return index(page) >= index(GuidePage::FirstDay); }
+int dayOf(GuidePage page) { return isDayPage(page) ? index(page) - index(GuidePage::FirstDay) : 0; }
+
+QString qs(std::u16string_view text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
+
+void setVisible(CWindowWnd& skin, const char* name, bool visible) {
+  if (SkinControl* c = skin.findControl(QString::fromLatin1(name))) c->setVisible(visible);
+}
+
+}  // namespace
+
+GuidePanel::GuidePanel(WindowContext& window) : window_(window) {}
+
+void GuidePanel::setTickInterval(int milliseconds) { tickMs_ = std::max(1, milliseconds); }
+
+void GuidePanel::ShowNowPlaying(bool noDownload) { show(GuidePage::NowPlaying, noDownload); }
+
+void GuidePanel::ShowUpcoming(bool noDownload) { show(GuidePage::Upcoming, noDownload); }
+
+void GuidePanel::ShowDayList(int day, bool noDownload) {
+  if (day < 0 || day > 2) return;
+  show(static_cast<GuidePage>(index(GuidePage::FirstDay) + day), noDownload);
+}
+
+void GuidePanel::ShowGuidePage(GuidePage page) {
+  if (!valid(page)) return;
+  CWindowWnd& skin = window_.skin();
+  if (CTabLayoutUI* tab = skin.findTabLayout(QStringLiteral("guidetab"))) {
+    tab->selectPage(page == GuidePage::NowPlaying ? 1 : page == GuidePage::Upcoming ? 2 : 0);
+  }
+  if (isDayPage(page)) {
+    if (CTabLayoutUI* days = skin.findTabLayout(QStringLiteral("tvswitch"))) days->selectPage(dayOf(page));
+  }
+  show(page, true);
+}
+
+std::optional<int32_t> GuidePanel::show(GuidePage page, bool noDownload) {
+  ProgrammeGuide* guide = window_.guide();
+  if (guide == nullptr || !valid(page)) return std::nullopt;
+  CWindowWnd& skin = window_.skin();
+  const bool onShow = isOnShow(page);
+  if (onShow) hideLoadingPicture();
+
+  std::vector<GuideRow> rows;
+  int32_t result;
+  switch (page) {
+    case GuidePage::NowPlaying: result = guide->GetNowPlaying(rows, noDownload); break;
+    case GuidePage::Upcoming: result = guide->GetUpcoming(rows, noDownload); break;
+    default: result = guide->GetDayList(dayOf(page), window_.state().guideChannelId, rows, noDownload); break;
+  }
+
+  CListUI* list = skin.findList(QString::fromLatin1(listName(page)));
+  if (result == ProgrammeGuide::kRows) {
+    if (list != nullptr) {
+      fill(*list, page, rows);
+      list->show();
+    }
+    if (onShow) {
+      setVisible(skin, "noticeload", false);
+      skin.stopTimer(2);
+      setVisible(skin, "nonoticelist", false);
+    }
+  } else if (result == ProgrammeGuide::kNothing) {
+    if (onShow) {
+      showNoProgramme(page);
+      setVisible(skin, "noticeload", false);
+      skin.stopTimer(2);
+    }
+    if (list != nullptr) list->removeAll();
+    if (page == GuidePage::NowPlaying) window_.state().playingListMark = -1;
+  } else if (onShow) {
+    startWait(page);
+  }
+  return result;
+}
+
+void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows) {
+  WindowState& state = window_.state();
+  const bool channelRows = page == GuidePage::NowPlaying || page == GuidePage::Upcoming;
+  // The playing channel's mark survives the refill: the same channel, the
+  // same mark, wherever its row is now (and kept in view).
+  QString markedName;
+  QString markerImage = qs(ListMarker::PlayingListFromChannels().image);
+  QRect markerRect = PanelPlacement::toQRect(ListMarker::PlayingListFromChannels().rect);
+  if (page == GuidePage::NowPlaying) {
+    const CListLabelElementUI* marked = list.item(state.playingListMark);
+    if (marked != nullptr && !marked->markerImage.isEmpty()) {
+      markedName = marked->name;
+      markerImage = marked->markerImage;
+      markerRect = marked->markerRect;
+    } else {
+      markedName = qs(state.currentChannelId);
+    }
+  }
+
+  QVector<CListLabelElementUI> items;
+  items.reserve(static_cast<qsizetype>(rows.size()));
+  for (const GuideRow& row : rows) {
+    CListLabelElementUI item;
+    if (channelRows) item.name = qs(row.id);
+    item.text = qs(channelRows ? GuideRowText::ChannelRow(row) : GuideRowText::DayRow(row));
+    item.tooltip = item.text;
+    item.maxHeight = state.rowHeightLimit;
+    item.maxWidth = state.rowWidthLimit;
+    items.append(std::move(item));
+  }
+  list.removeAll();
+  list.addMany(items);
+
+  if (page != GuidePage::NowPlaying) return;
+  state.playingListMark = -1;
+  if (markedName.isEmpty()) return;
+  const int row = list.findByName(markedName);
+  if (row < 0) return;
+  list.setItemMarker(row, markerImage, markerRect);
+  list.ensureVisible(row);
+  state.playingListMark = row;
+}
+
+void GuidePanel::showNoProgramme(GuidePage page) {
+  CWindowWnd& skin = window_.skin();
+  SkinControl* notice = skin.findControl(QStringLiteral("nonoticelist"));
+  if (notice == nullptr) return;
+  if (CListUI* list = skin.findList(QString::fromLatin1(listName(page)))) {
+    PanelPlacement::place(notice,
+                          MainLayout::guideIndicator(listName(page), PanelPlacement::rectOf(list)).nonoticelist);
+  }
+  notice->show();
+}
+
+// "nonoticelist" goes whichever list waits: the notice and the waiting
+// panel say opposite things, and the layout puts them one over the other.
+void GuidePanel::startWait(GuidePage page) {
+  CWindowWnd& skin = window_.skin();
+  CListUI* list = skin.findList(QString::fromLatin1(listName(page)));
+  if (list != nullptr) list->hide();
+  setVisible(skin, "nonoticelist", false);
+  SkinControl* panel = skin.findControl(QStringLiteral("noticeload"));
+  if (panel != nullptr) panel->show();
+  skin.setTimer(2, tickMs_);
+  window_.state().guideCountdown = LoadCountdown::kStart;
+  TickGuideWait();
+  if (panel != nullptr && list != nullptr) {
+    PanelPlacement::place(panel, MainLayout::guideIndicator(listName(page), PanelPlacement::rectOf(list)).noticeload);
+  }
+}
+
+void GuidePanel::TickGuideWait() {
+  int& counter = window_.state().guideCountdown;
+  const int n = counter;
+  counter = n - 1;
+  const std::u16string text = LoadCountdown::text(window_.language().GetText(u"TV_WND_LOAD_TIMER"), n);
+  if (text.empty()) return;
+  if (SkinControl* label = window_.skin().findControl(QStringLiteral("noticeloadtime"))) label->setText(qs(text));
+}
+
+// The loading picture replaces the waiting panel only when this retry did
+// start a download of the page on show: then its completion message ends
+// the picture. Rows, no data, or a request the guide dropped because
+// another download runs keep the state the show call set (a dropped one
+// waits and retries again), so the picture never stays up with nothing to
+// end it.
+void GuidePanel::RetryGuidePage() {
+  CWindowWnd& skin = window_.skin();
+  bool downloading = false;
+  if (skin.findTabLayout(QStringLiteral("guidetab")) != nullptr) {
+    if (const std::optional<GuidePage> page = pageOnShow()) {
+      ProgrammeGuide* guide = window_.guide();
+      const bool idle = guide != nullptr && !guide->downloadRunning();
+      const std::optional<int32_t> result = show(*page, false);
+      downloading = idle && result == ProgrammeGuide::kDownloadStarted;
+      if (result && !downloading) return;
+    }
+  }
+  SkinControl* panel = skin.findControl(QStringLiteral("noticeload"));
+  if (panel != nullptr) panel->hide();
+  skin.stopTimer(2);
+  if (!downloading) return;
+  CPictureEx* picture = window_.guideLoadingPicture();
+  if (picture == nullptr) return;
+  if (panel != nullptr) PanelPlacement::place(picture, skin, MainLayout::retryPicture(PanelPlacement::rectOf(panel)));
+  picture->show();
+}
+
+void GuidePanel::OnGuideDownloaded(GuidePage page, bool ok) {
+  if (!valid(page)) return;
+  if (ok) {
+    show(page, false);
+    // The page on show may wait for the same day (its own request was
+    // dropped while this one ran): it has its rows now.
+    const std::optional<GuidePage> onShow = pageOnShow();
+    CPictureEx* picture = window_.guideLoadingPicture();
+    const bool waiting =
+        window_.skin().isTimerActive(2) || (picture != nullptr && !picture->isHidden());
+    if (onShow && *onShow != page && dayOf(*onShow) == dayOf(page) && waiting) show(*onShow, true);
+    return;
+  }
+  if (!isOnShow(page)) return;
+  hideLoadingPicture();
+  startWait(page);
+}
+
+void GuidePanel::OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName) {
+  CWindowWnd& skin = window_.skin();
+  CTabLayoutUI* tab = skin.findTabLayout(QStringLiteral("guidetab"));
+  if (tab == nullptr) return;
+  for (const char* option : {"guideplaying", "guideplay"}) {
+    if (COptionUI* o = skin.findOption(QString::fromLatin1(option))) o->setSelected(false);
+  }
+  if (SkinControl* name = skin.findControl(QStringLiteral("channelname"))) {
+    name->setText(qs(channelName));
+    name->setToolTip(qs(channelName));
+  }
+  window_.state().guideChannelId = channelId;
+  tab->selectPage(0);
+  CTabLayoutUI* days = skin.findTabLayout(QStringLiteral("tvswitch"));
+  const int day = days != nullptr ? days->currentPage() : 0;
+  if (day >= 0 && day <= 2) ShowDayList(day, false);
+}
+
+void GuidePanel::hideLoadingPicture() {
+  if (CPictureEx* picture = window_.guideLoadingPicture()) picture->hide();
+}
+
+std::optional<GuidePage> GuidePanel::pageOnShow() const {
+  CWindowWnd& skin = window_.skin();
+  const CTabLayoutUI* tab = skin.findTabLayout(QStringLiteral("guidetab"));
+  if (tab == nullptr) return std::nullopt;
+  const CTabLayoutUI* days = skin.findTabLayout(QStringLiteral("tvswitch"));
+  const std::optional<std::string> list = MainLayout::guideListOnShow(tab->currentPage(), days ? days->currentPage() : 0);
+  if (!list) return std::nullopt;
+  for (int p = 0; p < kPages; ++p) {
+    if (*list == kListNames[p]) return static_cast<GuidePage>(p);
+  }
+  return std::nullopt;
+}
+
+// Without "guidetab" there are no pages to tell apart: every list is on show.
+bool GuidePanel::isOnShow(GuidePage page) const {
+  if (window_.skin().findTabLayout(QStringLiteral("guidetab")) == nullptr) return true;
+  const std::optional<GuidePage> onShow = pageOnShow();
+  return onShow && *onShow == page;
+}
+
+}  // namespace tembra

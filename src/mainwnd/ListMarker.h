@@ -1,0 +1,26 @@
+#pragma once
+#include <string_view>
+
+#include "mainwnd/PixelRect.h"
+
+namespace tembra {
+
+// The marks that show the playing channel in "channellist" and
+// "playinglist": an image of the skin folder and where it goes inside the
+// item (item pixels, right and bottom exclusive). Which one a row gets
+// depends on the list the user started the channel from.
+struct ListMarker {
+  std::u16string_view image;
+  PixelRect rect;
+
+  // "channellist" row of a channel double-clicked in "channellist".
+  static const ListMarker& ChannelListPlayed();
+  // "channellist" row of a channel double-clicked in "playinglist".
+  static const ListMarker& ChannelListFromGuide();
+  // "playinglist" row of a channel double-clicked in "channellist".
+  static const ListMarker& PlayingListFromChannels();
+  // "playinglist" row of a channel double-clicked in "playinglist".
+  static const ListMarker& PlayingListPlayed();
+};
+
+}  // namespace tembra

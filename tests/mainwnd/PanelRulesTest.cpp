@@ -1,0 +1,111 @@
+// The channel and guide panels' rules without a window: drop-down height,
+// guide row texts, what the player is handed, where the ad pane
+// goes.
+#include <gtest/gtest.h>
+
+#include "mainwnd/AdPageAddress.h"
+#include "mainwnd/DropDownHeight.h"
+#include "mainwnd/GuideRowText.h"
+#include "mainwnd/StreamAddress.h"
+#include "platform/Utf.h"
+#include "service/AddressCipher.h"
+
+namespace tembra {
+namespace {
+
+TEST(PanelRules, DropDownIsOneRowPerGroupUpToFour) {
+  const int cases[][2] = {{0, 0}, {1, 29}, {2, 58}, {3, 87}, {4, 116}, {5, 116}, {6, 116}, {400, 116}};
+  for (const auto& c : cases) EXPECT_EQ(DropDownHeight::For(c[0], 29), c[1]) << c[0] << " groups";
+  EXPECT_EQ(DropDownHeight::For(3, 32), 96);
+}
+
+TEST(PanelRules, GuideRowsReadChannelTimeAndTitleWithSingleSpaces) {
+  GuideRow row{u"1007", u"Rang Barse", {u"Folk Tales (Ep. 3)", u"2026-05-14", u"2026-05-14", u"12:00:00"}};
+  EXPECT_EQ(GuideRowText::ChannelRow(row), u"Rang Barse 12:00:00 Folk Tales (Ep. 3)");
+  EXPECT_EQ(GuideRowText::DayRow(row), u"12:00:00 Folk Tales (Ep. 3)");
+  // Nothing is trimmed or added, even around empty fields.
+  GuideRow bare{u"x", u"", {u"", u"", u"", u""}};
+  EXPECT_EQ(GuideRowText::ChannelRow(bare), u"  ");
+  EXPECT_EQ(GuideRowText::DayRow(bare), u" ");
+  GuideRow spaced{u"x", u" A ", {u"T ", u"", u"", u" 09:00:00"}};
+  EXPECT_EQ(GuideRowText::ChannelRow(spaced), u" A   09:00:00 T ");
+}
+
+TEST(PanelRules, OnlyStreamAddressesReachThePlayer) {
+  const char16_t* playable[] = {u"http://127.0.0.1:8080/stream/1001", u"HTTPS://cdn.example/live.m3u8",
+                                u"udp://@239.0.0.1:1234",           u"rtp://239.1.1.1:5004",
+                                u"rtsp://cam/feed",                 u"rtmp://media/live/x",
+                                u"srt://host:9000",                 u"mmsh://old/stream",
+                                u"file:///srv/tv/loop.ts",          u"/srv/tv/loop.ts"};
+  for (const char16_t* a : playable) {
+    EXPECT_TRUE(StreamAddress::IsPlayable(a)) << toUtf8(a);
+    EXPECT_EQ(StreamAddress::ForPlayer(a), a);
+  }
+  const std::u16string control = std::u16string(u"http://a/") + char16_t(0x01);
+  const char16_t* refused[] = {u"",
+                               u"/",
+                               u"relative/file.ts",
+                               u"fd://0",
+                               u"fdclose://3",
+                               u"memory://abc",
+                               u"edl://%10%/etc/passwd",
+                               u"lavf://x",
+                               u"av://lavfi:testsrc",
+                               u"http://",
+                               u"://host",
+                               u" http://a/b",
+                               u"http://a/\uFFFD\uFFFD",
+                               control.c_str()};
+  for (const char16_t* a : refused) {
+    EXPECT_FALSE(StreamAddress::IsPlayable(a)) << toUtf8(a);
+    EXPECT_EQ(StreamAddress::ForPlayer(a), StreamAddress::Unopenable()) << toUtf8(a);
+  }
+  EXPECT_TRUE(StreamAddress::IsPlayable(StreamAddress::Unopenable())) << "it is a path the player tries";
+}
+
+TEST(PanelRules, CatalogueAddressesThatDoNotDecodeAreReplaced) {
+  // An address enciphered by the service comes back whole.
+  const std::u16string good = u"http://127.0.0.1:8080/stream/1001";
+  EXPECT_EQ(StreamAddress::ForPlayer(DecodeChannelAddress(EncodeChannelAddress(good))), good);
+  // Empty text, text that is not hexadecimal, and an address enciphered
+  // under another key give nothing the player should see.
+  AddressCipher::Key other{};
+  other.fill(0x5A);
+  for (const std::u16string& text :
+       {std::u16string(), std::u16string(u"zz-not-hex"), EncodeChannelAddress(good, other)}) {
+    EXPECT_EQ(StreamAddress::ForPlayer(DecodeChannelAddress(text)), StreamAddress::Unopenable()) << toUtf8(text);
+  }
+}
+
+TEST(PanelRules, AdPaneAddresses) {
+  struct Case {
+    const char16_t* value;
+    bool remote;
+    const char16_t* address;
+  } cases[] = {
+      // The package form: a page below the program folder, its case kept
+      // (the folder on disk is "Advertise/Fix").
+      {u"101<EOF>Advertise\\Fix\\index.html", false, u"/opt/tembra/Advertise/Fix/index.html"},
+      {u"7<EOF>Advertise\\Fix\\index.html<EOF>x", false, u"/opt/tembra/Advertise/Fix/index.html<EOF>x"},
+      {u"Pages/Right.HTML", false, u"/opt/tembra/Pages/Right.HTML"},
+      {u"\\\\Pages\\a.html", false, u"/opt/tembra/Pages/a.html"},
+      // The link form: a web address, lower-cased as the service expects.
+      {u"HTTP://Ads.Example/Right?Slot=A", true, u"http://ads.example/right?slot=a"},
+      {u"100<EOF>http://127.0.0.1:9/ads/link.html", true, u"http://127.0.0.1:9/ads/link.html"},
+      {u"https://Ads.Example/R", true, u"https://ads.example/r"},
+  };
+  for (const Case& c : cases) {
+    const auto page = AdPageAddress::Resolve(c.value, u"/opt/tembra/");
+    ASSERT_TRUE(page.has_value()) << toUtf8(c.value);
+    EXPECT_EQ(page->remote, c.remote) << toUtf8(c.value);
+    EXPECT_EQ(page->address, c.address) << toUtf8(c.value);
+  }
+  EXPECT_EQ(AdPageAddress::Resolve(u"a.html", u"/opt/tembra")->address, u"/opt/tembra/a.html");
+  // Nothing to show, or a page outside the program folder: no navigation.
+  for (const char16_t* value : {u"", u"100<EOF>", u"  ", u"\\", u"..\\..\\etc\\passwd", u"1<EOF>Advertise/../../x"})
+    EXPECT_FALSE(AdPageAddress::Resolve(value, u"/opt/tembra/").has_value()) << toUtf8(value);
+  EXPECT_TRUE(AdPageAddress::Resolve(u"Ads/..hidden/x.html", u"/opt/tembra/").has_value());
+}
+
+}  // namespace
+}  // namespace tembra
