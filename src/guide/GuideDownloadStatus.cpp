@@ -17,6 +17,7 @@ const char* DescribeGuideDownloadStatus(GuideDownloadStatus status) {
     case GuideDownloadStatus::Stalled: return "reply stalled";
     case GuideDownloadStatus::TimedOut: return "reply took too long";
     case GuideDownloadStatus::TooLarge: return "reply too large";
+    case GuideDownloadStatus::Malformed: return "reply is broken XML";
     case GuideDownloadStatus::Cancelled: return "cancelled";
   }
   return "unknown";

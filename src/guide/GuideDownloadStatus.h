@@ -17,6 +17,7 @@ enum class GuideDownloadStatus {
   Stalled,        // nothing arrived within the idle limit
   TimedOut,       // the reply did not end within the total limit
   TooLarge,       // the body went over the size limit
+  Malformed,      // the body is broken XML (ill-formed or cut off): nothing installed
   Cancelled,      // the guide was being destroyed
 };
 

@@ -18,12 +18,22 @@ std::u16string childText(XmlDocument& doc, std::u16string_view name) {
 
 std::optional<std::vector<GuideChannelDay>> GuideReplyParser::ParseFile(const std::string& path,
                                                                         std::u16string_view dayKey,
-                                                                        uint64_t maxBytes) {
+                                                                        uint64_t maxBytes, bool* complete) {
   struct stat info {};
   if (::stat(path.c_str(), &info) == 0 && static_cast<uint64_t>(info.st_size) > maxBytes) return std::nullopt;
   XmlDocument doc;
   doc.LoadFile(path);
+  if (complete) *complete = Complete(doc);
   return Read(doc, dayKey);
+}
+
+bool GuideReplyParser::Complete(const XmlDocument& doc) {
+  if (!doc.IsWellFormed()) return false;
+  // The parser closes what never ended at the end of the text; a root
+  // closed that way means the reply stopped in the middle.
+  if (doc.ElementCount() == 0) return true;
+  const XmlDocument::ElementInfo root = doc.Element(1);
+  return root.level != 0 || (root.flags & XmlDocument::kUnended) == 0;
 }
 
 std::vector<GuideChannelDay> GuideReplyParser::ParseText(std::u16string_view text, std::u16string_view dayKey) {

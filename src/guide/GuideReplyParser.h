@@ -20,8 +20,15 @@ class XmlDocument;
 class GuideReplyParser {
  public:
   // Null when the file is larger than maxBytes: it is not read at all.
+  // complete, when given, tells whether the reply was a whole document
+  // (see Complete).
   static std::optional<std::vector<GuideChannelDay>> ParseFile(const std::string& path,
-                                                               std::u16string_view dayKey, uint64_t maxBytes);
+                                                               std::u16string_view dayKey, uint64_t maxBytes,
+                                                               bool* complete = nullptr);
+  // False for a reply that is broken rather than empty: not well-formed,
+  // or cut off before its root element ends. The channels read from such a
+  // reply are a fragment, not the day's guide.
+  static bool Complete(const XmlDocument& doc);
   static std::vector<GuideChannelDay> ParseText(std::u16string_view text, std::u16string_view dayKey);
   // Walks a document that has been loaded; its cursors end anywhere.
   static std::vector<GuideChannelDay> Read(XmlDocument& doc, std::u16string_view dayKey);

@@ -57,8 +57,24 @@ ProgrammeGuide::ProgrammeGuide(std::u16string serviceUrl, std::u16string uuid, s
   guideUuid_ = std::move(uuid);
   for (auto& list : dayLists_) list = emptyList();
   if (!options.creationDownloads) return;
-  Download(0);
-  preloadThread_ = std::thread([this] { preload(); });
+  preloadThread_ = std::thread([this] { creationDownloads(); });
+  std::unique_lock l(creationLock_);
+  if (!creationEnded_.wait_for(l, options.creationWait, [this] { return creationDone_; })) creationLate_ = true;
+}
+
+void ProgrammeGuide::creationDownloads() {
+  const bool ok = Download(0);
+  bool late = false;
+  {
+    std::lock_guard g(creationLock_);
+    creationDone_ = true;
+    late = creationLate_;
+  }
+  creationEnded_.notify_all();
+  // Whoever stopped waiting shows a waiting list; this tells it the end.
+  MessageTarget* window = resultWindow_.load();
+  if (late && !stop_.raised() && window && window->alive()) window->post(WM_GUIDE_NOWPLAYING, ok ? 1 : 0, 0);
+  preload();
 }
 
 ProgrammeGuide::~ProgrammeGuide() {
@@ -116,8 +132,12 @@ GuideDownloadStatus ProgrammeGuide::DownloadWithStatus(int day) {
   const GuideDownloadStatus status =
       GuideTransfer::Run(resolved->address, port, *request, transferPath_, limits_, &stop_);
   if (status != GuideDownloadStatus::Stored) return status;
-  auto channels = GuideReplyParser::ParseFile(transferPath_, dayKey(day), limits_.maxBodyBytes);
+  bool complete = true;
+  auto channels = GuideReplyParser::ParseFile(transferPath_, dayKey(day), limits_.maxBodyBytes, &complete);
   if (!channels) return GuideDownloadStatus::TooLarge;
+  // A broken reply is a failed download, to be asked for again, not a day
+  // without programmes that is never asked for again in this run.
+  if (!complete) return GuideDownloadStatus::Malformed;
   install(day, std::move(*channels));
   return GuideDownloadStatus::Stored;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
@@ -52,6 +53,11 @@ class ProgrammeGuide {
     Empty,        // downloaded and empty (dayEmpty): queries give kNothing
   };
 
+  // The program's start-up creates the guide while its window waits to be
+  // shown: a guide server that stalls must not hold the window for the
+  // download's own limits (seconds to a minute).
+  static constexpr std::chrono::milliseconds kCreationWait{3000};
+
   struct Options {
     // The local clock; null: the machine's. Read at creation (the day keys)
     // and by every download and query.
@@ -63,13 +69,17 @@ class ProgrammeGuide {
     // False: no download at creation and no preload thread (tools that
     // drive downloads themselves).
     bool creationDownloads = true;
+    // How long creation waits for today's download (see the constructor).
+    std::chrono::milliseconds creationWait = kCreationWait;
   };
 
-  // Downloads today on the calling thread (bounded by the limits), then
-  // starts the preload of days 1 and 2. serviceUrl gives host and port;
-  // uuid is the session id (empty: no download until UpdateService gives
-  // one; nothing is sent without it); type is
-  // the request's type value ("1" in the program).
+  // Downloads today, then preloads days 1 and 2, on a thread of its own;
+  // waits for today at most options.creationWait. Today not done by then
+  // goes on, and its end is posted to the result window as a requested
+  // download's would be (WM_GUIDE_NOWPLAYING, wParam 1 or 0, lParam 0).
+  // serviceUrl gives host and port; uuid is the session id (empty: no
+  // download until UpdateService gives one; nothing is sent without it);
+  // type is the request's type value ("1" in the program).
   ProgrammeGuide(std::u16string serviceUrl, std::u16string uuid, std::u16string type);
   ProgrammeGuide(std::u16string serviceUrl, std::u16string uuid, std::u16string type, Options options);
   ~ProgrammeGuide();
@@ -149,6 +159,7 @@ class ProgrammeGuide {
   GuideDayListPtr listOf(int day) const;
   void install(int day, std::vector<GuideChannelDay> channels);
   int32_t begin(int day, uint32_t message, bool noDownload, GuideDayListPtr& list);
+  void creationDownloads();  // today, then the preload
   void preload();
   void downloadThread(int day, uint32_t message);
 
@@ -179,6 +190,10 @@ class ProgrammeGuide {
   std::atomic<MessageTarget*> resultWindow_{nullptr};
   GuideStopSignal stop_;
   std::thread preloadThread_;  // started by the constructor, joined by the destructor
+  std::mutex creationLock_;
+  std::condition_variable creationEnded_;  // with creationLock_
+  bool creationDone_ = false;              // guarded by creationLock_: today's first download ended
+  bool creationLate_ = false;              // guarded by creationLock_: the constructor stopped waiting
 
   mutable std::mutex threadLock_;
   std::condition_variable stopWake_;  // wakes the download thread's delay; with threadLock_

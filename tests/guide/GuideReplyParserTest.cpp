@@ -1,4 +1,5 @@
 #include "guide/GuideReplyParser.h"
+#include "xml/XmlDocument.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,32 @@ TEST(GuideReplyParser, WhatIsNotAGuideGivesNoChannels) {
   auto channels = parse(u"<r><tv id=\"1\"><tvname>One</tvname></tv><tv id=\"2\"><tvitem><title>T</r>");
   ASSERT_GE(channels.size(), 1u);
   EXPECT_EQ(channels[0].name, u"One");
+}
+
+// Broken (to be asked for again) against merely empty (a day without
+// programmes).
+TEST(GuideReplyParser, BrokenRepliesAreToldFromEmptyOnes) {
+  auto complete = [](std::u16string_view text) {
+    XmlDocument doc(text);
+    return GuideReplyParser::Complete(doc);
+  };
+  EXPECT_TRUE(complete(u""));
+  EXPECT_TRUE(complete(u"<html><body>404</body></html>"));
+  EXPECT_TRUE(complete(u"<r><tvx id=\"1\"/></r>"));
+  EXPECT_TRUE(complete(u"<r><tv id=\"1\"><tvname>One</tvname></tv><tv id=\"2\"><tvitem><title>T</r>"))
+      << "the root ended: a complete reply with a short last channel";
+  EXPECT_FALSE(complete(u"<r><tv id=\"1\"><tvname>One</tvname><tvitem><title>Th")) << "cut off";
+  EXPECT_FALSE(complete(u"<r><tv id=\"1\"><tvname>One</tvname></tv>")) << "cut off after a channel";
+  EXPECT_FALSE(complete(u"<r><tv id=\"1\"></x></tv></r>")) << "a lone end tag";
+
+  test::TempDir dir("guide-parse");
+  test::writeFile(dir.file("cut.xml"), "<?xml version=\"1.0\"?><r><tv id=\"1\"><tvname>One</tvname>");
+  bool whole = true;
+  ASSERT_TRUE(GuideReplyParser::ParseFile(dir.file("cut.xml"), u"07", 1000, &whole));
+  EXPECT_FALSE(whole);
+  test::writeFile(dir.file("empty.xml"), "<r></r>");
+  ASSERT_TRUE(GuideReplyParser::ParseFile(dir.file("empty.xml"), u"07", 1000, &whole));
+  EXPECT_TRUE(whole);
 }
 
 TEST(GuideReplyParser, FilesOverTheLimitAreNotReadAndMissingFilesGiveNothing) {

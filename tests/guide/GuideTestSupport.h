@@ -53,11 +53,13 @@ inline std::string Http200(const std::string& body) {
 // A guide of service type "1" on clock, with its transfer file in folder.
 inline std::unique_ptr<ProgrammeGuide> MakeGuide(const std::string& url, std::u16string uuid, const LocalClock* clock,
                                                  const std::string& folder, const GuideLimits& limits = {},
-                                                 bool creationDownloads = false) {
+                                                 bool creationDownloads = false,
+                                                 std::chrono::milliseconds creationWait = ProgrammeGuide::kCreationWait) {
   ProgrammeGuide::Options options;
   options.clock = clock;
   options.folder = folder;
   options.creationDownloads = creationDownloads;
+  options.creationWait = creationWait;
   options.limits = limits;
   return std::make_unique<ProgrammeGuide>(fromUtf8(url), std::move(uuid), u"1", options);
 }

@@ -145,6 +145,28 @@ TEST_F(GuideDownload, AnAcceptedReplyWithoutChannelsMarksTheDayEmptyForGood) {
   EXPECT_EQ(guide->GetDayList(1, u"1", rows, true), ProgrammeGuide::kNothing);
 }
 
+// A reply cut off in the middle (or not well-formed) is a failed download:
+// the day keeps what it had and is asked for again, not marked empty.
+TEST_F(GuideDownload, ABrokenReplyFailsAndLeavesTheDayToBeAskedAgain) {
+  const std::string cut = kBody.substr(0, kBody.find("Noon"));
+  LoopbackListener broken(Http200(cut));
+  auto guide = Make(Url(broken.port()));
+  EXPECT_EQ(guide->DownloadWithStatus(1), Status::Malformed);
+  EXPECT_FALSE(guide->dayEmpty(1));
+  EXPECT_EQ(guide->GetDayState(1), ProgrammeGuide::DayState::NotLoaded);
+
+  LoopbackListener full(Http200(kBody));
+  guide->UpdateService(u"", fromUtf8(Url(full.port())));
+  EXPECT_EQ(guide->DownloadWithStatus(1), Status::Stored);
+  ASSERT_EQ(guide->dayList(1)->size(), 2u);
+  // A broken reply later does not replace the list the day has.
+  LoopbackListener illFormed(Http200("<r><tv id=\"1\"><tvname>One</tvname></tv></x></r>"));
+  guide->UpdateService(u"", fromUtf8(Url(illFormed.port())));
+  EXPECT_EQ(guide->DownloadWithStatus(1), Status::Malformed);
+  EXPECT_EQ(guide->dayList(1)->size(), 2u);
+  EXPECT_STREQ(DescribeGuideDownloadStatus(Status::Malformed), "reply is broken XML");
+}
+
 TEST_F(GuideDownload, NoSessionOrValuesOverTheirLimitsSendNothing) {
   LoopbackListener server(Http200(kBody));
   EXPECT_EQ(Make(Url(server.port()), u"")->DownloadWithStatus(0), Status::NoSession);

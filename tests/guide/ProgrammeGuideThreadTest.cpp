@@ -32,18 +32,19 @@ class GuideThreads : public ::testing::Test {
  protected:
   std::unique_ptr<ProgrammeGuide> Make(uint16_t port, std::u16string uuid = u"u-1", bool creation = false) {
     return test::MakeGuide("http://127.0.0.1:" + std::to_string(port), std::move(uuid), &clock_, dir_.path(), limits_,
-                           creation);
+                           creation, creationWait_);
   }
 
   test::TempDir dir_{"guide-threads"};
   FixedClock clock_{At(2024, 2, 28, 12, 0, 0)};
   GuideLimits limits_;
+  std::chrono::milliseconds creationWait_ = ProgrammeGuide::kCreationWait;
 };
 
 TEST_F(GuideThreads, CreationLoadsTodayAtOnceAndPreloadsTheNextTwoDays) {
   LoopbackListener server(Http200(kBody));
   auto guide = Make(server.port(), u"u-1", true);
-  // Today came on the creating thread, before the constructor returned.
+  // Today came before the constructor returned.
   EXPECT_EQ(guide->GetDayState(0), DayState::Loaded);
   std::vector<GuideRow> rows;
   EXPECT_EQ(guide->GetNowPlaying(rows, true), ProgrammeGuide::kRows);
@@ -55,6 +56,39 @@ TEST_F(GuideThreads, CreationLoadsTodayAtOnceAndPreloadsTheNextTwoDays) {
   EXPECT_NE(requests[1].find("startdate=2024-02-29&enddate=2024-02-29 "), std::string::npos);
   EXPECT_NE(requests[2].find("startdate=2024-03-01&enddate=2024-03-01 "), std::string::npos);
   EXPECT_EQ(guide->dayList(2)->channels()[0].dayKey, u"30");
+}
+
+// A guide server that is slow to answer holds creation (and the window's
+// start-up behind it) only for the creation wait; today's download goes on
+// and its end reaches the window like a requested download's.
+TEST_F(GuideThreads, CreationWaitsForTodayOnlySoLongThenPostsItsEnd) {
+  LoopbackListener slow(std::vector<LoopbackListener::Step>{{"", 1500}, {Http200(kBody), 0}});
+  creationWait_ = 200ms;
+  const auto start = std::chrono::steady_clock::now();
+  auto guide = Make(slow.port(), u"u-1", true);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1200ms);
+  EXPECT_EQ(guide->GetDayState(0), DayState::Downloading);
+  RecordingWindow window;
+  guide->SetResultWindow(&window);
+  ASSERT_TRUE(window.WaitFor(1, 5000ms));
+  const auto messages = window.messages();
+  EXPECT_EQ(messages[0].id, WM_GUIDE_NOWPLAYING);
+  EXPECT_EQ(messages[0].wParam, 1u);
+  EXPECT_EQ(messages[0].lParam, 0);
+  EXPECT_EQ(guide->GetDayState(0), DayState::Loaded);
+  // The preload of the next two days follows as before.
+  ASSERT_TRUE(eventually([&] { return guide->GetDayState(2) == DayState::Loaded; }, 10000ms));
+  EXPECT_EQ(window.messages().size(), 1u) << "the preload posts nothing";
+}
+
+TEST_F(GuideThreads, CreationThatEndsInTimePostsNothing) {
+  LoopbackListener server(Http200(kBody));
+  auto guide = Make(server.port(), u"u-1", true);
+  EXPECT_EQ(guide->GetDayState(0), DayState::Loaded);
+  RecordingWindow window;
+  guide->SetResultWindow(&window);
+  ASSERT_TRUE(eventually([&] { return guide->GetDayState(2) == DayState::Loaded; }));
+  EXPECT_FALSE(window.WaitFor(1, 500ms));
 }
 
 TEST_F(GuideThreads, CreationWithoutASessionSendsNothingAndStaysUsable) {

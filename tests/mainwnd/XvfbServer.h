@@ -1,6 +1,7 @@
 #pragma once
 // A private X server for one test: Xvfb on a display number it picks
-// itself (-displayfd), stopped when the object goes away.
+// itself (-displayfd), stopped when the object goes away. screen is Xvfb's
+// WxHxDEPTH of screen 0.
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -12,7 +13,7 @@ namespace tembra::test {
 
 class XvfbServer {
  public:
-  XvfbServer() {
+  explicit XvfbServer(const std::string& screen = "640x480x24") {
     if (::access("/usr/bin/Xvfb", X_OK) != 0) return;
     int fds[2];
     if (::pipe(fds) != 0) return;
@@ -21,7 +22,7 @@ class XvfbServer {
       ::close(fds[0]);
       const std::string fd = std::to_string(fds[1]);
       ::execl("/usr/bin/Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
-              "640x480x24", static_cast<char*>(nullptr));
+              screen.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
     }
     ::close(fds[1]);

@@ -8,6 +8,7 @@
 
 #include "app/startup/CTembraPlayerApp.h"
 #include "app/startup/CommandLine.h"
+#include "app/startup/EventLoopProbe.h"
 
 int main(int argc, char** argv) {
   using tembra::CommandLine;
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
   // The web views and the video's OpenGL widget share one context.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
+  // Off unless TEMBRA_LOOP_PROBE names a file: the end-to-end tests' watchdog.
+  const auto loopProbe = tembra::EventLoopProbe::fromEnvironment();
   // The player library refuses a numeric locale other than "C"; Qt has just
   // set the user's.
   std::setlocale(LC_NUMERIC, "C");

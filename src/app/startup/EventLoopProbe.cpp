@@ -1,0 +1,135 @@
+#include "app/startup/EventLoopProbe.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QSaveFile>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+#include <string_view>
+#include <typeinfo>
+
+namespace tembra {
+
+std::unique_ptr<EventLoopProbe> EventLoopProbe::fromEnvironment() {
+  const QString path = qEnvironmentVariable(kEnvironmentVariable);
+  if (path.isEmpty()) return nullptr;
+  return std::make_unique<EventLoopProbe>(path);
+}
+
+EventLoopProbe::EventLoopProbe(QString path) : path_(std::move(path)) {
+  clock_.start();
+  timer_.setTimerType(Qt::PreciseTimer);
+  timer_.setInterval(kPeriodMs);
+  QObject::connect(&timer_, &QTimer::timeout, this, [this] { tick(); });
+  if (auto* app = QCoreApplication::instance()) {
+    // Until the main window appears every event passes by here; after that
+    // the filter sits on the window alone.
+    app->installEventFilter(this);
+    QObject::connect(app, &QCoreApplication::aboutToQuit, this, [this] {
+      pause();
+      write();
+    });
+  }
+}
+
+EventLoopProbe::~EventLoopProbe() {
+  if (auto* app = QCoreApplication::instance()) app->removeEventFilter(this);
+  if (window_) window_->removeEventFilter(this);
+  if (surface_) surface_->removeEventFilter(this);
+  pause();
+  write();
+}
+
+bool EventLoopProbe::isMainWindow(const QObject* object) {
+  if (object == nullptr) return false;
+  if (object->objectName() == QLatin1String(kWindowName)) return true;
+  // The window class need not declare Q_OBJECT: its dynamic type names it.
+  const std::string_view meta = object->metaObject()->className();
+  if (meta.find(kWindowName) != std::string_view::npos) return true;
+  const std::string_view type = typeid(*object).name();
+  return type.find(kWindowName) != std::string_view::npos;
+}
+
+bool EventLoopProbe::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (!window_) {
+    if (type != QEvent::Show || !watched->isWidgetType()) return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    if (!widget->isWindow() || !isMainWindow(widget)) return false;
+    window_ = widget;
+    if (auto* app = QCoreApplication::instance()) app->removeEventFilter(this);
+    widget->installEventFilter(this);
+    surface_ = widget->windowHandle();
+    if (surface_) surface_->installEventFilter(this);
+    awaitingExpose_ = true;
+    firstShowNs_ = clock_.nsecsElapsed();
+    return false;
+  }
+  if (watched == window_.data()) {
+    if (type == QEvent::Show) awaitingExpose_ = true;
+    else if (type == QEvent::Hide) pause();
+    return false;
+  }
+  if (watched == surface_.data() && type == QEvent::Expose && awaitingExpose_ && surface_->isExposed()) {
+    awaitingExpose_ = false;
+    // Queued: the expose paints and presents the window's first frame;
+    // measuring starts once that is done and the window is on the screen.
+    QTimer::singleShot(0, this, [this] {
+      if (window_ && window_->isVisible()) resume();
+    });
+  }
+  return false;
+}
+
+void EventLoopProbe::resume() {
+  if (timer_.isActive()) return;
+  lastTickNs_ = clock_.nsecsElapsed();
+  if (!everMeasured_) {
+    lastWriteNs_ = lastTickNs_;
+    shownNs_ = lastTickNs_;
+    firstFrameNs_ = lastTickNs_ - firstShowNs_;
+  }
+  everMeasured_ = true;
+  timer_.start();
+}
+
+void EventLoopProbe::pause() {
+  if (!timer_.isActive()) return;
+  // The stretch since the last tick counts: a stall that ends in the hide
+  // (say, a blocking close step before the window goes) is still a stall.
+  tick();
+  timer_.stop();
+}
+
+void EventLoopProbe::tick() {
+  const int64_t now = clock_.nsecsElapsed();
+  const int64_t late = now - lastTickNs_ - int64_t{kPeriodMs} * 1000000;
+  worstNs_ = std::max(worstNs_, late);
+  if (late >= int64_t{kReportMs} * 1000000) {
+    // Where a stall happened, for whoever reads the program's output
+    // beside the test that failed.
+    std::fprintf(stderr, "event loop: %lld ms late at %lld ms after the window showed\n",
+                 static_cast<long long>(late / 1000000), static_cast<long long>((now - shownNs_) / 1000000));
+  }
+  lastTickNs_ = now;
+  ++ticks_;
+  if (now - lastWriteNs_ >= int64_t{kWriteEveryMs} * 1000000) {
+    lastWriteNs_ = now;
+    write();
+  }
+}
+
+bool EventLoopProbe::write() const {
+  if (!everMeasured_) return false;
+  QSaveFile file(path_);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const QByteArray text = "worst_ms " + QByteArray::number(static_cast<qint64>(worstMs())) + "\nticks " +
+                          QByteArray::number(static_cast<qint64>(ticks_)) + "\nfirst_frame_ms " +
+                          QByteArray::number(static_cast<qint64>(firstFrameMs())) + "\n";
+  return file.write(text) == text.size() && file.commit();
+}
+
+}  // namespace tembra

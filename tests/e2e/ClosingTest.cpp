@@ -1,0 +1,141 @@
+// The ways a run ends: the close button and SIGTERM run the close
+// sequence and deliver the last records; with the collector gone the
+// records wait in bi.dat and the next run sends them before its own; a
+// second copy only raises the first.
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "e2e/CollectorRecords.h"
+#include "e2e/EndToEnd.h"
+
+namespace tembra::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+int count(const std::vector<std::string>& records, const std::string& code) {
+  int n = 0;
+  for (const auto& c : eventCodes(records)) n += c == code;
+  return n;
+}
+
+// One run's records, each exactly once: start first, close last, one
+// record per channel watched.
+void expectWholeRun(const std::vector<std::string>& got, int channelsWatched) {
+  ASSERT_FALSE(got.empty());
+  EXPECT_EQ(eventCode(got.front()), kStart) << joinCodes(got);
+  EXPECT_EQ(eventCode(got.back()), kClose) << joinCodes(got);
+  EXPECT_EQ(count(got, kStart), 1) << joinCodes(got);
+  EXPECT_EQ(count(got, kStartupDone), 1) << joinCodes(got);
+  EXPECT_EQ(count(got, kCatalogueLoaded), 1) << joinCodes(got);
+  EXPECT_EQ(count(got, kWatched), channelsWatched) << joinCodes(got);
+  EXPECT_EQ(count(got, kClose), 1) << joinCodes(got);
+}
+
+class Closing : public EndToEnd {
+ protected:
+  // Starts the demo and the program and plays the first channel. The ad
+  // packages are not there (404), so no "Advertise" folder of unpacked ads
+  // takes the place of the advertisement program's stand-in.
+  void watchOneChannel() {
+    PlayerProcess::PlaceStandIn(folders().program, "Advertise");
+    ASSERT_TRUE(startDemo({"--ads-404"}));
+    startPlayer();
+    ASSERT_FALSE(waitForMainWindow().empty());
+    const WindowPlaces at = places();
+    ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+    ASSERT_TRUE(doubleClick(at.channelRow(0)));
+    std::this_thread::sleep_for(3s);
+  }
+  bool advertiseStarted() const { return fs::exists(programFile("Advertise.ran")); }
+};
+
+TEST_F(Closing, CloseButtonDeliversTheLastRecordsAndStartsTheAdProgram) {
+  ASSERT_NO_FATAL_FAILURE(watchOneChannel());
+  checkEventLoop("before closing");
+  ASSERT_NO_FATAL_FAILURE(closeByButton());
+  expectWholeRun(records(), 1);
+  EXPECT_FALSE(fs::exists(stateFile("bi.dat"))) << "everything was accepted";
+  EXPECT_TRUE(x().windows(kTitle).empty());
+  EXPECT_TRUE(advertiseStarted());
+  EXPECT_FALSE(fs::exists(programFile("AutoUpdate.ran")));
+}
+
+TEST_F(Closing, SigtermRunsTheSameCloseSequence) {
+  ASSERT_NO_FATAL_FAILURE(watchOneChannel());
+  ASSERT_NO_FATAL_FAILURE(closeBySigterm());
+  expectWholeRun(records(), 1);
+  EXPECT_FALSE(fs::exists(stateFile("bi.dat")));
+  EXPECT_TRUE(advertiseStarted());
+  checkEventLoop("up to SIGTERM");
+}
+
+TEST_F(Closing, DeadCollectorLeavesABacklogTheNextRunSendsFirst) {
+  ASSERT_NO_FATAL_FAILURE(watchOneChannel());
+  ASSERT_TRUE(waitForRecord(kStartupDone, 15000));
+  stopDemo();  // the whole service, collector included, goes away
+  const auto closeStarted = std::chrono::steady_clock::now();
+  ASSERT_NO_FATAL_FAILURE(closeBySigterm());
+  const auto closeTook = std::chrono::steady_clock::now() - closeStarted;
+  std::cout << "close with the collector gone took "
+            << std::chrono::duration_cast<std::chrono::milliseconds>(closeTook).count() << " ms\n";
+  EXPECT_LT(closeTook, 15s) << "the wait for the last upload is bounded";
+
+  const auto backlog = readBacklog(stateFile("bi.dat"));
+  ASSERT_FALSE(backlog.empty()) << "bi.dat keeps what the collector did not take";
+  EXPECT_EQ(eventCode(backlog.back()), kClose) << joinCodes(backlog);
+  EXPECT_EQ(count(backlog, kWatched), 1) << joinCodes(backlog);
+  EXPECT_EQ(count(backlog, kStart), 0) << "sent before the collector went: " << joinCodes(backlog);
+
+  ASSERT_TRUE(restartDemo());
+  startPlayer();
+  ASSERT_FALSE(waitForMainWindow().empty());
+  ASSERT_TRUE(waitForRecord(kStartupDone, 20000));
+  const auto got = records();
+  ASSERT_GE(got.size(), backlog.size() + 1) << joinCodes(got);
+  for (size_t i = 0; i < backlog.size(); ++i) EXPECT_EQ(got[i], backlog[i]) << "record " << i << " of the backlog";
+  EXPECT_EQ(eventCode(got[backlog.size()]), kStart) << "then the new run's own: " << joinCodes(got);
+  EXPECT_FALSE(fs::exists(stateFile("bi.dat"))) << "the backlog is read once";
+  checkEventLoop("of the run sending a backlog");
+  ASSERT_NO_FATAL_FAILURE(closeBySigterm());
+}
+
+// The second copy finds the first through the runtime folder's socket, asks
+// it to come forward and leaves; the first comes up from under the window
+// that covered it.
+TEST_F(Closing, SecondCopyRaisesTheFirstAndLeaves) {
+  ASSERT_TRUE(startDemo());
+  startPlayer();
+  const std::string window = waitForMainWindow();
+  ASSERT_FALSE(window.empty());
+  PlayerProcess& first = player();
+  const WindowPlaces at = places();
+  ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+  const std::string cover = x().cover(at.window());
+  ASSERT_FALSE(cover.empty());
+  ASSERT_FALSE(x().above(window, cover)) << "the window starts under the cover";
+
+  PlayerProcess& second = startPlayer();
+  ASSERT_TRUE(second.waitForExit(20000)) << "the second copy leaves";
+  EXPECT_TRUE(second.exitedNormally());
+  EXPECT_EQ(second.exitCode(), 0) << second.log();
+  EXPECT_TRUE(first.running());
+  EXPECT_EQ(x().windows(kTitle).size(), 1u) << "still one window";
+  bool raised = false;
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (!raised && std::chrono::steady_clock::now() < deadline) {
+    raised = x().above(window, cover);
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_TRUE(raised) << "the first copy's window came to the top";
+  shot("raised");
+  checkEventLoop("while a second copy starts", first);
+}
+
+}  // namespace
+}  // namespace tembra::test

@@ -1,0 +1,206 @@
+#include "e2e/EndToEnd.h"
+
+#include <chrono>
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <thread>
+
+#include "e2e/CollectorRecords.h"
+
+namespace tembra::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string tail(const std::string& text, size_t lines) {
+  size_t at = text.size();
+  for (size_t n = 0; n <= lines; ++n) {
+    if (at == 0) return text;
+    at = text.rfind('\n', at - 1);
+    if (at == std::string::npos) return text;
+  }
+  return text.substr(at + 1);
+}
+
+}  // namespace
+
+void EndToEnd::SetUp() {
+  x_ = std::make_unique<XSession>();
+  if (!x_->usable()) GTEST_SKIP() << "no X display for the window: " << x_->reason();
+  bus_ = std::make_unique<SessionBus>();
+  if (bus_->address().empty()) GTEST_SKIP() << "no private session bus: " << bus_->error();
+  root_ = std::make_unique<TempDir>("tembra-e2e");
+  folders_ = PlayerFolders{root_->file("program"), root_->file("state"), root_->file("runtime"), root_->file("home")};
+  fs::create_directories(folders_.state);
+  fs::create_directories(folders_.home);
+  std::string error;
+  ASSERT_TRUE(PlayerProcess::PrepareProgramFolder(folders_.program, error)) << error;
+  fs::remove_all(shotFolder());
+  fs::create_directories(shotFolder());
+}
+
+void EndToEnd::TearDown() {
+  const bool failed = HasFailure();
+  for (auto& p : players_) {
+    if (failed) {
+      std::cerr << "--- the end of " << p->logPath() << ":\n" << tail(p->log(), 40) << "---\n";
+    }
+  }
+  if (failed && root_) {
+    std::cerr << "--- the test's folders:\n";
+    for (const auto& e : fs::recursive_directory_iterator(root_->path(), fs::directory_options::skip_permission_denied)) {
+      if (e.is_symlink()) continue;
+      std::cerr << "  " << e.path().string().substr(root_->path().size() + 1) << "\n";
+    }
+  }
+  players_.clear();
+  tray_.reset();
+  demo_.reset();
+}
+
+TrayHost* EndToEnd::startTrayHost() {
+  const std::string program = SessionBus::trayHostProgram();
+  if (program.empty()) return nullptr;
+  tray_ = std::make_unique<TrayHost>(program, bus_->address());
+  EXPECT_TRUE(tray_->ready()) << tray_->error();
+  return tray_->ready() ? tray_.get() : nullptr;
+}
+
+std::string EndToEnd::shotFolder() const {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = std::string(info->test_suite_name()) + "." + info->name();
+  for (auto& c : name)
+    if (c == '/') c = '.';
+  return std::string(TEMBRA_E2E_SHOTS) + "/" + name;
+}
+
+bool EndToEnd::startDemo(std::vector<std::string> args, bool notice) {
+  DemoService::Setup setup;
+  setup.args = std::move(args);
+  setup.args.insert(setup.args.end(), {"--write-config", folders_.program});
+  setup.notice = notice;
+  setup.pregenerate = true;
+  demo_ = std::make_unique<DemoService>(std::move(setup));
+  EXPECT_TRUE(demo_->started()) << demo_->error();
+  demoPort_ = demo_->port();
+  return demo_->started();
+}
+
+bool EndToEnd::restartDemo(std::vector<std::string> args) {
+  demo_.reset();
+  DemoService::Setup setup;
+  setup.args = std::move(args);
+  setup.args.insert(setup.args.end(), {"--listen", "127.0.0.1:" + std::to_string(demoPort_)});
+  setup.pregenerate = true;
+  demo_ = std::make_unique<DemoService>(std::move(setup));
+  EXPECT_TRUE(demo_->started()) << demo_->error();
+  if (demo_->started()) {
+    EXPECT_EQ(demo_->port(), demoPort_);
+  }
+  return demo_->started();
+}
+
+void EndToEnd::stopDemo() {
+  if (demo_) {
+    EXPECT_EQ(demo_->Stop(), 0);
+  }
+}
+
+bool EndToEnd::setFaults(const std::string& form) {
+  const auto reply = demo_->Post("/demo/faults", form);
+  EXPECT_EQ(reply.status, 200) << reply.body;
+  return reply.status == 200;
+}
+
+std::vector<std::string> EndToEnd::records() const { return parseRecordArray(demo_->Get("/demo/records").body); }
+
+bool EndToEnd::waitForRecord(const std::string& code, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  do {
+    for (const auto& c : eventCodes(records()))
+      if (c == code) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  } while (std::chrono::steady_clock::now() < deadline);
+  return false;
+}
+
+PlayerProcess& EndToEnd::startPlayer(const std::map<std::string, std::string>& env) {
+  startedAt_ = std::chrono::steady_clock::now();
+  const std::string log = players_.empty() ? "tembra-player.log" : "tembra-player-" + std::to_string(players_.size() + 1) + ".log";
+  players_.push_back(std::make_unique<PlayerProcess>(folders_, x_->display(), bus_->address(), log, env));
+  return *players_.back();
+}
+
+std::string EndToEnd::waitForMainWindow(int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  window_.clear();
+  while (window_.empty() && std::chrono::steady_clock::now() < deadline && player().running()) {
+    window_ = x_->waitForWindow(kTitle, 200);
+  }
+  if (window_.empty()) {
+    ADD_FAILURE() << "no main window within " << timeoutMs << " ms"
+                  << (player().running() ? "" : " (the program ended with " + std::to_string(player().exitCode()) + ")");
+    return {};
+  }
+  shownAfterMs_ = static_cast<long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - startedAt_).count());
+  std::cout << "window shown after " << shownAfterMs_ << " ms\n";
+  return window_;
+}
+
+WindowPlaces EndToEnd::places() const { return WindowPlaces(x_->geometry(window_)); }
+
+QImage EndToEnd::shot(const std::string& name) { return x_->screenshot(shotFolder() + "/" + name + ".png"); }
+
+bool EndToEnd::waitForScreen(const std::string& name, const std::function<bool(const QImage&)>& done, int timeoutMs,
+                             QImage* last) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  const std::string path = shotFolder() + "/" + name + ".png";
+  QImage image;
+  bool ok = false;
+  do {
+    image = x_->grab();
+    ok = !image.isNull() && done(image);
+    if (!ok) std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  } while (!ok && std::chrono::steady_clock::now() < deadline);
+  if (!image.isNull()) image.save(QString::fromStdString(path));
+  if (last) *last = image;
+  return ok;
+}
+
+void EndToEnd::closeByButton() {
+  ASSERT_TRUE(click(places().closeButton()));
+  // The close sequence waits at most a few seconds for the last upload.
+  const bool ended = player().waitForExit(20000);
+  ASSERT_TRUE(ended) << "the close button did not end the program";
+  EXPECT_TRUE(player().exitedNormally());
+  EXPECT_EQ(player().exitCode(), 0);
+}
+
+void EndToEnd::closeBySigterm() {
+  const bool ended = player().terminate(20000);
+  ASSERT_TRUE(ended) << "SIGTERM did not end the program";
+  EXPECT_TRUE(player().exitedNormally()) << "ended by the signal itself, not by the close sequence";
+  EXPECT_EQ(player().exitCode(), 0);
+}
+
+void EndToEnd::checkEventLoop(const std::string& what, PlayerProcess& run) {
+  // While the program runs the figure may be up to a second old.
+  if (run.running()) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  const auto probe = run.probe();
+  ASSERT_TRUE(probe.written) << "the event-loop probe wrote nothing to " << run.probePath();
+  std::cout << "worst event-loop delay " << what << ": " << probe.worstMs << " ms (" << probe.ticks
+            << " ticks measured; first frame " << probe.firstFrameMs << " ms after the show)\n";
+  RecordProperty("worst_loop_delay_ms", std::to_string(probe.worstMs));
+  EXPECT_GE(probe.ticks, 1) << "the probe measured";
+  // The program tells each stall on stderr; they say when it happened.
+  std::string stalls;
+  std::istringstream log(run.log());
+  for (std::string line; std::getline(log, line);)
+    if (line.rfind("event loop: ", 0) == 0) stalls += "\n  " + line;
+  EXPECT_LE(probe.worstMs, kLoopLimitMs) << what << stalls;
+}
+
+}  // namespace tembra::test

@@ -1,0 +1,118 @@
+#pragma once
+// The fixture of the end-to-end tests: a private X display, a private
+// session bus, the demo operator service with the test's faults and a
+// config.ini written for it into the program's own folder, and the real
+// tembra-player with the event-loop probe on. Helpers find the window,
+// read screenshots, click, and stop the program the two ways a user does.
+//
+// Every wait is bounded; a test that cannot run here (no Xvfb, no tools)
+// skips with the reason.
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "TempDir.h"
+#include "e2e/PlayerProcess.h"
+#include "e2e/SessionBus.h"
+#include "e2e/TrayHost.h"
+#include "e2e/WindowPlaces.h"
+#include "e2e/XSession.h"
+#include "integration/DemoService.h"
+
+namespace tembra::test {
+
+class EndToEnd : public ::testing::Test {
+ public:
+  // The window of a healthy start on this machine shows within one to two
+  // seconds of the program's start; a fault must not make it much slower.
+  static constexpr int kWindowLimitMs = 10000;
+  // The worst event-loop delay allowed after the window shows.
+  static constexpr long kLoopLimitMs = 150;
+  static constexpr const char* kTitle = "^Tembra Player$";
+
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // --- the demo service ---
+  // Starts it with args (faults, data switches) and writes config.ini into
+  // the program folder. notice: with the UDP notice responder (root only).
+  bool startDemo(std::vector<std::string> args = {}, bool notice = false);
+  // The service again on the same port, as a server that comes back.
+  bool restartDemo(std::vector<std::string> args = {});
+  void stopDemo();
+  DemoService& demo() { return *demo_; }
+  // POST /demo/faults, e.g. "refuse-signin=0".
+  bool setFaults(const std::string& form);
+  std::vector<std::string> records() const;
+  // Waits until the collector holds a record with this event code.
+  bool waitForRecord(const std::string& code, int timeoutMs);
+
+  // --- the notification area ---
+  // Starts the test tray host on the session bus; call before startPlayer.
+  // Null (and the test skipped) when the host is not built.
+  TrayHost* startTrayHost();
+  TrayHost* tray() { return tray_.get(); }
+
+  // --- the program ---
+  PlayerProcess& startPlayer(const std::map<std::string, std::string>& env = {});
+  PlayerProcess& player() { return *players_.back(); }
+  // Waits for the main window to be mapped; its id, or empty. Also notes
+  // how long it took (shownAfterMs()).
+  std::string waitForMainWindow(int timeoutMs = kWindowLimitMs);
+  long shownAfterMs() const { return shownAfterMs_; }
+  WindowPlaces places() const;
+
+  // A screenshot saved as NAME.png in this test's screenshot folder.
+  QImage shot(const std::string& name);
+  // Screenshots until done(image) holds or timeoutMs passes; the last one
+  // is saved as NAME.png and left in last.
+  bool waitForScreen(const std::string& name, const std::function<bool(const QImage&)>& done, int timeoutMs,
+                     QImage* last = nullptr);
+  bool doubleClick(const Point& p) { return x_->doubleClick(p.x, p.y); }
+  bool click(const Point& p) { return x_->click(p.x, p.y); }
+
+  // Stops the program by the close button / by SIGTERM, expecting a
+  // normal exit with code 0 within the close sequence's bounded time.
+  void closeByButton();
+  void closeBySigterm();
+  // Prints the worst event-loop delay of the run (as "worst event-loop
+  // delay WHAT: N ms") and checks it against kLoopLimitMs. The program
+  // rewrites the figure every second and when it ends.
+  void checkEventLoop(const std::string& what) { checkEventLoop(what, player()); }
+  void checkEventLoop(const std::string& what, PlayerProcess& run);
+
+  std::string shotFolder() const;
+  XSession& x() { return *x_; }
+  const PlayerFolders& folders() const { return folders_; }
+  std::string programFile(const std::string& name) const { return folders_.program + "/" + name; }
+  std::string stateFile(const std::string& name) const { return folders_.state + "/" + name; }
+
+ private:
+  std::unique_ptr<XSession> x_;
+  std::unique_ptr<SessionBus> bus_;
+  std::unique_ptr<TrayHost> tray_;  // on bus_, so it goes first
+  std::unique_ptr<TempDir> root_;
+  PlayerFolders folders_;
+  std::unique_ptr<DemoService> demo_;
+  uint16_t demoPort_ = 0;
+  std::vector<std::unique_ptr<PlayerProcess>> players_;
+  std::string window_;
+  long shownAfterMs_ = -1;
+  std::chrono::steady_clock::time_point startedAt_;
+};
+
+// Event codes of the statistics records.
+inline constexpr const char* kStart = "00006";
+inline constexpr const char* kCatalogueLoaded = "02008";
+inline constexpr const char* kStartupDone = "06001";
+inline constexpr const char* kWatched = "02011";
+inline constexpr const char* kClose = "00007";
+
+}  // namespace tembra::test

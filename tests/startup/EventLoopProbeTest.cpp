@@ -1,0 +1,193 @@
+// The event-loop watchdog of the end-to-end tests: when it starts
+// measuring, what it counts as a stall, and the file it keeps.
+#include "app/startup/EventLoopProbe.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QThread>
+#include <QWidget>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "TempDir.h"
+#include "mainwnd/QtTestApp.h"
+
+// Named as the program's main window is, so the probe knows it by its type.
+class TembraPlayerWnd : public QWidget {};
+
+namespace tembra {
+namespace {
+
+using test::spinFor;
+using test::spinUntil;
+using test::TempDir;
+
+// "key value" lines of the probe's file; empty when there is no file.
+std::map<std::string, long> readProbe(const std::string& path) {
+  std::map<std::string, long> out;
+  std::ifstream in(path);
+  std::string key;
+  long value = 0;
+  while (in >> key >> value) out[key] = value;
+  return out;
+}
+
+TEST(EventLoopProbe, EnvironmentTurnsItOn) {
+  ::unsetenv(EventLoopProbe::kEnvironmentVariable);
+  EXPECT_EQ(EventLoopProbe::fromEnvironment(), nullptr);
+  ::setenv(EventLoopProbe::kEnvironmentVariable, "", 1);
+  EXPECT_EQ(EventLoopProbe::fromEnvironment(), nullptr);
+  ::setenv(EventLoopProbe::kEnvironmentVariable, "/tmp/probe-file", 1);
+  auto probe = EventLoopProbe::fromEnvironment();
+  ASSERT_NE(probe, nullptr);
+  EXPECT_EQ(probe->path(), "/tmp/probe-file");
+  ::unsetenv(EventLoopProbe::kEnvironmentVariable);
+}
+
+TEST(EventLoopProbe, KnowsTheMainWindowByTypeOrObjectName) {
+  QWidget plain;
+  EXPECT_FALSE(EventLoopProbe::isMainWindow(&plain));
+  EXPECT_FALSE(EventLoopProbe::isMainWindow(nullptr));
+  QWidget named;
+  named.setObjectName("TembraPlayerWnd");
+  EXPECT_TRUE(EventLoopProbe::isMainWindow(&named));
+  TembraPlayerWnd typed;
+  EXPECT_TRUE(EventLoopProbe::isMainWindow(&typed));
+}
+
+// Other windows (the splash, message boxes) come and go before the main
+// window: no measuring and no file until it shows.
+TEST(EventLoopProbe, StartsWhenTheMainWindowFirstShows) {
+  TempDir dir("probe");
+  const std::string file = dir.file("loop");
+  EventLoopProbe probe(QString::fromStdString(file));
+  QWidget splash;
+  splash.show();
+  spinFor(1300);
+  EXPECT_FALSE(probe.measuring());
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_FALSE(probe.write()) << "nothing to report before measuring";
+
+  TembraPlayerWnd window;
+  window.show();
+  EXPECT_FALSE(probe.measuring()) << "not before the first frame is on the screen";
+  ASSERT_TRUE(spinUntil([&] { return probe.measuring(); }, 2000));
+  ASSERT_TRUE(spinUntil([&] { return std::filesystem::exists(file); }, 3000))
+      << "the file is written within a second of the window showing";
+  const auto values = readProbe(file);
+  ASSERT_EQ(values.count("worst_ms"), 1u);
+  ASSERT_EQ(values.count("ticks"), 1u);
+  ASSERT_EQ(values.count("first_frame_ms"), 1u);
+  EXPECT_GE(values.at("ticks"), 20) << "about a hundred ticks a second";
+  EXPECT_EQ(values.at("worst_ms"), probe.worstMs());
+}
+
+TEST(EventLoopProbe, RecordsAStallOfTheEventLoop) {
+  TempDir dir("probe");
+  EventLoopProbe probe(QString::fromStdString(dir.file("loop")));
+  QWidget window;
+  window.setObjectName("TembraPlayerWnd");
+  window.show();
+  ASSERT_TRUE(spinUntil([&] { return probe.measuring(); }, 2000));
+  spinFor(100);
+  QThread::msleep(250);  // the GUI thread stuck in one handler
+  spinFor(50);
+  EXPECT_GE(probe.worstMs(), 235);
+  EXPECT_LT(probe.worstMs(), 2000);
+  const int64_t worst = probe.worstMs();
+  spinFor(200);
+  EXPECT_EQ(probe.worstMs(), worst) << "the worst figure is kept, not the last";
+}
+
+// The first frame is part of the start-up: a window that takes long to
+// paint it is not a stalled window on the screen; a later slow paint is.
+TEST(EventLoopProbe, FirstFrameIsNotCountedLaterFramesAre) {
+  struct SlowPainter : TembraPlayerWnd {
+    int paints = 0;
+    int slowMs = 300;
+    void paintEvent(QPaintEvent*) override {
+      ++paints;
+      QThread::msleep(static_cast<unsigned long>(slowMs));
+    }
+  };
+  TempDir dir("probe");
+  EventLoopProbe probe(QString::fromStdString(dir.file("loop")));
+  SlowPainter window;
+  window.setObjectName("TembraPlayerWnd");  // its own type is SlowPainter
+  window.resize(200, 100);
+  window.show();
+  ASSERT_TRUE(spinUntil([&] { return probe.measuring(); }, 3000));
+  EXPECT_GE(window.paints, 1);
+  spinFor(100);
+  EXPECT_LT(probe.worstMs(), 200) << "the first frame's paint";
+  EXPECT_GE(probe.firstFrameMs(), 290) << "told apart as the first frame's time";
+  EXPECT_LT(probe.firstFrameMs(), 3000);
+  window.slowMs = 250;
+  window.update();
+  spinFor(400);
+  EXPECT_GE(probe.worstMs(), 235) << "a later paint that holds the loop";
+}
+
+// A stall while the window is hidden is not seen by anybody; a stall that
+// ends in the hide is.
+TEST(EventLoopProbe, PausesWhileTheWindowIsHidden) {
+  TempDir dir("probe");
+  EventLoopProbe probe(QString::fromStdString(dir.file("loop")));
+  TembraPlayerWnd window;
+  window.show();
+  ASSERT_TRUE(spinUntil([&] { return probe.measuring(); }, 2000));
+  spinFor(100);
+  window.hide();
+  EXPECT_FALSE(probe.measuring());
+  const int64_t ticks = probe.ticks();
+  QThread::msleep(600);
+  spinFor(100);
+  EXPECT_EQ(probe.ticks(), ticks);
+  window.show();
+  ASSERT_TRUE(spinUntil([&] { return probe.measuring(); }, 2000));
+  spinFor(100);
+  EXPECT_LT(probe.worstMs(), 500) << "the hidden stretch does not count";
+  EXPECT_GT(probe.ticks(), ticks);
+
+  QThread::msleep(300);
+  window.hide();
+  EXPECT_GE(probe.worstMs(), 285) << "a stall up to the hide counts";
+}
+
+TEST(EventLoopProbe, RewritesItsFileEverySecondAndAtTheEnd) {
+  TempDir dir("probe");
+  const std::string file = dir.file("loop");
+  auto probe = std::make_unique<EventLoopProbe>(QString::fromStdString(file));
+  TembraPlayerWnd window;
+  window.show();
+  ASSERT_TRUE(spinUntil([&] { return std::filesystem::exists(file); }, 3000));
+  const long first = readProbe(file)["ticks"];
+  ASSERT_TRUE(spinUntil([&] { return readProbe(file)["ticks"] > first; }, 3000))
+      << "rewritten about every second";
+  spinFor(300);
+  probe.reset();
+  const auto last = readProbe(file);
+  EXPECT_GT(last.at("ticks"), first);
+  // The temporary file of each rewrite is gone: only the file itself.
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(EventLoopProbe, UnwritableFileIsNoFailureOfTheProgram) {
+  EventLoopProbe probe("/nonexistent-folder/loop");
+  TembraPlayerWnd window;
+  window.show();
+  spinFor(1200);
+  EXPECT_TRUE(probe.measuring());
+  EXPECT_FALSE(probe.write());
+  EXPECT_GT(probe.ticks(), 0);
+}
+
+}  // namespace
+}  // namespace tembra
