@@ -66,12 +66,14 @@ void StartupSequence::run() {
   // 8
   auto guide = std::make_shared<std::unique_ptr<ProgrammeGuide>>();
   runner.addStep(
-      [guide, server, session, options = w.setup_.guide] {
+      [guide, server, session, options = w.setup_.guide, target = &w.queue_] {
         *guide = std::make_unique<ProgrammeGuide>(*server, *session, kServiceType, options);
+        // At once: a first download that outlasts the creation's wait
+        // reports its end here (held until the window shows).
+        (*guide)->SetResultWindow(target);
       },
       [&w, guide] {
         w.guide_ = std::move(*guide);
-        w.guide_->SetResultWindow(&w.queue_);
         w.guidePanel_->ShowNowPlaying(true);
       });
   // 9 to 13
