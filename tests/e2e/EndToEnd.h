@@ -77,6 +77,7 @@ class EndToEnd : public ::testing::Test {
                      QImage* last = nullptr);
   bool doubleClick(const Point& p) { return x_->doubleClick(p.x, p.y); }
   bool click(const Point& p) { return x_->click(p.x, p.y); }
+  bool key(const std::string& window, const std::string& keys) { return x_->key(window, keys); }
 
   // Stops the program by the close button / by SIGTERM, expecting a
   // normal exit with code 0 within the close sequence's bounded time.

@@ -44,7 +44,8 @@ TEST_F(EndToEnd, StartsSignsInAndShowsTheCatalogueAndGuide) {
 TEST_F(EndToEnd, DoubleClickPlaysTheChannelAndASecondOneFollows) {
   ASSERT_TRUE(startDemo());
   startPlayer();
-  ASSERT_FALSE(waitForMainWindow().empty());
+  const std::string window = waitForMainWindow();
+  ASSERT_FALSE(window.empty());
   const WindowPlaces at = places();
   QImage idle;
   ASSERT_TRUE(waitForScreen("idle", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000, &idle));
@@ -73,6 +74,18 @@ TEST_F(EndToEnd, DoubleClickPlaysTheChannelAndASecondOneFollows) {
                             20000, &second))
       << "the second channel's picture replaces the first";
   std::this_thread::sleep_for(2s);
+
+  // The keyboard: the list keeps the focus after the double-click, so Down
+  // and Return play the next row as a viewer at the keyboard would.
+  ASSERT_TRUE(key(window, "Down Return"));
+  QImage third;
+  EXPECT_TRUE(waitForScreen("third-channel-by-keyboard",
+                            [&](const QImage& s) {
+                              return pictureShown(s, at.video()) && changedShare(second, s, at.video()) > 0.3;
+                            },
+                            20000, &third))
+      << "Down and Return in the channel list play the next channel";
+  std::this_thread::sleep_for(2s);
   checkEventLoop("while switching channels");
   closeByButton();
 
@@ -81,11 +94,14 @@ TEST_F(EndToEnd, DoubleClickPlaysTheChannelAndASecondOneFollows) {
   std::vector<std::string> watched;
   for (const auto& r : got)
     if (eventCode(r) == kWatched) watched.push_back(r);
-  ASSERT_EQ(watched.size(), 2u) << joinCodes(got);
-  const auto a = eventValues(watched[0]), b = eventValues(watched[1]);
+  ASSERT_EQ(watched.size(), 3u) << joinCodes(got);
+  const auto a = eventValues(watched[0]), b = eventValues(watched[1]), c = eventValues(watched[2]);
   ASSERT_EQ(a.size(), 7u) << watched[0];
   ASSERT_EQ(b.size(), 7u) << watched[1];
-  EXPECT_NE(a[2], b[2]) << "two different channel ids";
+  ASSERT_EQ(c.size(), 7u) << watched[2];
+  EXPECT_NE(a[2], b[2]) << "three different channel ids";
+  EXPECT_NE(b[2], c[2]);
+  EXPECT_NE(a[2], c[2]);
   EXPECT_FALSE(a[3].empty());
   EXPECT_GE(std::stoi(a[4]), 1) << "seconds the first channel was watched";
   EXPECT_EQ(eventCode(got.back()), kClose);

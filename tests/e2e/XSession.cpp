@@ -134,8 +134,12 @@ std::string XSession::focusedWindow() const {
 
 bool XSession::key(const std::string& window, const std::string& keys) const {
   if (!focus(window)) return false;
+  // One argument per key: xdotool takes "Down Return" as one unknown name.
+  std::vector<std::string> args = {"xdotool", "key", "--delay", "60"};
+  std::istringstream names(keys);
+  for (std::string name; names >> name;) args.push_back(name);
   bool ok = false;
-  run({"xdotool", "key", "--delay", "60", keys}, &ok);
+  run(args, &ok);
   return ok;
 }
 
