@@ -191,16 +191,20 @@ void EndToEnd::checkEventLoop(const std::string& what, PlayerProcess& run) {
   if (run.running()) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
   const auto probe = run.probe();
   ASSERT_TRUE(probe.written) << "the event-loop probe wrote nothing to " << run.probePath();
-  std::cout << "worst event-loop delay " << what << ": " << probe.worstMs << " ms (" << probe.ticks
-            << " ticks measured; first frame " << probe.firstFrameMs << " ms after the show)\n";
-  RecordProperty("worst_loop_delay_ms", std::to_string(probe.worstMs));
+  // On a machine busy with other work the thread also waits for a CPU;
+  // the program answers for the rest of the delay.
+  const long own = probe.worstOwnMs >= 0 ? probe.worstOwnMs : probe.worstMs;
+  std::cout << "worst event-loop delay " << what << ": " << own << " ms (" << probe.worstMs
+            << " ms with the waits for a CPU; " << probe.ticks << " ticks measured; first frame "
+            << probe.firstFrameMs << " ms after the show)\n";
+  RecordProperty("worst_loop_delay_ms", std::to_string(own));
   EXPECT_GE(probe.ticks, 1) << "the probe measured";
   // The program tells each stall on stderr; they say when it happened.
   std::string stalls;
   std::istringstream log(run.log());
   for (std::string line; std::getline(log, line);)
     if (line.rfind("event loop: ", 0) == 0) stalls += "\n  " + line;
-  EXPECT_LE(probe.worstMs, kLoopLimitMs) << what << stalls;
+  EXPECT_LE(own, kLoopLimitMs) << what << stalls;
 }
 
 }  // namespace tembra::test

@@ -129,6 +129,7 @@ PlayerProcess::Probe PlayerProcess::probe() const {
   while (in >> key >> value) {
     p.written = true;
     if (key == "worst_ms") p.worstMs = value;
+    else if (key == "worst_own_ms") p.worstOwnMs = value;
     else if (key == "ticks") p.ticks = value;
     else if (key == "first_frame_ms") p.firstFrameMs = value;
   }

@@ -61,6 +61,7 @@ class PlayerProcess {
   struct Probe {
     bool written = false;
     long worstMs = -1;
+    long worstOwnMs = -1;  // less the waits for a CPU taken by other processes
     long ticks = 0;
     long firstFrameMs = -1;
   };

@@ -127,11 +127,6 @@ bool XSession::focus(const std::string& window) const {
   return ok;
 }
 
-std::string XSession::focusedWindow() const {
-  const auto l = lines(run({"xdotool", "getwindowfocus"}));
-  return l.empty() ? std::string() : l.front();
-}
-
 bool XSession::key(const std::string& window, const std::string& keys) const {
   if (!focus(window)) return false;
   // One argument per key: xdotool takes "Down Return" as one unknown name.
@@ -148,14 +143,6 @@ QImage XSession::screenshot(const std::string& path) const {
   run({"/usr/bin/import", "-window", "root", path}, &ok, 30000);
   if (!ok) return {};
   return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32);
-}
-
-std::string XSession::rootWindow() const {
-  // "xwininfo: Window id: 0x1ba (the root window) (has no name)"
-  const std::string info = run({"xwininfo", "-root"});
-  const auto at = info.find("Window id: 0x");
-  if (at == std::string::npos) return {};
-  return std::to_string(std::stoul(info.substr(at + 11), nullptr, 16));
 }
 
 std::string XSession::cover(const PixelRect& rect) {

@@ -44,7 +44,6 @@ class XSession {
   // "Next", "Prior", "Return", "F11", ...).
   bool key(const std::string& window, const std::string& keys) const;
   bool focus(const std::string& window) const;
-  std::string focusedWindow() const;
   // The screen as an image, read straight from the X server (cheap enough
   // to poll without loading the machine the program runs on); a null image
   // on failure.
@@ -53,8 +52,6 @@ class XSession {
   // would take it; a null image on failure.
   QImage screenshot(const std::string& path) const;
 
-  // The root window's id (decimal, as xdotool prints ids).
-  std::string rootWindow() const;
   // Maps a plain window of this test over the rectangle, on top of every
   // other; its id, or empty. It goes with the session.
   std::string cover(const PixelRect& rect);

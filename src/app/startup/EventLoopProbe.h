@@ -15,9 +15,13 @@ namespace tembra {
 
 // A watchdog of the GUI thread's event loop, off unless asked for: a 10 ms
 // timer records how late it fires, and the worst lateness is written to a
-// file as "worst_ms N" (then "ticks N", the number of ticks measured, and
-// "first_frame_ms N", from the show to the first frame on the screen), so
-// end-to-end tests can prove the window never froze.
+// file as "worst_ms N", so end-to-end tests can prove the window never
+// froze. Then "worst_own_ms N": the worst lateness less the time the
+// thread was ready to run but waiting for a CPU the machine gave to other
+// processes (the kernel's run-queue wait of the thread), which is the
+// program's own share of a stall on a busy machine (equal to worst_ms
+// where the kernel does not tell); "ticks N", the ticks measured; and
+// "first_frame_ms N", from the show to the first frame on the screen.
 //
 // It watches by itself for the main window: measuring starts when the first
 // top-level widget of type or object name "TembraPlayerWnd" is on the
@@ -49,6 +53,7 @@ class EventLoopProbe : public QObject {
 
   // Worst lateness in milliseconds so far, and the ticks measured.
   int64_t worstMs() const { return worstNs_ / 1000000; }
+  int64_t worstOwnMs() const { return worstOwnNs_ / 1000000; }
   int64_t ticks() const { return ticks_; }
   // From the window's first show to its first frame on the screen.
   int64_t firstFrameMs() const { return firstFrameNs_ / 1000000; }
@@ -68,6 +73,8 @@ class EventLoopProbe : public QObject {
   void resume();
   void pause();
   void tick();
+  // The GUI thread's run-queue wait so far (ns), or -1 when unknown.
+  int64_t runQueueWaitNs() const;
 
   QString path_;
   QTimer timer_;
@@ -81,6 +88,9 @@ class EventLoopProbe : public QObject {
   int64_t firstShowNs_ = 0;
   int64_t firstFrameNs_ = 0;
   int64_t worstNs_ = 0;
+  int64_t worstOwnNs_ = 0;
+  int schedstat_ = -1;            // this thread's /proc schedstat, kept open
+  int64_t lastWaitNs_ = -1;
   int64_t ticks_ = 0;
   bool everMeasured_ = false;
 };
