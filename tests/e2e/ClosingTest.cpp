@@ -18,25 +18,6 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-int count(const std::vector<std::string>& records, const std::string& code) {
-  int n = 0;
-  for (const auto& c : eventCodes(records)) n += c == code;
-  return n;
-}
-
-// One run's records, each exactly once: start first, close last, one
-// record per channel watched.
-void expectWholeRun(const std::vector<std::string>& got, int channelsWatched) {
-  ASSERT_FALSE(got.empty());
-  EXPECT_EQ(eventCode(got.front()), kStart) << joinCodes(got);
-  EXPECT_EQ(eventCode(got.back()), kClose) << joinCodes(got);
-  EXPECT_EQ(count(got, kStart), 1) << joinCodes(got);
-  EXPECT_EQ(count(got, kStartupDone), 1) << joinCodes(got);
-  EXPECT_EQ(count(got, kCatalogueLoaded), 1) << joinCodes(got);
-  EXPECT_EQ(count(got, kWatched), channelsWatched) << joinCodes(got);
-  EXPECT_EQ(count(got, kClose), 1) << joinCodes(got);
-}
-
 class Closing : public EndToEnd {
  protected:
   // Starts the demo and the program and plays the first channel. The ad
@@ -59,7 +40,7 @@ TEST_F(Closing, CloseButtonDeliversTheLastRecordsAndStartsTheAdProgram) {
   ASSERT_NO_FATAL_FAILURE(watchOneChannel());
   checkEventLoop("before closing");
   ASSERT_NO_FATAL_FAILURE(closeByButton());
-  expectWholeRun(records(), 1);
+  expectOneRun(records(), 1, true);
   EXPECT_FALSE(fs::exists(stateFile("bi.dat"))) << "everything was accepted";
   EXPECT_TRUE(x().windows(kTitle).empty());
   EXPECT_TRUE(advertiseStarted());
@@ -69,7 +50,7 @@ TEST_F(Closing, CloseButtonDeliversTheLastRecordsAndStartsTheAdProgram) {
 TEST_F(Closing, SigtermRunsTheSameCloseSequence) {
   ASSERT_NO_FATAL_FAILURE(watchOneChannel());
   ASSERT_NO_FATAL_FAILURE(closeBySigterm());
-  expectWholeRun(records(), 1);
+  expectOneRun(records(), 1, true);
   EXPECT_FALSE(fs::exists(stateFile("bi.dat")));
   EXPECT_TRUE(advertiseStarted());
   checkEventLoop("up to SIGTERM");
@@ -89,8 +70,8 @@ TEST_F(Closing, DeadCollectorLeavesABacklogTheNextRunSendsFirst) {
   const auto backlog = readBacklog(stateFile("bi.dat"));
   ASSERT_FALSE(backlog.empty()) << "bi.dat keeps what the collector did not take";
   EXPECT_EQ(eventCode(backlog.back()), kClose) << joinCodes(backlog);
-  EXPECT_EQ(count(backlog, kWatched), 1) << joinCodes(backlog);
-  EXPECT_EQ(count(backlog, kStart), 0) << "sent before the collector went: " << joinCodes(backlog);
+  EXPECT_EQ(countCode(backlog, kWatched), 1) << joinCodes(backlog);
+  EXPECT_EQ(countCode(backlog, kStart), 0) << "sent before the collector went: " << joinCodes(backlog);
 
   ASSERT_TRUE(restartDemo());
   startPlayer();

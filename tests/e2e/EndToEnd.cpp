@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <thread>
 
@@ -205,6 +206,25 @@ void EndToEnd::checkEventLoop(const std::string& what, PlayerProcess& run) {
   for (std::string line; std::getline(log, line);)
     if (line.rfind("event loop: ", 0) == 0) stalls += "\n  " + line;
   EXPECT_LE(own, kLoopLimitMs) << what << stalls;
+}
+
+int countCode(const std::vector<std::string>& records, const std::string& code) {
+  int n = 0;
+  for (const auto& c : eventCodes(records)) n += c == code;
+  return n;
+}
+
+void expectOneRun(const std::vector<std::string>& got, int channelsWatched, bool catalogueAtStart) {
+  ASSERT_FALSE(got.empty());
+  EXPECT_EQ(eventCode(got.front()), kStart) << joinCodes(got);
+  EXPECT_EQ(eventCode(got.back()), kClose) << joinCodes(got);
+  EXPECT_EQ(countCode(got, kStart), 1) << joinCodes(got);
+  EXPECT_EQ(countCode(got, kStartupDone), 1) << joinCodes(got);
+  EXPECT_EQ(countCode(got, kWatched), channelsWatched) << joinCodes(got);
+  EXPECT_EQ(countCode(got, kClose), 1) << joinCodes(got);
+  if (catalogueAtStart) EXPECT_EQ(countCode(got, kCatalogueLoaded), 1) << joinCodes(got);
+  else EXPECT_LE(countCode(got, kCatalogueLoaded), 1) << joinCodes(got);
+  EXPECT_EQ(std::set<std::string>(got.begin(), got.end()).size(), got.size()) << "a record sent twice";
 }
 
 }  // namespace tembra::test

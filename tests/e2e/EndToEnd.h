@@ -116,4 +116,11 @@ inline constexpr const char* kStartupDone = "06001";
 inline constexpr const char* kWatched = "02011";
 inline constexpr const char* kClose = "00007";
 
+// How many of records carry the event code.
+int countCode(const std::vector<std::string>& records, const std::string& code);
+// One run's records, each exactly once and none twice: start first, close
+// last, one record per channel watched. The catalogue record is there when
+// the start-up loaded the catalogue, and at most once otherwise.
+void expectOneRun(const std::vector<std::string>& got, int channelsWatched, bool catalogueAtStart);
+
 }  // namespace tembra::test
