@@ -9,6 +9,7 @@
 #include "player/PlayerHost.h"
 #include "player/PlayerView.h"
 #include "skin/CListUI.h"
+#include "skin/CTabLayoutUI.h"
 
 namespace tembra {
 
@@ -46,7 +47,16 @@ void MainWindowActions::ShowRightAd() { w_.channels().ShowRightAd(); }
 void MainWindowActions::FillChannelList() { w_.channels().FillChannelList(); }
 void MainWindowActions::OnChannelListActivate() { w_.channels().OnChannelListActivate(); }
 void MainWindowActions::OnPlayingListActivate() { w_.channels().OnPlayingListActivate(); }
-void MainWindowActions::PlayNeighbour(int step) { w_.channels().PlayNeighbour(step); }
+// A viewer reading a channel's days (page 0 of "guidetab") while zapping
+// keeps reading the days of the channel now playing.
+void MainWindowActions::PlayNeighbour(int step) {
+  w_.channels().PlayNeighbour(step);
+  CTabLayoutUI* tab = w_.findTabLayout(QStringLiteral("guidetab"));
+  CListUI* list = w_.findList(QStringLiteral("channellist"));
+  if (tab == nullptr || tab->currentPage() != 0 || list == nullptr) return;
+  const CListLabelElementUI* item = list->item(w_.state().channelListMark);
+  if (item != nullptr) OpenChannelGuide(item->name.toStdU16String(), item->text.toStdU16String());
+}
 
 void MainWindowActions::PageChannelList(int direction) {
   CListUI* list = w_.findList(QStringLiteral("channellist"));

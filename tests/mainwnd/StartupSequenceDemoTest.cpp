@@ -14,6 +14,7 @@
 #include "mainwnd/StartupSequence.h"
 #include "notice/UdpChannel.h"
 #include "platform/Utf.h"
+#include "skin/CListUI.h"
 #include "skin/SkinControl.h"
 #include "service/ServiceClient.h"
 #include "stats/StatsBacklog.h"
@@ -130,6 +131,28 @@ TEST_F(StartupAgainstDemo, MakesEverythingInOrderThenShowsTheWindow) {
   ASSERT_EQ(received.status, 200);
   EXPECT_EQ(recordCodes(received.body), (std::vector<std::string>{"00006", "02008", "06001", "00007"}))
       << received.body;
+}
+
+TEST_F(StartupAgainstDemo, ZappingKeepsTheDayListsOnTheChannelPlaying) {
+  DemoService demo({"--write-config", under.dir.path()});
+  ASSERT_TRUE(demo.started()) << demo.error();
+  startWindow();
+  TembraPlayerWnd& wnd = *under.window;
+  CListUI* list = wnd.findList(QStringLiteral("channellist"));
+  ASSERT_NE(list, nullptr);
+  ASSERT_GE(list->count(), 2);
+  const auto id = [&](int i) { return list->item(i)->name.toStdU16String(); };
+
+  // The now-playing page stays where it is.
+  actions.real->PlayNeighbour(+1);
+  EXPECT_EQ(wnd.state().currentChannelId, id(0));
+  EXPECT_TRUE(wnd.state().guideChannelId.empty());
+  // Reading a channel's days, the next channel brings its own days along.
+  actions.real->OpenChannelGuide(id(0), list->item(0)->text.toStdU16String());
+  actions.real->PlayNeighbour(+1);
+  EXPECT_EQ(wnd.state().currentChannelId, id(1));
+  EXPECT_EQ(wnd.state().guideChannelId, id(1));
+  wnd.close();
 }
 
 TEST_F(StartupAgainstDemo, ServiceDownStillShowsTheWindowAndCountsDown) {
