@@ -1,7 +1,7 @@
 #pragma once
 #include <string_view>
 
-#include "mainwnd/PixelRect.h"
+#include "platform/PixelRect.h"
 
 namespace tembra {
 

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "mainwnd/PixelRect.h"
+#include "platform/PixelRect.h"
 #include "mainwnd/WindowState.h"
 
 namespace tembra {

@@ -1,7 +1,7 @@
 #pragma once
 #include <optional>
 
-#include "mainwnd/PixelRect.h"
+#include "platform/PixelRect.h"
 #include "mainwnd/WindowState.h"
 
 namespace tembra {

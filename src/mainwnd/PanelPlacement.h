@@ -1,7 +1,7 @@
 #pragma once
 #include <QRect>
 
-#include "mainwnd/PixelRect.h"
+#include "platform/PixelRect.h"
 
 class QWidget;
 

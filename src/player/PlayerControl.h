@@ -2,19 +2,14 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/PixelRect.h"
+
 class QWidget;
 
 namespace tembra {
 
 // Rectangle in the parent's client coordinates, right and bottom exclusive.
-struct PlayerRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-};
+using PlayerRect = PixelRect;
 
 // The player component as the window's player host sees it: the methods of
 // the component's dispatch interface (ids fixed by the component), and its

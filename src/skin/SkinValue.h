@@ -6,26 +6,15 @@
 #include <string>
 #include <string_view>
 
+#include "platform/PixelRect.h"
+
 namespace tembra {
 
-// Left, top, right, bottom. As a position the right and bottom edges are
-// exclusive; as insets each field is a distance from that side.
-struct SkinRect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-  bool empty() const { return left == 0 && top == 0 && right == 0 && bottom == 0; }
-  bool operator==(const SkinRect&) const = default;
-};
+// As a position the right and bottom edges are exclusive; as insets each
+// field is a distance from that side.
+using SkinRect = PixelRect;
 
-struct SkinSize {
-  int width = 0;
-  int height = 0;
-  bool operator==(const SkinSize&) const = default;
-};
+using SkinSize = PixelSize;
 
 // What an attribute holds; each attribute of each control type has one kind.
 enum class SkinAttrKind { Text, Int, Bool, Rect, Size, Color, Image, Align };

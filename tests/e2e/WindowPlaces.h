@@ -8,7 +8,7 @@
 
 #include <initializer_list>
 
-#include "mainwnd/PixelRect.h"
+#include "platform/PixelRect.h"
 
 namespace tembra::test {
 

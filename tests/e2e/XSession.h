@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "mainwnd/PixelRect.h"
+#include "platform/PixelRect.h"
 #include "mainwnd/XvfbServer.h"
 
 struct xcb_connection_t;

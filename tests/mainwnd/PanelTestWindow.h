@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "mainwnd/ChannelPanel.h"
-#include "mainwnd/PixelRect.h"
+#include "platform/PixelRect.h"
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/WindowContext.h"
 #include "mainwnd/WindowMessageHandler.h"
