@@ -142,21 +142,36 @@ size_t XmlByteReader::process(const char* d, size_t n) {
         break;
       }
       case State::Doctype: {
-        for (; pos < n; ++pos) {
+        while (pos < n && state_ == State::Doctype) {
+          if (doctypeComment_) {
+            // A comment in the internal subset: its brackets and quotes
+            // are no markup.
+            const char* hit = findTerminator(d + pos, end, "-->");
+            if (!hit) return n - pos > 2 ? n - 2 : pos;
+            pos = static_cast<size_t>(hit - d) + 3;
+            doctypeComment_ = false;
+            continue;
+          }
           const char c = d[pos];
           if (doctypeQuote_) {
             if (c == doctypeQuote_) doctypeQuote_ = 0;
           } else if (c == '"' || c == '\'') {
             doctypeQuote_ = c;
+          } else if (c == '<') {
+            if (n - pos < 4) return pos;  // wait to see whether a comment starts
+            if (std::memcmp(d + pos, "<!--", 4) == 0) {
+              doctypeComment_ = true;
+              pos += 4;
+              continue;
+            }
           } else if (c == '[') {
             ++doctypeBrackets_;
           } else if (c == ']') {
             if (doctypeBrackets_ > 0) --doctypeBrackets_;
           } else if (c == '>' && doctypeBrackets_ == 0) {
-            ++pos;
             state_ = State::Text;
-            break;
           }
+          ++pos;
         }
         break;
       }
@@ -224,6 +239,7 @@ bool XmlByteReader::markup(const char* d, size_t n, size_t& pos) {
       state_ = State::Doctype;
       doctypeBrackets_ = 0;
       doctypeQuote_ = 0;
+      doctypeComment_ = false;
       pos += kDoctype.size();
       return true;
     }

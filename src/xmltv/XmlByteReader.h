@@ -69,6 +69,7 @@ class XmlByteReader {
   // Doctype: open '[' and the quote inside.
   int doctypeBrackets_ = 0;
   char doctypeQuote_ = 0;
+  bool doctypeComment_ = false;
   // Names of the open elements, one after the other, and where each starts.
   std::string names_;
   std::vector<uint32_t> nameStarts_;
