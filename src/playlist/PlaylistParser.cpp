@@ -62,8 +62,8 @@ std::optional<double> PlaylistParser::parseHours(std::string_view value) {
   return hours;
 }
 
-Playlist PlaylistParser::parse(std::string_view text, std::string_view origin) {
-  PlaylistParser parser(origin);
+Playlist PlaylistParser::parse(std::string_view text, std::string_view origin, size_t maxChannels) {
+  PlaylistParser parser(origin, maxChannels);
   if (Utf8Repair::isValid(text)) {
     parser.parseText(text);
   } else {
@@ -73,8 +73,8 @@ Playlist PlaylistParser::parse(std::string_view text, std::string_view origin) {
   return std::move(parser.playlist_);
 }
 
-PlaylistParser::PlaylistParser(std::string_view origin)
-    : origin_(origin), remoteOrigin_(origin.find("://") != std::string_view::npos) {}
+PlaylistParser::PlaylistParser(std::string_view origin, size_t maxChannels)
+    : origin_(origin), remoteOrigin_(origin.find("://") != std::string_view::npos), maxChannels_(maxChannels) {}
 
 void PlaylistParser::parseText(std::string_view text) {
   if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
@@ -221,7 +221,7 @@ void PlaylistParser::addChannel(std::string_view addressLine, const Entry& entry
   std::string_view optionsText;
   const std::string_view address = capped(StreamOptions::addressPart(addressLine, optionsText));
   if (address.empty()) return;
-  if (playlist_.channels.size() >= kMaxChannels) {
+  if (playlist_.channels.size() >= maxChannels_) {
     playlist_.truncated = true;
     return;
   }

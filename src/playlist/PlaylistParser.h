@@ -27,7 +27,7 @@ class PlaylistParser {
   // offset and is read as "not a number".
   static constexpr double kMaxHours = 7 * 24;
 
-  static Playlist parse(std::string_view text, std::string_view origin);
+  static Playlist parse(std::string_view text, std::string_view origin, size_t maxChannels = kMaxChannels);
 
   // Strict readers of attribute values (blanks around them allowed, a
   // leading "+" too): the whole value or nothing.
@@ -45,7 +45,7 @@ class PlaylistParser {
     std::string_view catchup, catchupSource, catchupDays, timeshift, catchupCorrection;
   };
 
-  PlaylistParser(std::string_view origin);
+  PlaylistParser(std::string_view origin, size_t maxChannels);
   void parseText(std::string_view text);
   void parseLine(std::string_view line);
   void parseHeader(std::string_view attributes);
@@ -58,6 +58,7 @@ class PlaylistParser {
 
   std::string_view origin_;
   bool remoteOrigin_ = false;
+  size_t maxChannels_;
   double defaultShift_ = 0;
   std::optional<double> defaultCorrection_;
   Entry entry_;
