@@ -76,8 +76,18 @@ Playlist PlaylistParser::parse(std::string_view text, std::string_view origin, s
 PlaylistParser::PlaylistParser(std::string_view origin, size_t maxChannels)
     : origin_(origin), remoteOrigin_(origin.find("://") != std::string_view::npos), maxChannels_(maxChannels) {}
 
+// An upper bound of the channels an extended playlist holds, to size the
+// list once instead of moving every channel several times as it grows.
+size_t PlaylistParser::countEntries(std::string_view text) const {
+  size_t count = 0;
+  for (size_t i = text.find('#'); i != std::string_view::npos && count < maxChannels_; i = text.find('#', i + 1))
+    count += startsWithLower(text.substr(i, 8), "#extinf:");
+  return count;
+}
+
 void PlaylistParser::parseText(std::string_view text) {
   if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
+  playlist_.channels.reserve(countEntries(text));
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p < end && !playlist_.truncated) {

@@ -46,6 +46,7 @@ class PlaylistParser {
   };
 
   PlaylistParser(std::string_view origin, size_t maxChannels);
+  size_t countEntries(std::string_view text) const;
   void parseText(std::string_view text);
   void parseLine(std::string_view line);
   void parseHeader(std::string_view attributes);
