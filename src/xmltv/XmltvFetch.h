@@ -11,6 +11,8 @@
 
 namespace tembra {
 
+class XmltvLoader;
+
 // The guides of a source read from their locations into one store.
 class XmltvFetch {
  public:
@@ -29,6 +31,11 @@ class XmltvFetch {
   // same. A stop request ends it within a fraction of a second.
   static Result load(const std::vector<std::string>& locations, std::vector<XmltvPlaylistChannel> channels,
                      const XmltvWindow& window, std::stop_token stop);
+
+  // One guide into a loader: the next of its list. `readable` is false
+  // when the location gave no content at all (missing, refused, ...).
+  static XmltvGuideReport loadGuide(XmltvLoader& loader, const std::string& location, std::stop_token stop,
+                                    bool* readable = nullptr);
 };
 
 }  // namespace tembra
