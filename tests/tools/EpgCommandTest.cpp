@@ -169,7 +169,7 @@ TEST_F(EpgCommand, FailuresAndTheirExitCodes) {
   // A cut guide still prints what it held.
   const ToolResult r = runTool({"epg", file("cut.xml"), "--at", "2024-05-10 11:30:00"});
   EXPECT_NE(r.out.find("\"programmes\": 2,"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\"title\": \"Mittag\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"now\": {\n  \"one\": {\"start\": \"2024-05-10 11:00:00\""), std::string::npos) << r.out;
 }
 
 }  // namespace
