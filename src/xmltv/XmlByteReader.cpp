@@ -297,7 +297,6 @@ bool XmlByteReader::startTag(const char* d, size_t from, size_t gt) {
   sawRoot_ = true;
   if (!handler_.startElement(name, attributes)) {
     failed_ = true;
-    stoppedByHandler_ = true;
     return false;
   }
   if (empty) {

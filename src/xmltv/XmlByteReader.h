@@ -29,7 +29,8 @@ class XmlByteReader {
   explicit XmlByteReader(XmlByteHandler& handler);
 
   // False once the reading has ended with an error or the handler stopped
-  // it; later pieces are ignored.
+  // it (failed() then holds, with an empty error()); later pieces are
+  // ignored.
   bool feed(std::string_view piece);
 
   // The input is complete. Sets cutOff() when it ended inside the
@@ -37,8 +38,6 @@ class XmlByteReader {
   void finish();
 
   bool failed() const { return failed_; }
-  // The handler returned false (failed() is then true, error() empty).
-  bool stoppedByHandler() const { return stoppedByHandler_; }
   const std::string& error() const { return error_; }
   // The input ended before the root element was closed.
   bool cutOff() const { return cutOff_; }
@@ -78,7 +77,6 @@ class XmlByteReader {
   bool sawBytes_ = false;
   bool sawMarkup_ = false;
   bool failed_ = false;
-  bool stoppedByHandler_ = false;
   bool cutOff_ = false;
   std::string error_;
 };

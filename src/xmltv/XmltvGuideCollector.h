@@ -34,7 +34,7 @@ class XmltvGuideCollector {
  public:
   static constexpr int32_t kUnwanted = -1;
   // Bounds on what a guide can make us hold.
-  static constexpr size_t kMaxIds = size_t{1} << 20;
+  static constexpr size_t kMaxIds = size_t{1} << 18;
   static constexpr size_t kMaxProgrammes = size_t{4} << 20;
   static constexpr size_t kMaxPerChannel = 50000;
   // A programme without a stop that nothing follows is taken to run this
@@ -51,7 +51,10 @@ class XmltvGuideCollector {
 
   // The slot of a guide channel id, or kUnwanted.
   int32_t slotForId(std::string_view id);
-  // A <channel> element with its display names.
+  // A <channel> element with its display names. A guide channel that only
+  // a display name matches is known from here on: its programmes that
+  // came before the element went by unclaimed. (An id match needs no
+  // element: programmes of such a channel are kept wherever they come.)
   void channel(std::string_view id, const std::vector<std::string>& displayNames, size_t count);
 
   // Whether a programme of this slot is to be kept, from its times alone
