@@ -199,3 +199,56 @@ TEST(XmltvInput, MalformedMidwayKeepsWhatCameBefore) {
 
 }  // namespace
 }  // namespace tembra
+
+namespace tembra {
+namespace {
+
+// Damage of every kind at random places, fed in random pieces: the reader
+// must neither crash nor report success with a message or failure
+// without one. Run under the address sanitizer this is a small fuzzer.
+TEST(XmltvInput, RandomDamageNeverBreaksTheReader) {
+  test::TimeZone tz("UTC");
+  const std::string whole = longGuide(40);
+  const std::string packed = gzipped(whole);
+  uint64_t seed = 0x9E3779B97F4A7C15ull;
+  const auto next = [&seed](uint64_t bound) {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    return seed % bound;
+  };
+  static const char kNasty[] = {'<', '>', '&', ';', '"', '\'', '/', '!', '?', '[', ']', '-', '\0', '\xFF', '\xC3', ' '};
+  size_t failures = 0;
+  for (int round = 0; round < 400; ++round) {
+    std::string bytes = round % 5 == 4 ? packed : whole;
+    const uint64_t edits = 1 + next(8);
+    for (uint64_t e = 0; e < edits && !bytes.empty(); ++e) {
+      const size_t at = next(bytes.size());
+      switch (next(4)) {
+        case 0: bytes[at] = kNasty[next(sizeof kNasty)]; break;
+        case 1: bytes.insert(at, 1, kNasty[next(sizeof kNasty)]); break;
+        case 2: bytes.erase(at, 1 + next(40)); break;
+        default: bytes.insert(at, bytes.substr(next(bytes.size()), next(60))); break;
+      }
+    }
+    XmltvLoader loader(XmltvWindow::everything(utc(2024, 5, 10)));
+    const size_t piece = 1 + next(300);
+    const XmltvGuideReport r = test::feedGuide(loader, bytes, piece);
+    const XmltvStore store = loader.take();
+    if (!r.ok) {
+      ++failures;
+      EXPECT_FALSE(r.message.empty()) << round;
+      EXPECT_EQ(store.channelCount(), 0u) << round;
+    }
+    EXPECT_EQ(r.cutOff, !r.message.empty() && r.ok) << round << ": " << r.message;
+    EXPECT_LE(store.programmeCount(), 80u) << round;  // at most every programme, some twice over
+    for (size_t g = 0; g < store.channelCount(); ++g) {
+      for (const auto& p : store.channelDay(g, 0)) EXPECT_LT(p.start, p.stop) << round;
+    }
+  }
+  // Most damage leaves a guide that is read up to it.
+  EXPECT_LT(failures, 200u);
+}
+
+}  // namespace
+}  // namespace tembra
