@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "xmltv/Utf8Clean.h"
 #include "xmltv/XmltvTime.h"
 
 namespace tembra {
@@ -14,7 +15,8 @@ XmltvGuideCollector::XmltvGuideCollector(const XmltvChannelMatcher* matcher, con
 
 int32_t XmltvGuideCollector::newSlot(std::string_view id) {
   slots_.emplace_back();
-  slots_.back().id = std::string(id);
+  // Stored well-formed like every text; the raw id stays the lookup key.
+  Utf8Clean::append(slots_.back().id, id);
   return static_cast<int32_t>(slots_.size() - 1);
 }
 
