@@ -94,24 +94,24 @@ TEST_F(StartedWindow, HomePageOpensInTheBrowserOrSaysThereIsNone) {
 }
 
 TEST_F(StartedWindow, RunningUpdaterIsBroughtForwardAndTheWindowCloses) {
-  writeProgram(folder(), "Advertise");
+  writeProgram(folder(), "tembra-advertise");
   under.updaterRunning = true;
   wnd->commands().StartUpdater(false);
   ASSERT_EQ(under.updaterSearches.size(), 1u);
   EXPECT_EQ(toUtf8(under.updaterSearches[0]), text(u"UPDATE_DLG_CAPTION"));
   EXPECT_TRUE(wnd->state().updaterStarted);
   ASSERT_TRUE(closed());
-  EXPECT_FALSE(ran(folder(), "Advertise", 300)) << "the updater takes over; no ads at exit";
+  EXPECT_FALSE(ran(folder(), "tembra-advertise", 300)) << "the updater takes over; no ads at exit";
 }
 
 TEST_F(StartedWindow, UpdaterBesideTheExecutableIsStartedAndTheWindowCloses) {
-  writeProgram(folder(), "AutoUpdate");
-  writeProgram(folder(), "Advertise");
+  writeProgram(folder(), "tembra-autoupdate");
+  writeProgram(folder(), "tembra-advertise");
   wnd->commands().StartUpdater(false);
-  EXPECT_TRUE(ran(folder(), "AutoUpdate"));
+  EXPECT_TRUE(ran(folder(), "tembra-autoupdate"));
   EXPECT_TRUE(wnd->state().updaterStarted);
   ASSERT_TRUE(closed());
-  EXPECT_FALSE(ran(folder(), "Advertise", 300));
+  EXPECT_FALSE(ran(folder(), "tembra-advertise", 300));
 }
 
 TEST_F(StartedWindow, NoUpdaterIsReportedAndTheProgramGoesOn) {
@@ -124,18 +124,18 @@ TEST_F(StartedWindow, NoUpdaterIsReportedAndTheProgramGoesOn) {
 }
 
 TEST_F(StartedWindow, ForcedUpgradeWithoutUpdaterStillEndsTheRunAndStartsTheAds) {
-  writeProgram(folder(), "Advertise");
+  writeProgram(folder(), "tembra-advertise");
   MessageBoxCatcher boxes;
   wnd->commands().StartUpdater(true);
   EXPECT_EQ(boxes.texts, std::vector<std::string>{text(u"TV_WND_BUT_NOUPGRADE")});
   ASSERT_TRUE(closed());
-  EXPECT_TRUE(ran(folder(), "Advertise"));
+  EXPECT_TRUE(ran(folder(), "tembra-advertise"));
 }
 
 // Statistics have nowhere to go here: at close they end up in the backlog,
 // the shutdown record last.
 TEST_F(StartedWindow, CloseSequenceKeepsTheRecordsReleasesThePlayerAndQuits) {
-  writeProgram(folder(), "Advertise");
+  writeProgram(folder(), "tembra-advertise");
   ASSERT_NE(wnd->stats(), nullptr);
   QWidget* video = under.player->widget();
   ASSERT_NE(video, nullptr);
@@ -146,10 +146,24 @@ TEST_F(StartedWindow, CloseSequenceKeepsTheRecordsReleasesThePlayerAndQuits) {
   EXPECT_EQ(under.quits, std::vector<int>{0});
   EXPECT_FALSE(wnd->isVisible());
   EXPECT_EQ(wnd->player()->control(), nullptr) << "released";
-  EXPECT_TRUE(ran(folder(), "Advertise"));
+  EXPECT_TRUE(ran(folder(), "tembra-advertise"));
   const auto records = StatsBacklog::Load(under.dir.file("bi.dat"));
   ASSERT_FALSE(records.empty());
   EXPECT_NE(records.back().find(u"\"00007\""), std::u16string::npos) << toUtf8(records.back());
+}
+
+// The unpacked ads live in the folder "Advertise" beside the program; the
+// advertisement program has a name of its own, so it still starts.
+TEST_F(StartedWindow, TheAdProgramStartsBesideTheFolderOfUnpackedAds) {
+  writeProgram(folder(), "tembra-advertise");
+  for (const char* slot : {"Fix", "Pop"}) {
+    std::filesystem::create_directories(folder() + "/Advertise/" + slot);
+    std::ofstream(folder() + "/Advertise/" + slot + "/index.html") << "<p>ad</p>";
+  }
+  wnd->handleMessage(WM_CMD_CLOSE, 0, 0);
+  ASSERT_TRUE(closed());
+  EXPECT_TRUE(ran(folder(), "tembra-advertise"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder() + "/Advertise/Fix"));
 }
 
 // The upload thread gets the time its bounded upload takes, never more: a
