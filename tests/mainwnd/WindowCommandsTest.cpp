@@ -45,6 +45,11 @@ class UrlCatcher : public QObject {
 };
 
 std::string text(const char16_t* key) { return toUtf8(LanguageTable::Instance().GetText(key)); }
+std::string textWith(const char16_t* key, const std::string& value) {
+  std::string t = text(key);
+  const size_t at = t.find("%s");
+  return at == std::string::npos ? t : t.replace(at, 2, value);
+}
 
 // A companion program that leaves a file behind when it runs.
 void writeProgram(const std::string& folder, const std::string& name) {
@@ -81,6 +86,7 @@ TEST_F(StartedWindow, HomePageOpensInTheBrowserOrSaysThereIsNone) {
     MessageBoxCatcher boxes;
     wnd->commands().OpenHomePage();
     EXPECT_EQ(boxes.texts, std::vector<std::string>{text(u"TV_WND_BUT_NOHOMEURL")});
+    EXPECT_EQ(boxes.titles, std::vector<std::string>{text(u"TV_WND_MSG_HOMEPAGE_TITLE")}) << "the skinned message";
     EXPECT_TRUE(browser.urls.empty());
   }
   // "HomePage" is the one value config.ini keeps in plain text.
@@ -91,6 +97,28 @@ TEST_F(StartedWindow, HomePageOpensInTheBrowserOrSaysThereIsNone) {
   EXPECT_TRUE(boxes.texts.empty());
   ASSERT_EQ(browser.urls.size(), 1u);
   EXPECT_EQ(browser.urls[0], QUrl("http://tv.example/start"));
+}
+
+// With nothing that opens web pages (no xdg-open or browser on PATH, no
+// handler) the user is told, with the page to open by hand.
+TEST_F(StartedWindow, HomePageWithoutABrowserSaysSoAndNamesThePage) {
+  ASSERT_TRUE(ProfileFile::WriteString(under.dir.file("config.ini"), u"Quorvi", u"HomePage", u"http://tv.example/start"));
+  const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER"), defaultBrowser = qgetenv("DEFAULT_BROWSER");
+  const test::TempDir empty("tembra-no-browser");
+  qputenv("PATH", QByteArray::fromStdString(empty.path()));
+  qunsetenv("BROWSER");
+  qunsetenv("DEFAULT_BROWSER");
+  MessageBoxCatcher boxes;
+  wnd->commands().OpenHomePage();
+  qputenv("PATH", path);
+  if (!browser.isNull()) qputenv("BROWSER", browser);
+  if (!defaultBrowser.isNull()) qputenv("DEFAULT_BROWSER", defaultBrowser);
+  const std::string said = textWith(u"TV_WND_BUT_NOBROWSER", "http://tv.example/start");
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{said});
+  EXPECT_EQ(boxes.titles, std::vector<std::string>{text(u"TV_WND_MSG_HOMEPAGE_TITLE")});
+  EXPECT_TRUE(boxes.plainTexts.empty());
+  EXPECT_NE(said.find("http://tv.example/start"), std::string::npos);
+  EXPECT_FALSE(wnd->closing());
 }
 
 TEST_F(StartedWindow, RunningUpdaterIsBroughtForwardAndTheWindowCloses) {
@@ -117,7 +145,12 @@ TEST_F(StartedWindow, UpdaterBesideTheExecutableIsStartedAndTheWindowCloses) {
 TEST_F(StartedWindow, NoUpdaterIsReportedAndTheProgramGoesOn) {
   MessageBoxCatcher boxes;
   wnd->commands().StartUpdater(false);
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{text(u"TV_WND_BUT_NOUPGRADE")});
+  // Where to put which program.
+  const std::string said = textWith(u"TV_WND_BUT_NOUPGRADE", folder() + "/");
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{said});
+  EXPECT_NE(said.find("tembra-autoupdate in " + folder() + "/"), std::string::npos) << said;
+  EXPECT_EQ(boxes.titles, std::vector<std::string>{text(u"TV_WND_MSG_UPGRADE_TITLE")});
+  EXPECT_TRUE(boxes.plainTexts.empty()) << "in the program's own look";
   spinFor(50);
   EXPECT_FALSE(wnd->closing());
   EXPECT_FALSE(wnd->state().updaterStarted);
@@ -127,7 +160,7 @@ TEST_F(StartedWindow, ForcedUpgradeWithoutUpdaterStillEndsTheRunAndStartsTheAds)
   writeProgram(folder(), "tembra-advertise");
   MessageBoxCatcher boxes;
   wnd->commands().StartUpdater(true);
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{text(u"TV_WND_BUT_NOUPGRADE")});
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{textWith(u"TV_WND_BUT_NOUPGRADE", folder() + "/")});
   ASSERT_TRUE(closed());
   EXPECT_TRUE(ran(folder(), "tembra-advertise"));
 }
