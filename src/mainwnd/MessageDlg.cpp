@@ -28,17 +28,17 @@ MessageDlg::MessageDlg(QWidget* owner) : CWindowWnd(owner, Qt::Dialog) {
 MessageDlg::~MessageDlg() = default;
 
 void MessageDlg::Show(QWidget* owner, const std::u16string& title, const std::u16string& text) {
-  std::fprintf(stderr, "%s: %s\n", ErrorMessage::caption().c_str(), toUtf8(text).c_str());
-  std::fflush(stderr);
   std::u16string heading = title;
   if (heading.empty()) heading = LanguageTable::Instance().GetText(u"TV_WND_CAPTION_TEXT");
   if (owner != nullptr && owner->isMinimized()) owner->setWindowState(owner->windowState() & ~Qt::WindowMinimized);
   QPointer<MessageDlg> dlg = new MessageDlg(owner);
   if (!dlg->loadLayout(QString::fromLatin1(kLayout))) {
     delete dlg;
-    ErrorMessage::show(owner, text);
+    ErrorMessage::show(owner, text);  // says it on stderr as well
     return;
   }
+  std::fprintf(stderr, "%s: %s\n", ErrorMessage::caption().c_str(), toUtf8(text).c_str());
+  std::fflush(stderr);
   dlg->setWindowTitle(QString::fromStdU16String(LanguageTable::Instance().GetText(u"TV_WND_CAPTION_TEXT")));
   dlg->addNotifier(dlg.data());
   dlg->setTexts(QString::fromStdU16String(heading), QString::fromStdU16String(text));
