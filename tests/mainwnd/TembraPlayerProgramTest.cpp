@@ -261,8 +261,9 @@ TEST(TembraPlayerProgram, ForcedUpgradeNoticeHandsOverToTheUpdater) {
   namespace fs = std::filesystem;
   for (const char* item : {"tembra-player", "logo.html", "skin", "languages"})
     fs::copy(ModulePath::record() + item, install.file(item), fs::copy_options::recursive);
-  std::ofstream(install.file("AutoUpdate")) << "#!/bin/sh\ntouch \"" << install.file("AutoUpdate.ran") << "\"\n";
-  fs::permissions(install.file("AutoUpdate"), fs::perms::owner_all);
+  std::ofstream(install.file("tembra-autoupdate"))
+      << "#!/bin/sh\ntouch \"" << install.file("tembra-autoupdate.ran") << "\"\n";
+  fs::permissions(install.file("tembra-autoupdate"), fs::perms::owner_all);
   test::DemoService::Setup setup;
   setup.notice = true;
   setup.args = {"--forced-upgrade", "--write-config", install.path(), "--groups", "2", "--channels-per-group", "3"};
@@ -290,7 +291,7 @@ TEST(TembraPlayerProgram, ForcedUpgradeNoticeHandsOverToTheUpdater) {
   xdotool({"mousemove", "--window", dialog, "334", "138", "click", "1"});
   ASSERT_TRUE(finished(*p, 20000)) << p->err();
   EXPECT_EQ(p->exitCode(), 0) << p->err();
-  EXPECT_TRUE(fs::exists(install.file("AutoUpdate.ran")));
+  EXPECT_TRUE(fs::exists(install.file("tembra-autoupdate.ran")));
 }
 
 }  // namespace
