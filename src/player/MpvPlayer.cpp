@@ -105,7 +105,6 @@ void MpvPlayer::Activate() {
       this,
       [this, ready] {
         if (readyHandler_) readyHandler_(ready);
-        emit readyChanged(ready);
       },
       Qt::QueuedConnection);
 }

@@ -94,8 +94,6 @@ class MpvPlayer : public QObject, public PlayerControl {
 
  signals:
   void stateChanged(tembra::MpvPlayer::State state);
-  // Activate's outcome, delivered from the event loop.
-  void readyChanged(bool ready);
 
  private:
   void setState(State state);
