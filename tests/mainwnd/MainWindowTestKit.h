@@ -52,6 +52,7 @@ class FakePlayerControl : public PlayerControl {
   }
   void Activate() override {}
   void SetLogoPage(const std::u16string&) override {}
+  void SetReadyHandler(ReadyHandler) override {}
   bool CreateWindow(const PlayerRect& r) override {
     widget_ = new QWidget;
     widget_->setObjectName(QStringLiteral("fakeplayer"));

@@ -31,8 +31,6 @@ std::unique_ptr<PlayerControl> makePlayer() {
   // Offscreen there is nothing to draw on, and an OpenGL widget cannot be
   // shown there at all.
   config.renderVideo = QGuiApplication::platformName() != QLatin1String("offscreen");
-  // The main window's screen-saver rule decides, from the player's state.
-  config.inhibitScreenSaver = false;
   return std::make_unique<MpvPlayer>(config);
 }
 }  // namespace
