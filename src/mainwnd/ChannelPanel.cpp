@@ -228,7 +228,7 @@ bool ChannelPanel::PlayChannel(const std::u16string& channelId) {
   const std::optional<StreamRequest> stream = source.streamFor(channelId);
   if (!stream) return false;
   const std::u16string address = StreamAddress::ForPlayer(stream->address);
-  if (PlayerHost* player = window_.player()) player->PlayAddress(address, stream->name);
+  if (PlayerHost* player = window_.player()) player->PlayAddress(address, stream->name, stream->userAgent, stream->referrer);
   OperatorExtras* extras = source.operatorExtras();
   StatsReporter* stats = window_.stats();
   if (stats != nullptr && extras != nullptr) {

@@ -13,6 +13,9 @@ void EmbeddedPlayerControl::SetAuthFirst(const std::u16string& v) { component_->
 void EmbeddedPlayerControl::SetAuthSecond(const std::u16string& v) { component_->SetAuthSecond(v); }
 void EmbeddedPlayerControl::SetLanguage(const std::u16string& l) { component_->SetLanguage(l); }
 void EmbeddedPlayerControl::SetAuthUrl(const std::u16string& u) { component_->SetAuthUrl(u); }
+void EmbeddedPlayerControl::SetRequestHeaders(const std::string& userAgent, const std::string& referrer) {
+  component_->SetRequestHeaders(userAgent, referrer);
+}
 void EmbeddedPlayerControl::Play() { component_->Play(); }
 void EmbeddedPlayerControl::StopPlayer() { component_->StopPlayer(); }
 int32_t EmbeddedPlayerControl::QueryState(int32_t what) { return component_->QueryState(what); }

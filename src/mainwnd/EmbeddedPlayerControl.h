@@ -24,6 +24,7 @@ class EmbeddedPlayerControl : public PlayerControl {
   void SetAuthSecond(const std::u16string& value) override;
   void SetLanguage(const std::u16string& language) override;
   void SetAuthUrl(const std::u16string& url) override;
+  void SetRequestHeaders(const std::string& userAgent, const std::string& referrer) override;
   void Play() override;
   void StopPlayer() override;
   int32_t QueryState(int32_t what) override;

@@ -71,6 +71,23 @@ MpvPlayer::~MpvPlayer() {
 
 void MpvPlayer::SetAddress(const std::u16string& address) { address_ = toUtf8(address); }
 
+void MpvPlayer::SetRequestHeaders(const std::string& userAgent, const std::string& referrer) {
+  requestHeaders_.clear();
+  // A line break in a value would smuggle in a header line of its own.
+  auto clean = [](std::string value) {
+    std::erase_if(value, [](char c) { return c == '\r' || c == '\n' || c == '\0'; });
+    return value;
+  };
+  if (!userAgent.empty()) requestHeaders_.push_back("User-Agent: " + clean(userAgent));
+  if (!referrer.empty()) requestHeaders_.push_back("Referer: " + clean(referrer));
+}
+
+std::vector<std::string> MpvPlayer::headersFor(const std::string& address) {
+  std::vector<std::string> headers = auth_.HeadersFor(address);
+  headers.insert(headers.end(), requestHeaders_.begin(), requestHeaders_.end());
+  return headers;
+}
+
 void MpvPlayer::SetChannelName(const std::u16string& name) { channelName_ = toQString(name); }
 
 void MpvPlayer::SetAuthFirst(const std::u16string& value) { auth_.setFirst(toUtf8(value)); }
@@ -140,7 +157,7 @@ void MpvPlayer::Play() {
   used_ = true;
   if (view_ && view_->video()) view_->video()->setActive(active_);
   setState(State::Opening);
-  sessions_[active_]->load(address_, auth_.HeadersFor(address_));
+  sessions_[active_]->load(address_, headersFor(address_));
   if (view_) view_->overlay()->showChannelName(channelName_);
 }
 
@@ -186,7 +203,7 @@ void MpvPlayer::reconnect() {
   ++reconnectAttempt_;
   // The same session: the dropped file has ended on it, nothing to wind
   // down, and its end-file for this attempt is told from the old one's.
-  sessions_[active_]->load(address_, auth_.HeadersFor(address_));
+  sessions_[active_]->load(address_, headersFor(address_));
 }
 
 void MpvPlayer::cancelReconnect() {

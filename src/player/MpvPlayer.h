@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "player/MpvOptions.h"
 #include "player/PlayerControl.h"
@@ -54,6 +55,7 @@ class MpvPlayer : public QObject, public PlayerControl {
   void SetAuthSecond(const std::u16string& value) override;
   void SetLanguage(const std::u16string& language) override;
   void SetAuthUrl(const std::u16string& url) override;
+  void SetRequestHeaders(const std::string& userAgent, const std::string& referrer) override;
   void Play() override;
   void StopPlayer() override;
   int32_t QueryState(int32_t what) override;
@@ -116,7 +118,10 @@ class MpvPlayer : public QObject, public PlayerControl {
   QPointer<PlayerView> view_;
   PlayerSettings settings_;
   StreamAuth auth_;
+  std::vector<std::string> headersFor(const std::string& address);
   std::string address_;
+  // Header lines for the stream beside the plan entry's ("User-Agent: ...").
+  std::vector<std::string> requestHeaders_;
   QString channelName_;
   QString language_;
   QString logoPage_;

@@ -49,6 +49,10 @@ class PlayerControl {
   virtual void SetAuthSecond(const std::u16string& value) = 0;
   virtual void SetLanguage(const std::u16string& language) = 0;
   virtual void SetAuthUrl(const std::u16string& url) = 0;
+  // The user agent and referrer the next Play's stream is requested with;
+  // empty: the player's own agent, no referrer. Playlists name them for
+  // providers that refuse other clients.
+  virtual void SetRequestHeaders(const std::string& userAgent, const std::string& referrer) {}
   virtual void Play() = 0;
   virtual void StopPlayer() = 0;
   // 1: answers 1 once the component is ready. 2: non-zero while the screen

@@ -72,13 +72,14 @@ void PlayerHost::endWait() {
   play(request);
 }
 
-void PlayerHost::PlayAddress(const std::u16string& address, const std::u16string& name) {
+void PlayerHost::PlayAddress(const std::u16string& address, const std::u16string& name, const std::string& userAgent,
+                             const std::string& referrer) {
   if (!live()) return;
   if (!open_) {
-    pending_ = Play{address, name};
+    pending_ = Play{address, name, userAgent, referrer};
     return;
   }
-  play(Play{address, name});
+  play(Play{address, name, userAgent, referrer});
 }
 
 void PlayerHost::play(const Play& request) {
@@ -88,6 +89,7 @@ void PlayerHost::play(const Play& request) {
   control_->SetChannelName(u"");
   control_->SetAddress(request.address);
   control_->SetChannelName(request.name);
+  control_->SetRequestHeaders(request.userAgent, request.referrer);
   control_->Play();
 }
 

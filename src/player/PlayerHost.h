@@ -38,7 +38,8 @@ class PlayerHost {
                    const std::u16string& moduleFolder);
   // Stops, clears both texts, sets address and name, plays. Before
   // readiness only the latest request is kept, for when it comes.
-  void PlayAddress(const std::u16string& address, const std::u16string& name);
+  void PlayAddress(const std::u16string& address, const std::u16string& name, const std::string& userAgent = {},
+                   const std::string& referrer = {});
   // Also drops a play still waiting for readiness.
   void StopPlayer();
   // 0 without a window.
@@ -63,6 +64,8 @@ class PlayerHost {
   struct Play {
     std::u16string address;
     std::u16string name;
+    std::string userAgent;
+    std::string referrer;
   };
 
   bool live() const { return control_ && control_->HasWindow(); }
