@@ -27,7 +27,8 @@ TEST_F(PlaylistCommand, PrintsGuidesAndEveryFieldOfEachChannel) {
       "tv.m3u",
       "\xEF\xBB\xBF#EXTM3U url-tvg=\"http://g/a.xml, http://g/b.xml\" tvg-shift=\"1.5\"\r\n"
       "#EXTINF:-1 tvg-id=\"one.de\" tvg-name=\"Eins \\\\ Zwei\" tvg-logo=\"http://l/1.png\" "
-      "group-title=\"News;\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8\" tvg-chno=\"1\" catchup=\"default\" "
+      "group-title=\"News;\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8\" tvg-chno=\"1\" "
+      "catchup=\"default\" "
       "catchup-source=\"?utc={utc}\" catchup-days=\"3\",Das \"Erste\", HD\r\n"
       "#EXTVLCOPT:http-user-agent=Box/1.0\r\n"
       "local/one.ts|Referer=http%3A%2F%2Fsite%2F\r\n"
