@@ -187,7 +187,6 @@ void PlaylistParser::startEntry(std::string_view afterTag) {
     else if (a.keyIs("timeshift")) entry_.timeshift = v;
     else if (a.keyIs("catchup-correction")) entry_.catchupCorrection = v;
   }
-  entry_.hasTitle = scanner.hasTitle();
   entry_.title = scanner.title();
 }
 
