@@ -54,7 +54,6 @@ class TunedPlayer {
     config.renderVideo = false;
     config.audio = false;
     config.logoPage = false;
-    config.inhibitScreenSaver = false;
     config.settingsPath = QString::fromStdString(settings);
     auto owned = std::make_unique<tembra::MpvPlayer>(config);
     player_ = owned.get();

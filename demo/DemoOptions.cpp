@@ -150,7 +150,11 @@ bool DemoOptions::Parse(int argc, char** argv, std::string& error) {
       ok = flag(noPregenerate);
     } else if (arg == "--hang-seconds") {
       ok = number(hangSeconds, 0, 3600);
-    } else if (arg == "--slow-rate") {
+    } else if (arg == "--epg-days") {
+      ok = number(epgDays, 1, kMaxEpgDays);
+    } else if (arg == "--playlist-crlf") {
+      ok = flag(playlistCrlf);
+    } else if (arg == "--slow-rate" || arg == "--slow-bytes-per-second") {
       ok = number(slowBytesPerSecond, 1, 1u << 20);
     } else if (arg == "--clock-offset") {
       ok = value(v);
@@ -229,10 +233,16 @@ std::string DemoOptions::HelpText() {
       "  --stream-seconds N        length of the looped stream segment (default 10)\n"
       "  --no-pregenerate          do not generate the first channel's stream at start\n"
       "\n"
+      "Playlist and XMLTV guide (/playlist.m3u[.gz], /epg.xml[.gz], /logo/ID.png):\n"
+      "  --epg-days N              days of the XMLTV guide from today (default 3, at\n"
+      "                            most 14), each day as /tvitem.action gives it\n"
+      "  --playlist-crlf           end the playlist's lines with CR LF\n"
+      "\n"
       "Faults (at run time: POST /demo/faults with name=1&name=0...):\n"
       "  --fault NAME[,NAME...]    turn on the faults named (as the switches below)\n"
       "  --hang-seconds N          how long a hang holds the connection (default 60)\n"
-      "  --slow-rate N             bytes per second of a slow answer (default 256)\n";
+      "  --slow-rate N             bytes per second of a slow answer (default 256)\n"
+      "  --slow-bytes-per-second N the same as --slow-rate\n";
   for (const auto& f : Faults::Table()) {
     std::string line = std::string("  --") + f.name;
     if (line.size() < 28) line.resize(28, ' ');
@@ -244,8 +254,8 @@ std::string DemoOptions::HelpText() {
       "  --help                    this text\n"
       "\n"
       "Endpoints: /auth.action /tv.action /tvitem.action /getTime /collected pcad.action\n"
-      "/ads/fix.zip /ads/pop.zip /stream/ID; /demo/faults /demo/records /demo/notice\n"
-      "/demo/status.\n";
+      "/ads/fix.zip /ads/pop.zip /stream/ID /playlist.m3u /playlist.m3u.gz /epg.xml\n"
+      "/epg.xml.gz /logo/ID.png; /demo/faults /demo/records /demo/notice /demo/status.\n";
   return text;
 }
 

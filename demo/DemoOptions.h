@@ -10,6 +10,7 @@ namespace tembra {
 // The command line of tembra-demo-service.
 struct DemoOptions {
   static constexpr uint32_t kMaxChannels = 100000;
+  static constexpr uint32_t kMaxEpgDays = 14;
 
   std::string listenHost = "127.0.0.1";
   uint16_t listenPort = 0;  // 0: a free port
@@ -32,6 +33,9 @@ struct DemoOptions {
 
   bool adLink = false;
   int64_t adTime = 100;
+
+  uint32_t epgDays = 3;        // days of the XMLTV guide, from today
+  bool playlistCrlf = false;   // the M3U playlist ends its lines with CR LF
 
   uint32_t streamSeconds = 10;
   bool noPregenerate = false;

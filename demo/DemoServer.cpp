@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -16,7 +17,12 @@
 #include "CatalogueWriter.h"
 #include "CivilDate.h"
 #include "GuideWriter.h"
+#include "PieceStream.h"
+#include "PlaylistWriter.h"
+#include "PngImage.h"
+#include "Rng.h"
 #include "TextEscape.h"
+#include "XmltvWriter.h"
 
 namespace tembra {
 
@@ -28,6 +34,40 @@ constexpr int kMaxGuideDays = 7;
 constexpr const char* kXml = "text/xml; charset=utf-8";
 constexpr const char* kText = "text/plain; charset=utf-8";
 constexpr const char* kHtml = "text/html; charset=utf-8";
+constexpr const char* kM3u = "audio/x-mpegurl; charset=utf-8";
+constexpr const char* kGzip = "application/gzip";
+constexpr uint32_t kLogoPixels = 64;
+constexpr size_t kMaxHostBytes = 255;
+constexpr size_t kGarbageBytes = 64 << 10;
+
+// A Host header fit to be written into a playlist: a name or address and
+// a port, nothing that could end an attribute or a line.
+bool usableHost(const std::string& host) {
+  if (host.empty() || host.size() > kMaxHostBytes) return false;
+  for (unsigned char c : host)
+    if (!std::isalnum(c) && c != '.' && c != '-' && c != ':' && c != '[' && c != ']') return false;
+  return true;
+}
+
+// What a network's sign-in portal answers in place of the file asked for.
+std::string portalPage() {
+  return "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Sign in to continue</title></head>\n"
+         "<body><h1>Sign in to continue</h1>\n<p>This network needs you to sign in before you can use "
+         "it.</p>\n<form method=\"post\" action=\"/\"><input name=\"code\"><button>Sign in</button>"
+         "</form></body></html>\n";
+}
+
+// Bytes that are neither gzip nor XML in any encoding: no gzip magic, no
+// '<', no byte-order mark at the start.
+const std::string& garbage() {
+  static const std::string bytes = [] {
+    std::string out = "\x8f\x03\xc7\x11";
+    Rng rng(0x6A5B);
+    while (out.size() < kGarbageBytes) out += static_cast<char>(rng.next());
+    return out;
+  }();
+  return bytes;
+}
 
 std::string defaultCacheFolder() {
   if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg) return std::string(xdg) + "/tembra-demo";
@@ -217,6 +257,11 @@ void DemoServer::install(httplib::Server& server) {
   server.Get(R"(/+ads/link\.html)", [](R, S s) { s.set_content(AdPackages::LinkPage(), kHtml); });
   server.Get(R"(/+stream/([^/]+))", [this](R q, S s) { stream(q, s); });
   server.Get(R"(.*/pc/forceauth)", [](R, S s) { s.set_content("<Result>1</Result>\n", kXml); });
+  server.Get(R"(/+playlist\.m3u)", [this](R q, S s) { playlist(q, s, false); });
+  server.Get(R"(/+playlist\.m3u\.gz)", [this](R q, S s) { playlist(q, s, true); });
+  server.Get(R"(/+epg\.xml)", [this](R q, S s) { epg(q, s, false); });
+  server.Get(R"(/+epg\.xml\.gz)", [this](R q, S s) { epg(q, s, true); });
+  server.Get(R"(/+logo/([0-9]+)\.png)", [this](R q, S s) { logo(q, s); });
   server.Get("/demo/faults", [this](R q, S s) { faultsPage(q, s); });
   server.Post("/demo/faults", [this](R q, S s) { faultsPage(q, s); });
   server.Get("/demo/records", [this](R, S s) {
@@ -376,6 +421,50 @@ void DemoServer::stream(const httplib::Request& req, httplib::Response& res) {
       [open](bool) { --*open; });
 }
 
+std::string DemoServer::baseFor(const httplib::Request& req) const {
+  const std::string host = req.get_header_value("Host");
+  if (usableHost(host)) return "http://" + host + "/";
+  if (!req.local_addr.empty() && req.local_addr.find(':') == std::string::npos && req.local_port > 0)
+    return "http://" + req.local_addr + ":" + std::to_string(req.local_port) + "/";
+  return baseUrl();
+}
+
+void DemoServer::playlist(const httplib::Request& req, httplib::Response& res, bool gzip) {
+  if (faults_.on(Faults::PlaylistHang)) return shaper_.Hang(res);
+  if (faults_.on(Faults::Playlist404)) return ReplyShaper::Page(res, 404);
+  if (faults_.on(Faults::PlaylistNotM3u)) return res.set_content(portalPage(), kHtml);
+  auto writer = std::make_shared<PlaylistWriter>(data_, baseFor(req), options_.playlistCrlf);
+  auto body = std::make_shared<PieceStream>([writer](std::string& out) { return writer->Next(out); },
+                                            gzip ? PieceStream::Packing::Gzip : PieceStream::Packing::Plain);
+  shaper_.Stream(res, Faults::PlaylistSlow, std::move(body), gzip ? kGzip : kM3u);
+}
+
+void DemoServer::epg(const httplib::Request& req, httplib::Response& res, bool gzip) {
+  if (faults_.on(Faults::EpgHang)) return shaper_.Hang(res);
+  if (faults_.on(Faults::Epg404)) return ReplyShaper::Page(res, 404);
+  const char* type = gzip ? kGzip : kXml;
+  if (faults_.on(Faults::EpgGarbage)) return res.set_content(garbage(), type);
+  XmltvWriter::Setup setup;
+  setup.first = CivilDate::Today();
+  setup.days = static_cast<int>(options_.epgDays);
+  setup.base = baseFor(req);
+  setup.wrongOffset = faults_.on(Faults::EpgWrongTz);
+  setup.truncated = faults_.on(Faults::EpgTruncated);
+  auto packing = PieceStream::Packing::Plain;
+  if (gzip && !faults_.on(Faults::EpgNotGzip))
+    packing = setup.truncated ? PieceStream::Packing::GzipBrokenOff : PieceStream::Packing::Gzip;
+  auto writer = std::make_shared<XmltvWriter>(data_, std::move(setup));
+  auto body = std::make_shared<PieceStream>([writer](std::string& out) { return writer->Next(out); }, packing);
+  shaper_.Stream(res, Faults::EpgSlow, std::move(body), type);
+}
+
+void DemoServer::logo(const httplib::Request& req, httplib::Response& res) {
+  const DemoChannel* channel = data_.FindChannel(req.matches[1].str());
+  if (!channel) return ReplyShaper::Page(res, 404);
+  const auto rgb = static_cast<uint32_t>(Rng::hash(channel->id, data_.seed()) & 0xFFFFFF);
+  res.set_content(PngImage::Make(kLogoPixels, kLogoPixels, rgb), "image/png");
+}
+
 void DemoServer::faultsPage(const httplib::Request& req, httplib::Response& res) {
   if (req.method == "POST") {
     std::string problem = faults_.ApplyForm(req.body);
@@ -418,7 +507,8 @@ void DemoServer::indexPage(const httplib::Request&, httplib::Response& res) {
           std::to_string(data_.groups().size()) + " groups, " + std::to_string(data_.channels().size()) +
           " channels.</p>\n<p><a href=\"/demo/faults\">faults</a> &middot; <a href=\"/demo/records\">"
           "statistics records</a> &middot; <a href=\"/demo/notice\">notice</a> &middot; "
-          "<a href=\"/pcad.action\">ad manifest</a></p>\n<ul>\n" +
+          "<a href=\"/pcad.action\">ad manifest</a> &middot; <a href=\"/playlist.m3u\">M3U playlist</a> "
+          "&middot; <a href=\"/epg.xml\">XMLTV guide</a></p>\n<ul>\n" +
           links + "</ul></body></html>\n",
       kHtml);
 }

@@ -62,6 +62,11 @@ class DemoServer {
   void faultsPage(const httplib::Request& req, httplib::Response& res);
   void noticePage(const httplib::Request& req, httplib::Response& res);
   void indexPage(const httplib::Request& req, httplib::Response& res);
+  void playlist(const httplib::Request& req, httplib::Response& res, bool gzip);
+  void epg(const httplib::Request& req, httplib::Response& res, bool gzip);
+  void logo(const httplib::Request& req, httplib::Response& res);
+  // "http://HOST:PORT/" as the request reached this service.
+  std::string baseFor(const httplib::Request& req) const;
   const std::string& catalogueText();
 
   DemoOptions options_;

@@ -31,6 +31,17 @@ const std::array<Faults::Info, Faults::Count>& Faults::Table() {
       {"hang-time", "/getTime holds the connection without answering"},
       {"slow-time", "/getTime trickles its answer"},
       {"stream-404", "channel streams answer 404"},
+      {"playlist-404", "the M3U playlist (plain and .gz) answers a 404 page"},
+      {"playlist-hang", "the M3U playlist holds the connection without answering"},
+      {"playlist-slow", "the M3U playlist trickles its answer"},
+      {"playlist-not-m3u", "the M3U playlist answers an HTML page with status 200"},
+      {"epg-404", "the XMLTV guide (plain and .gz) answers a 404 page"},
+      {"epg-hang", "the XMLTV guide holds the connection without answering"},
+      {"epg-slow", "the XMLTV guide trickles its answer"},
+      {"epg-truncated", "the XMLTV guide breaks off half way (gzip without its end)"},
+      {"epg-not-gzip", "/epg.xml.gz answers plain, uncompressed XML"},
+      {"epg-garbage", "the XMLTV guide answers bytes that are neither gzip nor XML"},
+      {"epg-wrong-tz", "XMLTV times say +0300 on UTC clock times: 3 h early"},
   }};
   return table;
 }

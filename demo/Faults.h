@@ -38,6 +38,17 @@ class Faults {
     HangTime,
     SlowTime,
     Stream404,
+    Playlist404,
+    PlaylistHang,
+    PlaylistSlow,
+    PlaylistNotM3u,
+    Epg404,
+    EpgHang,
+    EpgSlow,
+    EpgTruncated,
+    EpgNotGzip,
+    EpgGarbage,
+    EpgWrongTz,
     Count
   };
 

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "ProcessRunner.h"
@@ -95,7 +96,7 @@ void NetNamespace::RemoveStale() {
 }
 
 bool NetNamespace::Create(std::string& error) {
-  if (active_) return true;
+  if (active()) return true;
   if (!IsRoot()) {
     error = "not root";
     return false;
@@ -112,48 +113,76 @@ bool NetNamespace::Create(std::string& error) {
   }
   const std::string pid = std::to_string(getpid());
   const std::string prefix = "198.18." + std::to_string(subnet) + ".";
-  name_ = kPrefix + pid;
-  hostLink_ = "tdh" + pid;
+  State made;
+  made.active = true;
+  made.name = kPrefix + pid;
+  made.hostLink = "tdh" + pid;
+  made.hostAddress = prefix + "1";
+  made.innerAddress = prefix + "2";
   const std::string innerLink = "tdn" + pid;
-  hostAddress_ = prefix + "1";
-  innerAddress_ = prefix + "2";
 
-  if (!run({"ip", "netns", "add", name_}, error)) return false;
-  active_ = true;
+  if (!run({"ip", "netns", "add", made.name}, error)) return false;
   const std::vector<std::vector<std::string>> steps = {
-      {"ip", "link", "add", hostLink_, "type", "veth", "peer", "name", innerLink},
-      {"ip", "link", "set", innerLink, "netns", name_},
-      {"ip", "addr", "add", hostAddress_ + "/24", "dev", hostLink_},
-      {"ip", "link", "set", hostLink_, "up"},
-      {"ip", "-n", name_, "addr", "add", innerAddress_ + "/24", "dev", innerLink},
-      {"ip", "-n", name_, "link", "set", innerLink, "up"},
-      {"ip", "-n", name_, "link", "set", "lo", "up"},
+      {"ip", "link", "add", made.hostLink, "type", "veth", "peer", "name", innerLink},
+      {"ip", "link", "set", innerLink, "netns", made.name},
+      {"ip", "addr", "add", made.hostAddress + "/24", "dev", made.hostLink},
+      {"ip", "link", "set", made.hostLink, "up"},
+      {"ip", "-n", made.name, "addr", "add", made.innerAddress + "/24", "dev", innerLink},
+      {"ip", "-n", made.name, "link", "set", innerLink, "up"},
+      {"ip", "-n", made.name, "link", "set", "lo", "up"},
   };
   for (const auto& step : steps) {
     if (!run(step, error)) {
-      std::string keep = error;
-      Remove();
-      error = keep;
+      removeLinks(made);
       return false;
     }
   }
+  // Published whole, once it is usable: a reader never sees an address
+  // without its namespace or a half-written name.
+  std::lock_guard g(lock_);
+  state_ = std::move(made);
   return true;
 }
 
 void NetNamespace::Remove() {
-  if (!active_) return;
-  active_ = false;
+  State gone;
+  {
+    std::lock_guard g(lock_);
+    if (!state_.active) return;
+    gone = std::exchange(state_, State{});
+  }
+  removeLinks(gone);
+}
+
+void NetNamespace::removeLinks(const State& state) {
   std::string ignored;
   // Deleting the namespace destroys its end of the veth pair and with it
   // the host end; the explicit delete covers a pair not yet moved inside.
-  run({"ip", "netns", "del", name_}, ignored);
-  run({"ip", "link", "del", hostLink_}, ignored);
+  run({"ip", "netns", "del", state.name}, ignored);
+  run({"ip", "link", "del", state.hostLink}, ignored);
 }
 
+NetNamespace::State NetNamespace::state() const {
+  std::lock_guard g(lock_);
+  return state_;
+}
+
+bool NetNamespace::active() const {
+  std::lock_guard g(lock_);
+  return state_.active;
+}
+
+std::string NetNamespace::name() const { return state().name; }
+
+std::string NetNamespace::hostAddress() const { return state().hostAddress; }
+
+std::string NetNamespace::innerAddress() const { return state().innerAddress; }
+
 bool NetNamespace::EnterOnThisThread(std::string& error) const {
-  int fd = open(netnsPath(name_).c_str(), O_RDONLY | O_CLOEXEC);
+  const std::string path = netnsPath(name());
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    error = "cannot open " + netnsPath(name_) + ": " + std::strerror(errno);
+    error = "cannot open " + path + ": " + std::strerror(errno);
     return false;
   }
   int rc = setns(fd, CLONE_NEWNET);

@@ -1,4 +1,5 @@
 #pragma once
+#include <mutex>
 #include <string>
 
 namespace tembra {
@@ -20,24 +21,34 @@ class NetNamespace {
   // without cleaning up.
   static void RemoveStale();
 
+  // Create and Remove run on the thread that starts and stops the service,
+  // while request threads may be reading the accessors below.
   bool Create(std::string& error);
   void Remove();
 
-  bool active() const { return active_; }
-  const std::string& name() const { return name_; }
-  const std::string& hostAddress() const { return hostAddress_; }
-  const std::string& innerAddress() const { return innerAddress_; }
+  bool active() const;
+  std::string name() const;
+  std::string hostAddress() const;
+  std::string innerAddress() const;
 
   // Moves the calling thread into the namespace; sockets it creates from
   // then on belong to the namespace.
   bool EnterOnThisThread(std::string& error) const;
 
  private:
-  bool active_ = false;
-  std::string name_;
-  std::string hostLink_;
-  std::string hostAddress_;
-  std::string innerAddress_;
+  struct State {
+    bool active = false;
+    std::string name;
+    std::string hostLink;
+    std::string hostAddress;
+    std::string innerAddress;
+  };
+  State state() const;
+  // The commands that undo a creation, however far it came.
+  static void removeLinks(const State& state);
+
+  mutable std::mutex lock_;  // guards state_
+  State state_;
 };
 
 }  // namespace tembra

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <memory>
 
 namespace tembra {
@@ -55,6 +56,39 @@ void ReplyShaper::Trickle(httplib::Response& res, std::string body, const std::s
     size_t n = std::min(perTick, text->size() - offset);
     if (!sink.write(text->data() + offset, n)) return false;
     shutdown->WaitFor(kTick);
+    return true;
+  });
+}
+
+void ReplyShaper::Stream(httplib::Response& res, Faults::Id slow, std::shared_ptr<PieceStream> body,
+                         const std::string& contentType) {
+  const bool trickle = faults_.on(slow);
+  const size_t perCall = trickle ? std::max<size_t>(1, slowRate_ / 10) : SIZE_MAX;
+  // Owned by the provider, which the one request thread calls in turn.
+  struct Cursor {
+    std::shared_ptr<PieceStream> body;
+    std::string pending;
+    size_t at = 0;
+    bool more = true;
+  };
+  auto cursor = std::make_shared<Cursor>();
+  cursor->body = std::move(body);
+  ShutdownFlag* shutdown = &shutdown_;
+  res.set_chunked_content_provider(contentType, [cursor, perCall, trickle, shutdown](size_t, httplib::DataSink& sink) {
+    if (shutdown->triggered()) return false;
+    while (cursor->at >= cursor->pending.size()) {
+      if (!cursor->more) {
+        sink.done();
+        return true;
+      }
+      cursor->pending.clear();
+      cursor->at = 0;
+      cursor->more = cursor->body->Next(cursor->pending);
+    }
+    size_t n = std::min(perCall, cursor->pending.size() - cursor->at);
+    if (!sink.write(cursor->pending.data() + cursor->at, n)) return false;
+    cursor->at += n;
+    if (trickle) shutdown->WaitFor(kTick);
     return true;
   });
 }

@@ -3,9 +3,11 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Faults.h"
+#include "PieceStream.h"
 #include "ShutdownFlag.h"
 
 namespace tembra {
@@ -28,6 +30,11 @@ class ReplyShaper {
   void Hang(httplib::Response& res);
   // Sends body a few bytes at a time; ends with the connection closed.
   void Trickle(httplib::Response& res, std::string body, const std::string& contentType);
+
+  // A body made as it goes out, sent in chunks: at full speed, or trickled
+  // when the slow fault is on as the request comes in.
+  void Stream(httplib::Response& res, Faults::Id slow, std::shared_ptr<PieceStream> body,
+              const std::string& contentType);
 
   // body as it is, or held / trickled when the fault is on. Returns true
   // when the body was sent unshaped.

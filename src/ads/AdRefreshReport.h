@@ -16,7 +16,7 @@ struct AdRefreshReport {
   };
   enum class Action {
     UnknownKey,       // neither slot: skipped
-    UpToDate,         // modifyTime not above the stored time
+    UpToDate,         // modifyTime not above the stored time, and the stored page exists
     UnknownType,      // type neither 1 nor 2
     LinkStored,       // type 1: the address became the value
     PackageStored,    // type 2: fetched, unpacked, swapped in, value written
@@ -29,6 +29,9 @@ struct AdRefreshReport {
     std::u16string type;
     int64_t modifyTime = 0;
     int64_t storedTime = 0;
+    // The stored value named a page that is not on disk: the ad was applied
+    // whatever its time.
+    bool pageMissing = false;
     Action action = Action::UnknownKey;
     std::u16string value;  // the value written, when one was
     std::string detail;    // why, for Download/Package/Write failures

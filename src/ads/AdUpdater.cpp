@@ -1,6 +1,7 @@
 #include "ads/AdUpdater.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -105,8 +106,24 @@ void updatePackage(const AdUpdater::Setup& setup, const AdSlot& slot, int64_t mo
   ad.value = value;
 }
 
+// A package-form value whose page is not on disk (the program folder was
+// replaced or cleaned, or an earlier unpack was lost) names nothing the pane
+// can show, so its time must not keep the package from being fetched again.
+// Read now rather than before the pass, so that a second ad for the slot
+// sees what the first one restored.
+bool storedPageMissing(const AdUpdater::Setup& setup, const AdSlot& slot) {
+  const std::u16string value = setup.config->ReadValue(slot.key, true);
+  if (AdSlot::PagePart(value).size() == value.size()) return false;  // link form or nothing stored
+  std::string page = toUtf8(AdSlot::PagePart(value));
+  for (char& c : page)
+    if (c == '\\') c = '/';
+  struct stat info {};
+  return page.empty() || ::stat((setup.programFolder + page).c_str(), &info) != 0 || !S_ISREG(info.st_mode);
+}
+
 void updateSlot(const AdUpdater::Setup& setup, const AdSlot& slot, const AdEntry& entry, AdRefreshReport::Ad& ad) {
-  if (ad.modifyTime <= ad.storedTime) {
+  ad.pageMissing = storedPageMissing(setup, slot);
+  if (ad.modifyTime <= ad.storedTime && !ad.pageMissing) {
     ad.action = Action::UpToDate;
     return;
   }

@@ -18,8 +18,9 @@ class ConfigStore;
 //                                      client.currentServer(), this);
 //
 // The pass asks server + "pcad.action" for the manifest and, for each slot
-// whose advertisement is newer than the time stored under the slot's key,
-// stores the new page address (link) or downloads the zip package, unpacks
+// whose advertisement is newer than the time stored under the slot's key
+// (or whose stored value names a page that is no longer on disk), stores
+// the new page address (link) or downloads the zip package, unpacks
 // it into the slot's folder below the program folder ("Advertise/Fix",
 // "Advertise/Pop") and stores "<time><EOF>Advertise\Fix\index.html" (see
 // AdSlot). After each right-pane advertisement of the manifest, changed or

@@ -10,6 +10,8 @@ struct GuideRow {
   std::u16string id;    // channel id
   std::u16string name;  // channel name
   GuideEntry entry;
+  // The programme is on now (only guides that know end times say so).
+  bool onNow = false;
 
   bool operator==(const GuideRow&) const = default;
 };

@@ -8,6 +8,12 @@ namespace {
 
 GuideRow rowOf(const GuideChannelDay& channel, const GuideEntry& entry) { return {channel.id, channel.name, entry}; }
 
+// The now key's day of month ("DD" before its first ':') is the channel
+// day's own: the clock has not yet passed that day's midnight.
+bool sameDay(std::u16string_view nowKey, std::u16string_view dayKey) {
+  return nowKey.substr(0, nowKey.find(u':')) == dayKey;
+}
+
 std::u16string_view idOf(const GuideRowBuilder::Days& days, const GuideChannelPlace& place) {
   for (int d = 0; d < 3; ++d)
     if (place.index[d] != GuideChannelPlace::kAbsent) return days.day[d]->channels()[place.index[d]].id;
@@ -23,10 +29,18 @@ void GuideRowBuilder::NowPlaying(const GuideDayList& today, std::u16string_view 
   for (const GuideRow& row : rows) given.insert(row.id);
   const auto& channels = today.channels();
   for (size_t c = 0; c < channels.size(); ++c) {
-    const size_t next = today.FirstStillToCome(c, nowKey);
-    if (next == GuideDayList::npos || next == 0) continue;
-    if (!given.empty() && given.count(channels[c].id) != 0) continue;
-    rows.push_back(rowOf(channels[c], channels[c].entries[next - 1]));
+    const GuideChannelDay& channel = channels[c];
+    size_t next = today.FirstStillToCome(c, nowKey);
+    // Every programme has started: the last one runs until midnight, and
+    // is on as long as the clock is still on the list's day. After
+    // midnight the old today has nothing on.
+    if (next == GuideDayList::npos) {
+      if (channel.entries.empty() || !sameDay(nowKey, channel.dayKey)) continue;
+      next = channel.entries.size();
+    }
+    if (next == 0) continue;
+    if (!given.empty() && given.count(channel.id) != 0) continue;
+    rows.push_back(rowOf(channel, channel.entries[next - 1]));
   }
 }
 

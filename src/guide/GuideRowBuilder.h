@@ -29,7 +29,9 @@ class GuideRowBuilder {
   using SeenIds = std::unordered_set<std::u16string_view>;
 
   // Per channel of today, in list order: the entry before the first one
-  // still to come, when there is such an entry and it is not the first.
+  // still to come, when there is such an entry and it is not the first;
+  // when every entry has started, the last one, as long as the now key is
+  // still on the list's day (before its midnight).
   static void NowPlaying(const GuideDayList& today, std::u16string_view nowKey, std::vector<GuideRow>& rows);
 
   // The channels of today in order, then those of day 1 that today lacks,

@@ -119,7 +119,8 @@ class ProgrammeGuide {
   // list's message (WM_GUIDE_NOWPLAYING, WM_GUIDE_UPCOMING,
   // WM_GUIDE_FIRSTDAY + day). Cheap: no network, no list copies.
   //
-  // What is on now on each of today's channels.
+  // What is on now on each of today's channels (a day's last programme
+  // until that day's midnight).
   int32_t GetNowPlaying(std::vector<GuideRow>& rows, bool noDownload);
   // The next programme not yet started on every channel of any day
   // (today's channels first, then those only tomorrow, then the rest).

@@ -4,24 +4,23 @@
 #include <QUrl>
 #include <QVector>
 
-#include <system_error>
-#include <thread>
 
 #include "app/ConfigStore.h"
 #include "app/LanguageTable.h"
-#include "guide/ProgrammeGuide.h"
 #include "mainwnd/AdPageAddress.h"
 #include "mainwnd/DropDownHeight.h"
 #include "mainwnd/ListMarker.h"
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/PanelPlacement.h"
+#include "mainwnd/ProgrammeDetailsView.h"
+#include "mainwnd/StatusPanel.h"
 #include "mainwnd/StreamAddress.h"
 #include "mainwnd/WindowContext.h"
 #include "notice/UdpChannel.h"
 #include "platform/Utf.h"
 #include "player/PlayerHost.h"
-#include "service/AddressCipher.h"
-#include "service/ServiceClient.h"
+#include "source/ChannelSource.h"
+#include "source/OperatorExtras.h"
 #include "skin/CListUI.h"
 #include "skin/CWindowWnd.h"
 #include "skin/SkinCombo.h"
@@ -50,7 +49,7 @@ void ChannelPanel::setTickInterval(int milliseconds) { tickMs_ = std::max(1, mil
 
 void ChannelPanel::ShowCatalogueState() {
   if (CPictureEx* picture = window_.listLoadingPicture()) picture->hide();
-  if (window_.service().catalogueLoaded() == 0) {
+  if (window_.source().catalogueLoaded() == 0) {
     StartCountdown();
     return;
   }
@@ -68,7 +67,7 @@ void ChannelPanel::FillGroupSelector() {
   SkinCombo* combo = window_.skin().findCombo(QStringLiteral("channeltype"));
   if (combo == nullptr) return;
   const WindowState& state = window_.state();
-  for (const ChannelGroup& group : window_.service().GetGroups()) {
+  for (const SourceGroup& group : window_.source().groups()) {
     const QString id = qs(group.id);
     if (combo->findByName(id) >= 0) continue;
     CListLabelElementUI item;
@@ -83,21 +82,20 @@ void ChannelPanel::FillGroupSelector() {
 
 void ChannelPanel::FillChannelList() {
   CWindowWnd& skin = window_.skin();
-  ServiceClient& service = window_.service();
-  std::u16string key = u"-1";
+  std::u16string key(ChannelSource::kAllGroups);
   if (SkinCombo* combo = skin.findCombo(QStringLiteral("channeltype"))) {
     if (const CListLabelElementUI* selected = combo->item(combo->selectedIndex())) {
       key = selected->name.toStdU16String();
       combo->setToolTip(selected->text);
     }
   }
-  const std::vector<ChannelRef> channels = key == u"-1" ? service.GetAllChannels() : service.GetChannelsOfGroup(key);
+  const std::vector<SourceChannelRef> channels = window_.source().channels(key);
   CListUI* list = skin.findList(QStringLiteral("channellist"));
   if (list == nullptr) return;
   const WindowState& state = window_.state();
   QVector<CListLabelElementUI> items;
   items.reserve(static_cast<qsizetype>(channels.size()));
-  for (const ChannelRef& channel : channels) {
+  for (const SourceChannelRef& channel : channels) {
     CListLabelElementUI item;
     item.name = qs(channel->id);
     item.text = qs(channel->name);
@@ -124,15 +122,22 @@ void ChannelPanel::StartCountdown() {
   window_.state().listCountdown = LoadCountdown::kStart;
   CountdownTick();
   SkinControl* layout = skin.findControl(QStringLiteral("listlayout"));
-  if (layout != nullptr) {
+  if (layout == nullptr) return;
+  if (window_.source().statusText().empty()) {
     PanelPlacement::place(skin.findControl(QStringLiteral("listload")),
                           MainLayout::listIndicator(PanelPlacement::rectOf(layout)).listload);
+    return;
   }
+  const StatusPanel::Rects rects = StatusPanel::over(PanelPlacement::rectOf(layout));
+  PanelPlacement::place(skin.findControl(QStringLiteral("listload")), rects.panel);
+  PanelPlacement::place(skin.findControl(QStringLiteral("listloadtime")), rects.label);
+  PanelPlacement::place(skin.findControl(QStringLiteral("listloadbtn")), rects.button);
 }
 
 void ChannelPanel::CountdownTick() {
   int& counter = window_.state().listCountdown;
-  const std::u16string text = LoadCountdown::text(window_.language().GetText(u"TV_WND_LOAD_TIMER"), counter);
+  const std::u16string text = StatusPanel::text(
+      window_.source().statusText(), LoadCountdown::text(window_.language().GetText(u"TV_WND_LOAD_TIMER"), counter));
   --counter;
   if (text.empty()) return;
   if (SkinControl* label = window_.skin().findControl(QStringLiteral("listloadtime"))) label->setText(qs(text));
@@ -140,17 +145,10 @@ void ChannelPanel::CountdownTick() {
 
 void ChannelPanel::StartRefresh() {
   CWindowWnd& skin = window_.skin();
-  if (!refreshing_) {
-    // The client lives for the process, so the detached thread never
-    // outlives what it loads into.
-    try {
-      std::thread(&ServiceClient::RefreshInBackground, &window_.service()).detach();
-      refreshing_ = true;
-    } catch (const std::system_error&) {
-      // No thread to load on: count down again and retry then.
-      StartCountdown();
-      return;
-    }
+  if (!window_.source().refresh()) {
+    // No load could start: count down again and retry then.
+    StartCountdown();
+    return;
   }
   setVisible(skin, "listload", false);
   skin.stopTimer(1);
@@ -167,10 +165,9 @@ void ChannelPanel::placeRefreshPicture() {
 }
 
 void ChannelPanel::OnCatalogueLoaded() {
-  refreshing_ = false;
-  ServiceClient& service = window_.service();
-  if (ProgrammeGuide* guide = window_.guide()) guide->UpdateService(service.sessionId(), service.currentServer());
+  window_.source().catalogueArrived();
   ShowCatalogueState();
+  if (window_.source().operatorExtras() == nullptr) ShowRightAd();
   if (UdpChannel* udp = window_.udpChannel()) udp->restart();
 }
 
@@ -227,14 +224,16 @@ void ChannelPanel::OnPlayingListActivate() {
 }
 
 bool ChannelPanel::PlayChannel(const std::u16string& channelId) {
-  ServiceClient& service = window_.service();
-  const ChannelRef channel = service.FindChannel(channelId);
-  if (!channel) return false;
-  const std::u16string address = StreamAddress::ForPlayer(DecodeChannelAddress(channel->address));
-  if (PlayerHost* player = window_.player()) player->PlayAddress(address, channel->name);
-  const std::optional<ChannelGroup> group = service.FindGroupOfChannel(channelId);
-  if (StatsReporter* stats = window_.stats()) {
-    stats->recordChannelWatch(true, channelId, channel->name, group ? std::u16string_view(group->id) : u"",
+  ChannelSource& source = window_.source();
+  const std::optional<StreamRequest> stream = source.streamFor(channelId);
+  if (!stream) return false;
+  const std::u16string address = StreamAddress::ForPlayer(stream->address);
+  if (PlayerHost* player = window_.player()) player->PlayAddress(address, stream->name);
+  OperatorExtras* extras = source.operatorExtras();
+  StatsReporter* stats = window_.stats();
+  if (stats != nullptr && extras != nullptr) {
+    const std::optional<OperatorExtras::Group> group = extras->groupOfChannel(channelId);
+    stats->recordChannelWatch(true, channelId, stream->name, group ? std::u16string_view(group->id) : u"",
                               group ? std::u16string_view(group->name) : u"", StatsReporter::kKindDefault);
   }
   playingId_ = channelId;
@@ -242,6 +241,11 @@ bool ChannelPanel::PlayChannel(const std::u16string& channelId) {
 }
 
 void ChannelPanel::ShowRightAd() {
+  // A source without ads shows programme details there, under its note.
+  if (window_.source().operatorExtras() == nullptr) {
+    if (ProgrammeDetailsView* view = window_.detailsView()) view->setNote(qs(window_.source().statusText()));
+    return;
+  }
   SkinWebBrowser* browser = window_.skin().findWebBrowser(QStringLiteral("iewnd"));
   if (browser == nullptr) return;
   const std::optional<AdPage> page =

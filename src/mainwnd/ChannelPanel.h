@@ -45,9 +45,6 @@ class ChannelPanel {
 
   WindowContext& window_;
   int tickMs_ = LoadCountdown::kIntervalMs;
-  // A background load is running: until its WM_CATALOGUE_LOADED, a second
-  // one is not started (the client's catalogue is one load at a time).
-  bool refreshing_ = false;
   // The channel last handed to the player and the mark its "channellist"
   // row had, so a refill of the list (another group) marks it again.
   std::u16string playingId_;

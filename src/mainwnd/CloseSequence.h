@@ -16,11 +16,13 @@ class TembraPlayerWnd;
 //   3 the reporter records the shutdown and the window waits for its upload
 //     thread, at most StatsReporter::kCloseWait (the backlog file holds
 //     whatever the server did not take);
-//   4 "Advertise" beside the executable is started unless the updater was;
+//   4 "tembra-advertise" beside the executable is started unless the updater was;
 //   5 the player is released and the event loop told to quit with 0.
 class CloseSequence {
  public:
-  static constexpr const char* kAdProgram = "Advertise";
+  // Not "Advertise": that is the folder of unpacked ads beside it, whose
+  // name config.ini values carry.
+  static constexpr const char* kAdProgram = "tembra-advertise";
 
   explicit CloseSequence(TembraPlayerWnd& window) : w_(window) {}
   void run();

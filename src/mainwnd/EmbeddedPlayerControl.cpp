@@ -18,6 +18,7 @@ void EmbeddedPlayerControl::StopPlayer() { component_->StopPlayer(); }
 int32_t EmbeddedPlayerControl::QueryState(int32_t what) { return component_->QueryState(what); }
 void EmbeddedPlayerControl::Activate() { component_->Activate(); }
 void EmbeddedPlayerControl::SetLogoPage(const std::u16string& p) { component_->SetLogoPage(p); }
+void EmbeddedPlayerControl::SetReadyHandler(ReadyHandler h) { component_->SetReadyHandler(std::move(h)); }
 
 bool EmbeddedPlayerControl::CreateWindow(const PlayerRect& rect) {
   const bool made = component_->CreateWindow(rect);

@@ -29,6 +29,7 @@ class EmbeddedPlayerControl : public PlayerControl {
   int32_t QueryState(int32_t what) override;
   void Activate() override;
   void SetLogoPage(const std::u16string& path) override;
+  void SetReadyHandler(ReadyHandler handler) override;
 
   bool CreateWindow(const PlayerRect& rect) override;
   void DestroyWindow() override;

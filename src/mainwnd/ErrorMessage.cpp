@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "mainwnd/MessageDlg.h"
 #include "platform/Utf.h"
 
 namespace tembra {
@@ -35,6 +36,7 @@ void ErrorMessage::show(QWidget* parent, const std::u16string& text) {
 
 void ErrorMessage::dismissOpen() {
   if (openBox) openBox->reject();
+  MessageDlg::dismissOpen();
 }
 
 }  // namespace tembra

@@ -12,8 +12,9 @@ namespace tembra {
 class ErrorMessage {
  public:
   static void show(QWidget* parent, const std::u16string& text);
-  // Closes the box on show, if one is open (a termination signal arrived
-  // while it waits for the user). GUI thread only.
+  // Closes the box on show, and any MessageDlg, if one is open (a
+  // termination signal arrived while it waits for the user). GUI thread
+  // only.
   static void dismissOpen();
   // The caption: the executable's file name.
   static std::string caption();

@@ -3,18 +3,23 @@
 #include <QString>
 #include <QVector>
 
+#include <algorithm>
+
 #include "app/LanguageTable.h"
-#include "guide/ProgrammeGuide.h"
 #include "mainwnd/GuideRowText.h"
 #include "mainwnd/ListMarker.h"
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/PanelPlacement.h"
+#include "mainwnd/ProgrammeDetailsView.h"
+#include "mainwnd/StatusPanel.h"
 #include "mainwnd/WindowContext.h"
 #include "skin/CListUI.h"
 #include "skin/COptionUI.h"
 #include "skin/CTabLayoutUI.h"
 #include "skin/CWindowWnd.h"
 #include "skin/SkinControl.h"
+#include "source/ChannelSource.h"
+#include "source/GuideSource.h"
 #include "splash/CPictureEx.h"
 
 namespace tembra {
@@ -71,7 +76,7 @@ void GuidePanel::ShowGuidePage(GuidePage page) {
 }
 
 std::optional<int32_t> GuidePanel::show(GuidePage page, bool noDownload) {
-  ProgrammeGuide* guide = window_.guide();
+  GuideSource* guide = window_.source().guide();
   if (guide == nullptr || !valid(page)) return std::nullopt;
   CWindowWnd& skin = window_.skin();
   const bool onShow = isOnShow(page);
@@ -86,7 +91,7 @@ std::optional<int32_t> GuidePanel::show(GuidePage page, bool noDownload) {
   }
 
   CListUI* list = skin.findList(QString::fromLatin1(listName(page)));
-  if (result == ProgrammeGuide::kRows) {
+  if (result == GuideSource::kRows) {
     if (list != nullptr) {
       fill(*list, page, rows);
       list->show();
@@ -96,13 +101,14 @@ std::optional<int32_t> GuidePanel::show(GuidePage page, bool noDownload) {
       skin.stopTimer(2);
       setVisible(skin, "nonoticelist", false);
     }
-  } else if (result == ProgrammeGuide::kNothing) {
+  } else if (result == GuideSource::kNothing) {
     if (onShow) {
       showNoProgramme(page);
       setVisible(skin, "noticeload", false);
       skin.stopTimer(2);
     }
     if (list != nullptr) list->removeAll();
+    rows_[index(page)].clear();
     if (page == GuidePage::NowPlaying) window_.state().playingListMark = -1;
   } else if (onShow) {
     startWait(page);
@@ -142,7 +148,18 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
   }
   list.removeAll();
   list.addMany(items);
+  rows_[index(page)] = rows;
 
+  if (page != GuidePage::NowPlaying && page != GuidePage::Upcoming) {
+    // A guide that knows end times marks the programme on now, in view.
+    const auto now = std::find_if(rows.begin(), rows.end(), [](const GuideRow& r) { return r.onNow; });
+    if (now == rows.end()) return;
+    const int row = static_cast<int>(now - rows.begin());
+    const ListMarker& marker = ListMarker::PlayingListPlayed();
+    list.setItemMarker(row, qs(marker.image), PanelPlacement::toQRect(marker.rect));
+    list.ensureVisible(row);
+    return;
+  }
   if (page != GuidePage::NowPlaying) return;
   state.playingListMark = -1;
   if (markedName.isEmpty()) return;
@@ -176,16 +193,28 @@ void GuidePanel::startWait(GuidePage page) {
   skin.setTimer(2, tickMs_);
   window_.state().guideCountdown = LoadCountdown::kStart;
   TickGuideWait();
-  if (panel != nullptr && list != nullptr) {
+  if (panel == nullptr || list == nullptr) return;
+  if (statusText().empty()) {
     PanelPlacement::place(panel, MainLayout::guideIndicator(listName(page), PanelPlacement::rectOf(list)).noticeload);
+    return;
   }
+  const StatusPanel::Rects rects = StatusPanel::over(PanelPlacement::rectOf(list));
+  PanelPlacement::place(panel, rects.panel);
+  PanelPlacement::place(skin.findControl(QStringLiteral("noticeloadtime")), rects.label);
+  PanelPlacement::place(skin.findControl(QStringLiteral("noticeloadbtn")), rects.button);
+}
+
+std::u16string GuidePanel::statusText() {
+  GuideSource* guide = window_.source().guide();
+  return guide != nullptr ? guide->statusText() : std::u16string();
 }
 
 void GuidePanel::TickGuideWait() {
   int& counter = window_.state().guideCountdown;
   const int n = counter;
   counter = n - 1;
-  const std::u16string text = LoadCountdown::text(window_.language().GetText(u"TV_WND_LOAD_TIMER"), n);
+  const std::u16string text =
+      StatusPanel::text(statusText(), LoadCountdown::text(window_.language().GetText(u"TV_WND_LOAD_TIMER"), n));
   if (text.empty()) return;
   if (SkinControl* label = window_.skin().findControl(QStringLiteral("noticeloadtime"))) label->setText(qs(text));
 }
@@ -201,10 +230,10 @@ void GuidePanel::RetryGuidePage() {
   bool downloading = false;
   if (skin.findTabLayout(QStringLiteral("guidetab")) != nullptr) {
     if (const std::optional<GuidePage> page = pageOnShow()) {
-      ProgrammeGuide* guide = window_.guide();
+      GuideSource* guide = window_.source().guide();
       const bool idle = guide != nullptr && !guide->downloadRunning();
       const std::optional<int32_t> result = show(*page, false);
-      downloading = idle && result == ProgrammeGuide::kDownloadStarted;
+      downloading = idle && result == GuideSource::kDownloadStarted;
       if (result && !downloading) return;
     }
   }
@@ -234,6 +263,16 @@ void GuidePanel::OnGuideDownloaded(GuidePage page, bool ok) {
   if (!isOnShow(page)) return;
   hideLoadingPicture();
   startWait(page);
+}
+
+void GuidePanel::ShowDetails(GuidePage page, int row) {
+  ProgrammeDetailsView* view = window_.detailsView();
+  GuideSource* guide = window_.source().guide();
+  if (view == nullptr || guide == nullptr || !valid(page)) return;
+  const std::vector<GuideRow>& rows = rows_[index(page)];
+  if (row < 0 || static_cast<size_t>(row) >= rows.size()) return;
+  if (std::optional<ProgrammeDetails> details = guide->details(rows[row].id, rows[row].entry)) view->showDetails(*details);
+  else view->clearDetails();
 }
 
 void GuidePanel::OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName) {

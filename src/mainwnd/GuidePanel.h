@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "guide/GuideRow.h"
 #include "mainwnd/LoadCountdown.h"
 
 namespace tembra {
 
 class CListUI;
 class WindowContext;
-struct GuideRow;
 
 // The five guide pages, in the order of their completion messages
 // (WM_GUIDE_NOWPLAYING + page).
@@ -33,6 +33,8 @@ class GuidePanel {
   void RetryGuidePage();   // timer 2 at 0, or "noticeloadbtn"
   void OnGuideDownloaded(GuidePage page, bool ok);
   void OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName);
+  // The details of row `row` of a page's list, where the window shows them.
+  void ShowDetails(GuidePage page, int row);
 
   // The period of timer 2 (LoadCountdown::kIntervalMs); tests shorten it.
   void setTickInterval(int milliseconds);
@@ -50,8 +52,12 @@ class GuidePanel {
   // for a page without a list.
   std::optional<GuidePage> pageOnShow() const;
   bool isOnShow(GuidePage page) const;
+  // Why the source's guide is not there, when it says.
+  std::u16string statusText();
 
   WindowContext& window_;
+  // The rows each list shows, for their details.
+  std::vector<GuideRow> rows_[5];
   int tickMs_ = LoadCountdown::kIntervalMs;
 };
 

@@ -43,6 +43,7 @@ void MainWindowActions::ToggleFullScreen() {
 void MainWindowActions::CountdownTick() { w_.channels().CountdownTick(); }
 void MainWindowActions::StartRefresh() { w_.channels().StartRefresh(); }
 void MainWindowActions::OnCatalogueLoaded() { w_.channels().OnCatalogueLoaded(); }
+void MainWindowActions::ShowProgrammeDetails(GuidePage page, int row) { w_.guidePanel().ShowDetails(page, row); }
 void MainWindowActions::ShowRightAd() { w_.channels().ShowRightAd(); }
 void MainWindowActions::FillChannelList() { w_.channels().FillChannelList(); }
 void MainWindowActions::OnChannelListActivate() { w_.channels().OnChannelListActivate(); }

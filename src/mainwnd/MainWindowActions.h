@@ -45,6 +45,7 @@ class MainWindowActions : public WindowActions {
   void OnGuideDownloaded(GuidePage page, bool ok) override;
   void ShowGuidePage(GuidePage page) override;
   void OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName) override;
+  void ShowProgrammeDetails(GuidePage page, int row) override;
 
  private:
   TembraPlayerWnd& w_;

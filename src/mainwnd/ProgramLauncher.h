@@ -3,10 +3,11 @@
 
 namespace tembra {
 
-// Starts a companion program that ships beside the executable ("AutoUpdate",
-// "Advertise"): detached, with no arguments, never waited for. It inherits
-// no descriptor this process opened with close-on-exec (the single-instance
-// lock among them), so it cannot keep the lock after this copy ends.
+// Starts a companion program that ships beside the executable
+// ("tembra-autoupdate", "tembra-advertise"): detached, with no arguments,
+// never waited for. It inherits no descriptor this process opened with
+// close-on-exec (the single-instance lock among them), so it cannot keep
+// the lock after this copy ends.
 class ProgramLauncher {
  public:
   // folder ends in '/'. False when folder + name is not an executable

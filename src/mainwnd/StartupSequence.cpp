@@ -16,13 +16,13 @@
 #include "mainwnd/WindowActions.h"
 #include "notice/UdpChannel.h"
 #include "player/PlayerHost.h"
-#include "service/ServiceClient.h"
+#include "source/ChannelSource.h"
+#include "source/OperatorExtras.h"
 #include "skin/CListUI.h"
 
 namespace tembra {
 
 namespace {
-const std::u16string kServiceType = u"1";
 // How often the start-up trace looks for the first channel in the list.
 constexpr int kTracePollMs = 5;
 }  // namespace
@@ -35,55 +35,45 @@ void StartupSequence::run() {
   StartupRunner runner;
   // 1
   runner.addGuiStep([&w] { w.hide(); });
-  // 2
+  // 2; statistics, notices and ads belong to the operator's service
+  ChannelSource* source = w.source_.get();
+  OperatorExtras* extras = source->operatorExtras();
   auto reporter = std::make_shared<std::unique_ptr<StatsReporter>>();
-  runner.addStep(
-      [reporter, server = w.config_->ReadValue(u"BIServer", true), setup = w.setup_.stats] {
-        *reporter = StatsReporter::create(server, setup);
-      },
-      [&w, reporter] { w.stats_ = std::move(*reporter); });
+  if (extras != nullptr) {
+    runner.addStep(
+        [reporter, server = extras->statisticsServer(), setup = w.setup_.stats] {
+          *reporter = StatsReporter::create(server, setup);
+        },
+        [&w, reporter] { w.stats_ = std::move(*reporter); });
+  }
   // 3, 4
   runner.addGuiStep([&w] {
     w.tray_ = std::make_unique<TrayIcon>(w, w.state_, w.queue_);
     w.tray_->add(w.text(u"TV_WND_CAPTION_TEXT"));
-    w.stats_->markCatalogueStart();
+    if (w.stats_) w.stats_->markCatalogueStart();
   });
   // 5
-  runner.addStep([service = w.service_, target = &w.queue_] {
-    service->Configure(kServiceType, target, WM_CATALOGUE_LOADED, service->ReadServerList());
-  });
-  // 6, 7; the server and session that sign-in settled on serve steps 8 to 10
-  auto server = std::make_shared<std::u16string>();
-  auto session = std::make_shared<std::u16string>();
-  runner.addGuiStep([&w, server, session] {
-    if (w.service_->catalogueLoaded()) w.stats_->recordCatalogueLoaded();
+  runner.addStep([source, target = &w.queue_] { source->load(target, WM_CATALOGUE_LOADED); });
+  // 6, 7
+  runner.addGuiStep([&w, source] {
+    if (w.stats_ && source->catalogueLoaded()) w.stats_->recordCatalogueLoaded();
     w.channels_->ShowCatalogueState();
-    *server = w.service_->currentServer();
-    *session = w.service_->sessionId();
   });
-  // The player is GUI work: it is made while the worker downloads the guide.
+  // The player is GUI work: it is made while the worker makes the guide.
   runner.addGuiStep([&w] { QMetaObject::invokeMethod(&w, [&w] { w.createPlayer(); }, Qt::QueuedConnection); });
   // 8
-  auto guide = std::make_shared<std::unique_ptr<ProgrammeGuide>>();
-  runner.addStep(
-      [guide, server, session, options = w.setup_.guide, target = &w.queue_] {
-        *guide = std::make_unique<ProgrammeGuide>(*server, *session, kServiceType, options);
-        // At once: a first download that outlasts the creation's wait
-        // reports its end here (held until the window shows).
-        (*guide)->SetResultWindow(target);
-      },
-      [&w, guide] {
-        w.guide_ = std::move(*guide);
-        w.guidePanel_->ShowNowPlaying(true);
-      });
-  // 9 to 13
-  runner.addGuiStep([&w, server] {
-    ServiceClient* service = w.service_;
-    w.udpChannel_ = std::make_unique<UdpChannel>([service] { return service->serverAddress(); }, &w.queue_);
-    w.adUpdater_ = std::make_unique<AdUpdater>(w.programFolder_, *w.config_, *server, &w.queue_);
-    w.stats_->recordStartup(true);
+  runner.addStep([source, target = &w.queue_] { source->createGuide(target); },
+                 [&w] { w.guidePanel_->ShowNowPlaying(true); });
+  // 9 to 12
+  runner.addGuiStep([&w, extras] {
+    if (extras != nullptr) {
+      w.udpChannel_ = std::make_unique<UdpChannel>([extras] { return extras->serverAddress(); }, &w.queue_);
+      w.adUpdater_ = std::make_unique<AdUpdater>(w.programFolder_, *w.config_, extras->currentServer(), &w.queue_);
+    }
+    if (w.stats_) w.stats_->recordStartup(true);
     if (w.setup_.endSplash) w.setup_.endSplash();
   });
+  // 13
   runner.addGuiStep([this] { showWindow(); });
   runner.run();
 }

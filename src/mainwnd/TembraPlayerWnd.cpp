@@ -15,6 +15,7 @@
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/MainWindowActions.h"
+#include "mainwnd/ProgrammeDetailsView.h"
 #include "mainwnd/ScreenSaverRule.h"
 #include "mainwnd/SingleInstance.h"
 #include "mainwnd/StartupSequence.h"
@@ -28,6 +29,8 @@
 #include "player/PlayerHost.h"
 #include "player/ScreenSaverInhibitor.h"
 #include "service/ServiceClient.h"
+#include "source/OperatorExtras.h"
+#include "source/OperatorSource.h"
 #include "skin/CListUI.h"
 #include "skin/CTabLayoutUI.h"
 #include "skin/SkinControl.h"
@@ -96,6 +99,11 @@ const NotificationRow kNotifications[] = {
          a.OpenChannelGuide(item->name.toStdU16String(), item->text.toStdU16String());
      }},
     {"itemdoubleclick", "playinglist", [](Wnd&, Act& a, const Note&) { a.OnPlayingListActivate(); }},
+    {"itemselect", "playinglist", [](Wnd&, Act& a, const Note& n) { a.ShowProgrammeDetails(GuidePage::NowPlaying, n.item); }},
+    {"itemselect", "playlist", [](Wnd&, Act& a, const Note& n) { a.ShowProgrammeDetails(GuidePage::Upcoming, n.item); }},
+    {"itemselect", "firstdaylist", [](Wnd&, Act& a, const Note& n) { a.ShowProgrammeDetails(GuidePage::FirstDay, n.item); }},
+    {"itemselect", "seconddaylist", [](Wnd&, Act& a, const Note& n) { a.ShowProgrammeDetails(GuidePage::SecondDay, n.item); }},
+    {"itemselect", "thirddaylist", [](Wnd&, Act& a, const Note& n) { a.ShowProgrammeDetails(GuidePage::ThirdDay, n.item); }},
     {"itemdoubleclick", "channellist", [](Wnd&, Act& a, const Note&) { a.OnChannelListActivate(); }},
     {"itemactivate", "playinglist", [](Wnd&, Act& a, const Note&) { a.OnPlayingListActivate(); }},
     {"itemactivate", "channellist", [](Wnd&, Act& a, const Note&) { a.OnChannelListActivate(); }},
@@ -109,8 +117,11 @@ TembraPlayerWnd::TembraPlayerWnd() : TembraPlayerWnd(Setup{}) {}
 TembraPlayerWnd::TembraPlayerWnd(Setup setup)
     : CWindowWnd(nullptr, Qt::Window),
       setup_(std::move(setup)),
-      service_(setup_.service != nullptr ? setup_.service : &ServiceClient::Instance()),
       config_(setup_.config != nullptr ? setup_.config : &ConfigStore::Instance()),
+      source_(setup_.source ? setup_.source
+                            : std::make_shared<OperatorSource>(
+                                  setup_.service != nullptr ? *setup_.service : ServiceClient::Instance(),
+                                  *config_, setup_.guide)),
       programFolder_(setup_.programFolder.empty() ? ModulePath::folder() : setup_.programFolder),
       queue_(*this) {
   if (!programFolder_.empty() && programFolder_.back() != '/') programFolder_.push_back('/');
@@ -143,7 +154,9 @@ TembraPlayerWnd::~TembraPlayerWnd() {
   if (setup_.instance != nullptr) setup_.instance->stopListening();
   udpChannel_.reset();
   adUpdater_.reset();
-  guide_.reset();
+  setup_.source.reset();
+  // Its threads are joined here, before the window they report to goes.
+  source_.reset();
   if (player_) player_->Release();
   player_.reset();
   tray_.reset();
@@ -180,10 +193,21 @@ void TembraPlayerWnd::createPlayer() {
   if (!component) return;
   player_ = std::make_unique<PlayerHost>(std::make_unique<EmbeddedPlayerControl>(
       std::move(component), [this](QWidget* video) { placeInVideoSlot(video); }));
-  player_->StartPlayer(kPlayerStartRect, service_->GetPlanBase(), fromUtf8(programFolder_));
+  OperatorExtras* extras = source_->operatorExtras();
+  player_->StartPlayer(kPlayerStartRect, extras != nullptr ? extras->planBase() : std::u16string(),
+                       fromUtf8(programFolder_));
   // Shown with the window at the end of the start-up sequence.
   if (PlayerControl* control = player_->control(); control != nullptr && control->HasWindow())
     control->ShowWindow(false);
+}
+
+ProgrammeDetailsView* TembraPlayerWnd::detailsView() {
+  if (details_ != nullptr || !created_ || source_->operatorExtras() != nullptr) return details_;
+  if (SkinControl* pane = findControl(QStringLiteral("iewnd"))) {
+    details_ = new ProgrammeDetailsView(pane);
+    details_->show();
+  }
+  return details_;
 }
 
 void TembraPlayerWnd::placeInVideoSlot(QWidget* video) {

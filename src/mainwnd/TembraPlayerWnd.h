@@ -7,6 +7,7 @@
 #include <string>
 
 #include "guide/ProgrammeGuide.h"
+#include "source/ChannelSource.h"
 #include "mainwnd/WindowContext.h"
 #include "mainwnd/WindowMessageHandler.h"
 #include "mainwnd/WindowMessageQueue.h"
@@ -24,6 +25,8 @@ class CloseSequence;
 class GuidePanel;
 class MainWindowActions;
 class PlayerControl;
+class ServiceClient;
+class ProgrammeDetailsView;
 class ScreenSaverRule;
 class SingleInstance;
 class StartupSequence;
@@ -54,6 +57,9 @@ class TembraPlayerWnd : public CWindowWnd,
  public:
   // What the window is made with; every default is the program's own.
   struct Setup {
+    // Where channels and guide come from; null: the operator's service
+    // through `service`.
+    std::shared_ptr<ChannelSource> source;
     ServiceClient* service = nullptr;  // null: ServiceClient::Instance()
     ConfigStore* config = nullptr;     // null: ConfigStore::Instance()
     std::string programFolder;         // empty: ModulePath::folder()
@@ -64,7 +70,7 @@ class TembraPlayerWnd : public CWindowWnd,
     // Ends the splash screen (start-up step 12); may be empty.
     std::function<void()> endSplash;
     StatsReporter::Setup stats;
-    ProgrammeGuide::Options guide;
+    ProgrammeGuide::Options guide;  // the operator's guide
     // Brings a running updater's window forward by its caption; empty:
     // through the X11 window manager.
     std::function<bool(const std::u16string&)> findUpdater;
@@ -102,16 +108,16 @@ class TembraPlayerWnd : public CWindowWnd,
   // WindowContext.
   CWindowWnd& skin() override { return *this; }
   WindowState& state() override { return state_; }
-  ServiceClient& service() override { return *service_; }
+  ChannelSource& source() override { return *source_; }
   ConfigStore& config() override { return *config_; }
   const LanguageTable& language() override;
   std::string programFolder() const override { return programFolder_; }
-  ProgrammeGuide* guide() override { return guide_.get(); }
   StatsReporter* stats() override { return stats_.get(); }
   UdpChannel* udpChannel() override { return udpChannel_.get(); }
   PlayerHost* player() override { return player_.get(); }
   CPictureEx* listLoadingPicture() override { return listLoadingPicture_; }
   CPictureEx* guideLoadingPicture() override { return guideLoadingPicture_; }
+  ProgrammeDetailsView* detailsView() override;
 
   // What workers hold: posts and sends reach handleMessage on the GUI
   // thread, in order, held during the start-up sequence, dropped once the
@@ -153,8 +159,8 @@ class TembraPlayerWnd : public CWindowWnd,
   QString text(const char16_t* key) const;
 
   Setup setup_;
-  ServiceClient* service_;
   ConfigStore* config_;
+  std::shared_ptr<ChannelSource> source_;
   std::string programFolder_;
   WindowState state_;
   WindowMessageQueue queue_;
@@ -162,11 +168,11 @@ class TembraPlayerWnd : public CWindowWnd,
   std::unique_ptr<PlayerHost> player_;
   std::unique_ptr<StatsReporter> stats_;
   std::unique_ptr<TrayIcon> tray_;
-  std::unique_ptr<ProgrammeGuide> guide_;
   std::unique_ptr<UdpChannel> udpChannel_;
   std::unique_ptr<AdUpdater> adUpdater_;
   CPictureEx* listLoadingPicture_ = nullptr;   // child widget
   CPictureEx* guideLoadingPicture_ = nullptr;  // child widget
+  ProgrammeDetailsView* details_ = nullptr;    // child of the ad pane, made when first asked for
 
   std::unique_ptr<ChannelPanel> channels_;
   std::unique_ptr<GuidePanel> guidePanel_;

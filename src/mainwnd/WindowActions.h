@@ -61,6 +61,9 @@ class WindowActions {
   virtual void OnGuideDownloaded(GuidePage page, bool ok) = 0;
   virtual void ShowGuidePage(GuidePage page) = 0;
   virtual void OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName) = 0;
+  // A row of a guide list was selected: its programme's details, where the
+  // source keeps them.
+  virtual void ShowProgrammeDetails(GuidePage page, int row) {}
 };
 
 }  // namespace tembra

@@ -11,12 +11,13 @@
 #include "app/LanguageTable.h"
 #include "mainwnd/CAboutDlg.h"
 #include "mainwnd/CForcedUpgrade.h"
-#include "mainwnd/ErrorMessage.h"
+#include "mainwnd/MessageDlg.h"
 #include "mainwnd/ProgramLauncher.h"
 #include "mainwnd/TrayIcon.h"
 #include "mainwnd/UpdaterWindowFinder.h"
 #include "mainwnd/WindowActivation.h"
 #include "mainwnd/WindowState.h"
+#include "platform/Utf.h"
 #include "skin/CWindowWnd.h"
 
 namespace tembra {
@@ -24,6 +25,13 @@ namespace tembra {
 namespace {
 std::u16string text(const char16_t* key) { return LanguageTable::Instance().GetText(key); }
 QString qtext(const char16_t* key) { return QString::fromStdU16String(text(key)); }
+// The language text with its "%s" (the first one) replaced by value.
+std::u16string withValue(const char16_t* key, const std::u16string& value) {
+  std::u16string out = text(key);
+  const size_t at = out.find(u"%s");
+  if (at != std::u16string::npos) out.replace(at, 2, value);
+  return out;
+}
 }  // namespace
 
 WindowCommands::WindowCommands(Setup setup) : setup_(std::move(setup)) {
@@ -60,17 +68,22 @@ void WindowCommands::StartUpdater(bool forced) {
     }
     return;
   }
-  ErrorMessage::show(setup_.window, text(u"TV_WND_BUT_NOUPGRADE"));
+  MessageDlg::Show(setup_.window, text(u"TV_WND_MSG_UPGRADE_TITLE"),
+                   withValue(u"TV_WND_BUT_NOUPGRADE", fromUtf8(setup_.programFolder)));
   if (forced) CloseWindow();
 }
 
 void WindowCommands::OpenHomePage() {
   const QString page = QString::fromStdU16String(setup_.config->ReadValue(u"HomePage", false)).trimmed();
   if (page.isEmpty()) {
-    ErrorMessage::show(setup_.window, text(u"TV_WND_BUT_NOHOMEURL"));
+    MessageDlg::Show(setup_.window, text(u"TV_WND_MSG_HOMEPAGE_TITLE"), text(u"TV_WND_BUT_NOHOMEURL"));
     return;
   }
-  QDesktopServices::openUrl(QUrl::fromUserInput(page));
+  // False when the desktop has no way to open a web page at all (no
+  // xdg-open, no browser); Qt then only warns on stderr.
+  if (!QDesktopServices::openUrl(QUrl::fromUserInput(page)))
+    MessageDlg::Show(setup_.window, text(u"TV_WND_MSG_HOMEPAGE_TITLE"),
+                     withValue(u"TV_WND_BUT_NOBROWSER", page.toStdU16String()));
 }
 
 void WindowCommands::RestoreOrRaise() { WindowActivation::restoreOrRaise(setup_.window); }

@@ -38,12 +38,13 @@ class WindowCommands {
   // has been handled (the close sequence follows).
   void CloseWindow();
   // Hands over to the updater: a running one's window is brought forward,
-  // else "AutoUpdate" beside the executable is started; either way the
-  // window closes (and "Advertise" is then left alone). With neither, the
-  // user is told, and a forced upgrade closes the window all the same.
+  // else "tembra-autoupdate" beside the executable is started; either way
+  // the window closes (and "tembra-advertise" is then left alone). With
+  // neither, the user is told how to install it, and a forced upgrade
+  // closes the window all the same.
   void StartUpdater(bool forced);
-  // "HomePage" from config.ini in the desktop's browser, or a message when
-  // none is set.
+  // "HomePage" from config.ini in the desktop's browser; a message when
+  // none is set or no browser could be started.
   void OpenHomePage();
   void RestoreOrRaise();
   void OpenAbout();
@@ -58,7 +59,7 @@ class WindowCommands {
   // never found elsewhere, nor for an empty caption.
   static bool FindUpdaterWindow(const std::u16string& caption);
 
-  static constexpr const char* kUpdaterProgram = "AutoUpdate";
+  static constexpr const char* kUpdaterProgram = "tembra-autoupdate";
 
  private:
   void removeTrayIcon();

@@ -10,8 +10,8 @@ class CWindowWnd;
 class ConfigStore;
 class LanguageTable;
 class PlayerHost;
-class ProgrammeGuide;
-class ServiceClient;
+class ProgrammeDetailsView;
+class ChannelSource;
 class StatsReporter;
 class UdpChannel;
 
@@ -27,14 +27,14 @@ class WindowContext {
   virtual CWindowWnd& skin() = 0;
   virtual WindowState& state() = 0;
 
-  virtual ServiceClient& service() = 0;
+  // Where the channels and the guide come from.
+  virtual ChannelSource& source() = 0;
   virtual ConfigStore& config() = 0;
   virtual const LanguageTable& language() = 0;
   // The executable's folder, ending in '/': local ad pages are found there.
   virtual std::string programFolder() const = 0;
 
   // Null until the start-up sequence has created them.
-  virtual ProgrammeGuide* guide() = 0;
   virtual StatsReporter* stats() = 0;
   virtual UdpChannel* udpChannel() = 0;
   // Null when the window has no player.
@@ -44,6 +44,9 @@ class WindowContext {
   // (a picture whose file did not load stays hidden).
   virtual CPictureEx* listLoadingPicture() = 0;
   virtual CPictureEx* guideLoadingPicture() = 0;
+  // Where a source without ads shows programme details, in the ad pane's
+  // place; null for the operator's service (its ads are there).
+  virtual ProgrammeDetailsView* detailsView() { return nullptr; }
 };
 
 }  // namespace tembra

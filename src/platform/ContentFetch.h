@@ -21,6 +21,7 @@ enum class FetchError {
   HttpStatus,    // the server answered with a status other than 2xx
   TooLarge,      // the (decompressed) content passed the size cap
   BadGzip,       // gzip magic at the start but the stream does not inflate
+  Truncated,     // the content ended before its end (a cut-off gzip stream or body)
   Transport,     // any other transfer failure (TLS, reset, truncated chunking)
 };
 
@@ -37,6 +38,10 @@ struct FetchRequest {
   std::string userAgent;  // empty: the program's own
   std::string referrer;   // empty: none
   FetchLimits limits;
+  // When set, the bytes as they arrive (still compressed) are also written
+  // there, through a temporary file that replaces it only when the whole
+  // content arrived: a cache of the last good copy.
+  std::string copyTo;
 };
 
 struct FetchResult {

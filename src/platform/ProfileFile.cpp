@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/AtomicFile.h"
+
 #include "platform/UniqueFd.h"
 #include "platform/Utf.h"
 
@@ -143,38 +145,6 @@ ReadResult readWholeFile(const std::string& path, std::string& out) {
   return ReadResult::Ok;
 }
 
-// Writes data to a temp file beside the target, flushes it to disk and
-// renames it over the target, so readers and crashes only ever see the old
-// or the new file. A symbolic link is followed, not replaced.
-bool replaceFile(const std::string& path, std::string_view data) {
-  std::string target = path;
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    char resolved[PATH_MAX];
-    if (::realpath(path.c_str(), resolved) != nullptr) target = resolved;
-  }
-  mode_t mode = 0644;
-  if (::stat(target.c_str(), &st) == 0) mode = st.st_mode & 07777;
-
-  std::string temp = target + ".tmpXXXXXX";
-  int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, data) && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  auto slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
-  int dfd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dfd >= 0) {
-    ::fsync(dfd);
-    ::close(dfd);
-  }
-  return true;
-}
-
 bool storable(std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos; }
 
 }  // namespace
@@ -249,7 +219,7 @@ bool ProfileFile::WriteString(const std::string& path, std::u16string_view secti
     if (!inSection) continue;
     if (line.kind == Line::Entry && sameName(line.name, keyName)) {
       std::string updated = content.substr(0, line.valueBegin) + stored + content.substr(line.valueEnd);
-      return replaceFile(path, updated);
+      return replaceFileAtomically(path, updated);
     }
     if (!sectionClosed && !trim(std::string_view(content).substr(line.begin, line.end - line.begin)).empty())
       insertAt = line.next;
@@ -267,7 +237,7 @@ bool ProfileFile::WriteString(const std::string& path, std::u16string_view secti
     if (!updated.empty() && updated.back() != '\n' && updated != kBom) updated += eol;
     updated += "[" + std::string(sectionName) + "]" + eol + entry;
   }
-  return replaceFile(path, updated);
+  return replaceFileAtomically(path, updated);
 }
 
 }  // namespace tembra

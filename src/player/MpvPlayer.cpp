@@ -11,7 +11,7 @@
 #include "player/PlayerOverlay.h"
 #include "player/PlayerStatusText.h"
 #include "player/PlayerView.h"
-#include "player/ScreenSaverInhibitor.h"
+#include "player/ReconnectBackoff.h"
 
 namespace tembra {
 
@@ -29,7 +29,8 @@ MpvPlayer::MpvPlayer(Config config, QObject* parent)
     : QObject(parent),
       config_(std::move(config)),
       settings_(config_.settingsPath) {
-  if (config_.inhibitScreenSaver) inhibitor_ = std::make_unique<ScreenSaverInhibitor>();
+  reconnectTimer_.setSingleShot(true);
+  connect(&reconnectTimer_, &QTimer::timeout, this, &MpvPlayer::reconnect);
   for (int i = 0; i < 2; ++i) {
     sessions_[i] = std::make_unique<MpvSession>(MpvOptions::Outputs{config_.renderVideo, config_.audio});
     connectSession(i);
@@ -41,11 +42,18 @@ MpvPlayer::MpvPlayer(Config config, QObject* parent)
 void MpvPlayer::connectSession(int index) {
   MpvSession* s = sessions_[index].get();
   connect(s, &MpvSession::fileStarted, this, [this, index] {
-    if (index != active_ || state_ == State::Idle || state_ == State::Failed) return;
+    // A reopening keeps its message up until the picture is back.
+    if (index != active_ || state_ == State::Idle || state_ == State::Failed || state_ == State::Reconnecting)
+      return;
     setState(State::Opening);
   });
   connect(s, &MpvSession::playbackStarted, this, [this, index] {
-    if (index == active_ && state_ == State::Opening) setState(State::Playing);
+    if (index != active_ || (state_ != State::Opening && state_ != State::Reconnecting)) return;
+    if (state_ == State::Reconnecting) {
+      cancelReconnect();
+      errorText_.clear();
+    }
+    setState(State::Playing);
   });
   connect(s, &MpvSession::bufferingChanged, this, [this, index](bool buffering, int percent) {
     if (index == active_) onBuffering(buffering, percent);
@@ -78,13 +86,27 @@ void MpvPlayer::SetLogoPage(const std::u16string& path) {
   if (view_) view_->setLogoPage(logoPage_);
 }
 
+void MpvPlayer::SetReadyHandler(ReadyHandler handler) { readyHandler_ = std::move(handler); }
+
 void MpvPlayer::Activate() {
+  bool ready = true;
   for (auto& s : sessions_) {
-    if (!s->initialize()) return;
+    if (!s->initialize()) {
+      ready = false;
+      break;
+    }
     s->setVolume(settings_.volume());
     s->setMuted(settings_.muted());
   }
-  if (view_ && view_->video()) view_->video()->update();
+  if (ready && view_ && view_->video()) view_->video()->update();
+  // Reported from the event loop, so the host has finished its own call
+  // before it hears the outcome.
+  QMetaObject::invokeMethod(
+      this,
+      [this, ready] {
+        if (readyHandler_) readyHandler_(ready);
+      },
+      Qt::QueuedConnection);
 }
 
 int32_t MpvPlayer::QueryState(int32_t what) {
@@ -92,6 +114,7 @@ int32_t MpvPlayer::QueryState(int32_t what) {
     case kStateReady:
       return sessions_[0]->initialized() && sessions_[1]->initialized() ? 1 : 0;
     case kStateHoldDisplay:
+      if (state_ == State::Reconnecting) return reconnectingSince_.elapsed() < kHoldWhileReconnectingMs ? 1 : 0;
       return state_ == State::Opening || state_ == State::Playing || state_ == State::Buffering ? 1 : 0;
     default:
       return 0;
@@ -99,13 +122,14 @@ int32_t MpvPlayer::QueryState(int32_t what) {
 }
 
 void MpvPlayer::Play() {
+  cancelReconnect();
   if (address_.empty()) {
     StopPlayer();
     return;
   }
   errorText_.clear();
   if (QueryState(kStateReady) != 1) {
-    errorText_ = PlayerStatusText::ForEnd(MPV_ERROR_GENERIC, false, false);
+    errorText_ = PlayerStatusText::NotStarted();
     setState(State::Failed);
     return;
   }
@@ -121,6 +145,7 @@ void MpvPlayer::Play() {
 }
 
 void MpvPlayer::StopPlayer() {
+  cancelReconnect();
   sessions_[active_]->stop();
   errorText_.clear();
   setState(State::Idle);
@@ -132,9 +157,53 @@ void MpvPlayer::onFileEnded(int reason, int error) {
     setState(State::Idle);
     return;
   }
-  // A live channel never ends by itself: the server went away mid-stream.
+  // A live channel never ends by itself: once it has played, any end, by
+  // itself or with whatever error the broken stream left the decoders in,
+  // is the server or the network going away, and the way back is to open
+  // it again. One that never played keeps the reason it could not start.
+  const bool watched = state_ == State::Playing || state_ == State::Buffering || state_ == State::Reconnecting;
+  if (watched && isNetworkAddress(address_)) {
+    beginReconnect();
+    return;
+  }
   errorText_ = PlayerStatusText::ForEnd(error, reason == MPV_END_FILE_REASON_EOF, isNetworkAddress(address_));
   setState(State::Failed);
+}
+
+void MpvPlayer::beginReconnect() {
+  if (state_ != State::Reconnecting) {
+    reconnectAttempt_ = 0;
+    reconnectingSince_.start();
+  }
+  errorText_ = PlayerStatusText::Interrupted();
+  setState(State::Reconnecting);
+  reconnectTimer_.start(ReconnectBackoff::DelayMs(reconnectAttempt_));
+}
+
+void MpvPlayer::reconnect() {
+  reconnectTimer_.stop();
+  if (state_ != State::Reconnecting) return;
+  ++reconnectAttempt_;
+  // The same session: the dropped file has ended on it, nothing to wind
+  // down, and its end-file for this attempt is told from the old one's.
+  sessions_[active_]->load(address_, auth_.HeadersFor(address_));
+}
+
+void MpvPlayer::cancelReconnect() {
+  reconnectTimer_.stop();
+  reconnectAttempt_ = 0;
+}
+
+void MpvPlayer::retry() {
+  if (state_ == State::Reconnecting) {
+    reconnect();
+  } else if (state_ == State::Failed && !address_.empty()) {
+    Play();
+  }
+}
+
+int MpvPlayer::msToNextReconnect() const {
+  return reconnectTimer_.isActive() ? reconnectTimer_.remainingTime() : -1;
 }
 
 void MpvPlayer::onBuffering(bool buffering, int percent) {
@@ -146,26 +215,16 @@ void MpvPlayer::onBuffering(bool buffering, int percent) {
 void MpvPlayer::setState(State state) {
   const bool changed = state != state_;
   state_ = state;
-  // Settled after the current call returns: a channel switch stops and
-  // plays within one call and should not release and retake the hold.
-  if (inhibitor_ && !inhibitQueued_) {
-    inhibitQueued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-          inhibitQueued_ = false;
-          inhibitor_->setInhibited(QueryState(kStateHoldDisplay) != 0);
-        },
-        Qt::QueuedConnection);
-  }
   if (view_) {
+    const bool message = state_ == State::Failed || state_ == State::Reconnecting;
     PlayerOverlay* overlay = view_->overlay();
-    overlay->setError(state_ == State::Failed ? errorText_ : QString());
+    overlay->setError(message ? errorText_ : QString());
     overlay->setBuffering(state_ == State::Opening || state_ == State::Buffering, 0);
-    if (state_ == State::Idle || state_ == State::Failed) overlay->hideChannelName();
-    view_->setMode(state_ == State::Idle     ? PlayerView::Mode::Logo
-                   : state_ == State::Failed ? PlayerView::Mode::Message
-                                             : PlayerView::Mode::Video);
+    if (state_ == State::Idle || message) overlay->hideChannelName();
+    view_->setMode(state_ == State::Idle ? PlayerView::Mode::Logo
+                   : message            ? PlayerView::Mode::Message
+                                        : PlayerView::Mode::Video);
+    view_->setRetryVisible(message);
   }
   if (changed) emit stateChanged(state_);
 }
@@ -177,6 +236,7 @@ bool MpvPlayer::CreateWindow(const PlayerRect& rect) {
   view_->hide();
   connect(view_, &PlayerView::volumeStepRequested, this, &MpvPlayer::stepVolume);
   connect(view_, &PlayerView::muteToggleRequested, this, [this] { setMuted(!muted()); });
+  connect(view_, &PlayerView::retryRequested, this, &MpvPlayer::retry);
   connect(view_, &PlayerView::activity, this, [this] {
     if (state_ != State::Idle) view_->overlay()->showVolume(volume(), muted());
   });
@@ -215,8 +275,6 @@ void MpvPlayer::setMuted(bool muted) {
   for (auto& s : sessions_) s->setMuted(muted);
   if (view_) view_->overlay()->showVolume(settings_.volume(), settings_.muted());
 }
-
-bool MpvPlayer::screenSaverInhibited() const { return inhibitor_ && inhibitor_->inhibited(); }
 
 int64_t MpvPlayer::estimatedFrameNumber() const { return sessions_[active_]->estimatedFrameNumber(); }
 

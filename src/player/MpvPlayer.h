@@ -1,7 +1,9 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QTimer>
 #include <array>
 #include <memory>
 #include <string>
@@ -15,21 +17,30 @@ namespace tembra {
 
 class MpvSession;
 class PlayerView;
-class ScreenSaverInhibitor;
 
 // The player component on libmpv: plays the address it is given, shows the
 // logo page while idle and the channel name, buffering, errors and volume
-// over the video. Lives on the GUI thread; every call returns at once.
+// over the video. A network stream that drops after it has played is
+// reopened by itself, with growing pauses (ReconnectBackoff), until it
+// plays again or another channel is asked for; a Retry button over the
+// message reopens it at once. Lives on the GUI thread; every call returns
+// at once.
 class MpvPlayer : public QObject, public PlayerControl {
   Q_OBJECT
  public:
-  enum class State { Idle, Opening, Playing, Buffering, Failed };
+  // Reconnecting: the stream played and dropped; the player is reopening
+  // it. Failed: it could not be played and the player does not retry by
+  // itself.
+  enum class State { Idle, Opening, Playing, Buffering, Reconnecting, Failed };
+
+  // A dropped stream keeps the screen awake this long, so a short outage
+  // does not blank a viewer's screen; after that it may sleep.
+  static constexpr int kHoldWhileReconnectingMs = 5 * 60 * 1000;
 
   struct Config {
     bool renderVideo = true;   // false: vo=null, no video widget
     bool audio = true;         // false: ao=null
     bool logoPage = true;      // false: no web view (headless use)
-    bool inhibitScreenSaver = true;
     QString settingsPath;      // empty: PlayerSettings::DefaultPath()
   };
 
@@ -48,6 +59,7 @@ class MpvPlayer : public QObject, public PlayerControl {
   int32_t QueryState(int32_t what) override;
   void Activate() override;
   void SetLogoPage(const std::u16string& path) override;
+  void SetReadyHandler(ReadyHandler handler) override;
 
   bool CreateWindow(const PlayerRect& rect) override;
   void DestroyWindow() override;
@@ -68,7 +80,12 @@ class MpvPlayer : public QObject, public PlayerControl {
   void setVolume(int volume);
   void stepVolume(int delta);
   void setMuted(bool muted);
-  bool screenSaverInhibited() const;
+  // Reopens a dropped or failed stream now (the Retry button).
+  void retry();
+  // Reopening attempts made since the stream dropped (0 while it plays).
+  int reconnectAttempts() const { return reconnectAttempt_; }
+  // Time left before the next automatic attempt; -1 when none is due.
+  int msToNextReconnect() const;
   // -1 until the current stream has shown its first video frame.
   int64_t estimatedFrameNumber() const;
   PlayerView* view() const;
@@ -83,7 +100,11 @@ class MpvPlayer : public QObject, public PlayerControl {
   void onFileEnded(int reason, int error);
   void onBuffering(bool buffering, int percent);
   void connectSession(int index);
+  void beginReconnect();
+  void reconnect();
+  void cancelReconnect();
 
+  // Every field: GUI thread only.
   Config config_;
   // Channel switches alternate between two handles: the new channel opens
   // on one while the other winds the old stream down, which mpv cannot
@@ -92,7 +113,6 @@ class MpvPlayer : public QObject, public PlayerControl {
   std::array<std::unique_ptr<MpvSession>, 2> sessions_;
   int active_ = 0;
   bool used_ = false;  // the active session has been given an address
-  std::unique_ptr<ScreenSaverInhibitor> inhibitor_;
   QPointer<PlayerView> view_;
   PlayerSettings settings_;
   StreamAuth auth_;
@@ -102,7 +122,12 @@ class MpvPlayer : public QObject, public PlayerControl {
   QString logoPage_;
   QString errorText_;
   State state_ = State::Idle;
-  bool inhibitQueued_ = false;
+  ReadyHandler readyHandler_;
+  // The next reopening of a dropped stream, how many were made since the
+  // drop, and since when the stream has been gone.
+  QTimer reconnectTimer_;
+  int reconnectAttempt_ = 0;
+  QElapsedTimer reconnectingSince_;
 };
 
 }  // namespace tembra

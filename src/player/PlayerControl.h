@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/PixelRect.h"
@@ -35,6 +36,11 @@ class PlayerControl {
   static constexpr int32_t kStateReady = 1;
   static constexpr int32_t kStateHoldDisplay = 2;
 
+  // Told once per Activate, on the component's thread and never from
+  // inside Activate itself: true when QueryState(kStateReady) now answers 1,
+  // false when the component gave up starting.
+  using ReadyHandler = std::function<void(bool ready)>;
+
   virtual ~PlayerControl() = default;
 
   virtual void SetAddress(const std::u16string& address) = 0;
@@ -50,6 +56,9 @@ class PlayerControl {
   virtual int32_t QueryState(int32_t what) = 0;
   virtual void Activate() = 0;
   virtual void SetLogoPage(const std::u16string& path) = 0;
+  // Set before Activate. A component that never reports leaves its host to
+  // its own deadline; one that is ready at once may still report.
+  virtual void SetReadyHandler(ReadyHandler handler) = 0;
 
   // The child window: created hidden at rect, destroyed, shown or hidden.
   // A control without a window skips every method call above.

@@ -17,6 +17,7 @@ const QColor kText(0xe6, 0xe9, 0xef);
 const QColor kSecondary(0x8b, 0x93, 0xa1);
 const QColor kAccent(0x3d, 0x8b, 0xfd);
 const QColor kError(0xe5, 0x48, 0x4d);
+constexpr int kErrorFontPx = 15;
 
 QFont uiFont(int pixelSize, bool bold) {
   QFont f(QStringList{"Noto Sans", "DejaVu Sans"});
@@ -122,13 +123,19 @@ void PlayerOverlay::paintBuffering(QPainter& p) {
              PlayerStatusText::Buffering(bufferPercent_));
 }
 
-void PlayerOverlay::paintError(QPainter& p) {
-  const QFont font = uiFont(15, false);
-  QFontMetrics fm(font);
+QRectF PlayerOverlay::errorBox() const {
+  if (error_.isEmpty()) return {};
+  QFontMetrics fm(uiFont(kErrorFontPx, false));
   const int maxWidth = qMax(120, qMin(width() - 40, 460));
   const QRect textRect = fm.boundingRect(QRect(0, 0, maxWidth, 400), Qt::TextWordWrap | Qt::AlignCenter, error_);
-  const QRectF box((width() - textRect.width()) / 2.0 - 24, (height() - textRect.height()) / 2.0 - 34,
-                   textRect.width() + 48, textRect.height() + 62);
+  return QRectF((width() - textRect.width()) / 2.0 - 24, (height() - textRect.height()) / 2.0 - 34,
+                textRect.width() + 48, textRect.height() + 62);
+}
+
+void PlayerOverlay::paintError(QPainter& p) {
+  const QFont font = uiFont(kErrorFontPx, false);
+  const QRectF box = errorBox();
+  const QRectF textRect = box.adjusted(24, 38, -24, -24);
   panel(p, box, kError);
   const QPointF mark(box.center().x(), box.top() + 20);
   p.setPen(Qt::NoPen);
@@ -139,8 +146,7 @@ void PlayerOverlay::paintError(QPainter& p) {
   p.drawPoint(QPointF(mark.x(), mark.y() + 4.5));
   p.setFont(font);
   p.setPen(kText);
-  p.drawText(QRectF(box.left() + 24, box.top() + 38, textRect.width(), textRect.height()),
-             Qt::TextWordWrap | Qt::AlignCenter, error_);
+  p.drawText(textRect, Qt::TextWordWrap | Qt::AlignCenter, error_);
 }
 
 void PlayerOverlay::paintVolume(QPainter& p) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <QRectF>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -28,6 +29,8 @@ class PlayerOverlay : public QWidget {
   bool buffering() const { return buffering_; }
   const QString& error() const { return error_; }
   bool volumeVisible() const { return volumeVisible_; }
+  // Where the error text's panel is drawn; empty without an error.
+  QRectF errorBox() const;
 
  protected:
   void paintEvent(QPaintEvent*) override;

@@ -22,6 +22,12 @@ QString PlayerStatusText::ForEnd(int mpvError, bool endedByItself, bool network)
   }
 }
 
+QString PlayerStatusText::Interrupted() { return QStringLiteral("The stream was interrupted, reconnecting..."); }
+
+QString PlayerStatusText::NotStarted() { return QStringLiteral("The player could not be started on this computer."); }
+
+QString PlayerStatusText::Retry() { return QStringLiteral("Retry"); }
+
 QString PlayerStatusText::Buffering(int percent) {
   if (percent <= 0 || percent >= 100) return QStringLiteral("Buffering…");
   return QStringLiteral("Buffering… %1%").arg(percent);

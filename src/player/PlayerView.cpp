@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -10,6 +11,7 @@
 
 #include "player/MpvVideoWidget.h"
 #include "player/PlayerOverlay.h"
+#include "player/PlayerStatusText.h"
 
 namespace tembra {
 
@@ -17,6 +19,12 @@ namespace {
 
 constexpr int kCursorHideMs = 3000;
 const char* kBackdropStyle = "background-color: #101318;";
+const char* kRetryStyle =
+    "QPushButton { background-color: #3d8bfd; color: #ffffff; border: none; border-radius: 6px;"
+    " padding: 6px 22px; font-size: 14px; font-weight: bold; }"
+    "QPushButton:hover { background-color: #5a9dfd; }"
+    "QPushButton:pressed { background-color: #2f6fcc; }";
+constexpr int kRetryGap = 12;
 
 // Shown when the logo page file is missing: the same dark look, nothing
 // broken-looking.
@@ -57,6 +65,14 @@ PlayerView::PlayerView(std::array<MpvSession*, 2> sessions, bool renderVideo, bo
     logo_->setFocusPolicy(Qt::NoFocus);
   }
   overlay_ = new PlayerOverlay(stage_);
+  retry_ = new QPushButton(PlayerStatusText::Retry(), stage_);
+  retry_->setObjectName("playerretry");
+  retry_->setStyleSheet(kRetryStyle);
+  retry_->setCursor(Qt::PointingHandCursor);
+  // Keys stay with the stage (volume, fullscreen); the button is for the mouse.
+  retry_->setFocusPolicy(Qt::NoFocus);
+  retry_->hide();
+  connect(retry_, &QPushButton::clicked, this, &PlayerView::retryRequested);
 
   cursorTimer_.setSingleShot(true);
   connect(&cursorTimer_, &QTimer::timeout, this, [this] {
@@ -84,7 +100,20 @@ void PlayerView::setMode(Mode mode) {
   if (logo_) logo_->setVisible(mode == Mode::Logo);
   backdrop_->setVisible(mode == Mode::Message || (mode == Mode::Logo && !logo_) || (mode == Mode::Video && !video_));
   overlay_->raise();
+  retry_->raise();
   layoutStage();
+}
+
+void PlayerView::setRetryVisible(bool visible) {
+  retry_->setVisible(visible);
+  placeRetry();
+}
+
+void PlayerView::placeRetry() {
+  retry_->adjustSize();
+  const QRectF box = overlay_->errorBox();
+  const int top = box.isEmpty() ? (stage_->height() - retry_->height()) / 2 : qRound(box.bottom()) + kRetryGap;
+  retry_->move((stage_->width() - retry_->width()) / 2, qMin(top, stage_->height() - retry_->height()));
 }
 
 void PlayerView::setFullScreen(bool on) {
@@ -122,6 +151,7 @@ void PlayerView::layoutStage() {
   if (video_) video_->setGeometry(area);
   if (logo_) logo_->setGeometry(area);
   overlay_->setGeometry(area);
+  placeRetry();
 }
 
 void PlayerView::noteActivity() {

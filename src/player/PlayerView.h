@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 
+class QPushButton;
 class QWebEngineView;
 
 namespace tembra {
@@ -14,7 +15,8 @@ class MpvVideoWidget;
 class PlayerOverlay;
 
 // The player's child window: the logo page while idle, the video while
-// playing, a dark backdrop for messages, and the overlay above them all.
+// playing, a dark backdrop for messages (with a Retry button under them
+// when the player offers one), and the overlay above them all.
 // Everything sits on a stage widget that leaves the window for fullscreen
 // and comes back, so the view keeps its place in the window's slot.
 class PlayerView : public QWidget {
@@ -35,6 +37,9 @@ class PlayerView : public QWidget {
   MpvVideoWidget* video() const { return video_; }
   QWebEngineView* logo() const { return logo_; }
   QWidget* stage() const { return stage_; }
+  // Shown under the overlay's message; call after the message changed.
+  void setRetryVisible(bool visible);
+  QPushButton* retryButton() const { return retry_; }
 
   bool fullScreen() const { return fullScreen_; }
   void setFullScreen(bool on);
@@ -43,6 +48,7 @@ class PlayerView : public QWidget {
   void volumeStepRequested(int delta);
   void muteToggleRequested();
   void activity();
+  void retryRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -50,6 +56,7 @@ class PlayerView : public QWidget {
 
  private:
   void layoutStage();
+  void placeRetry();
   bool handleKey(int key);
   void noteActivity();
 
@@ -58,6 +65,7 @@ class PlayerView : public QWidget {
   MpvVideoWidget* video_ = nullptr;
   QWebEngineView* logo_ = nullptr;
   PlayerOverlay* overlay_;
+  QPushButton* retry_;
   Mode mode_ = Mode::Logo;
   bool fullScreen_ = false;
   QTimer cursorTimer_;

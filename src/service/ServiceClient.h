@@ -18,8 +18,6 @@ class ConfigStore;
 
 // The one client of the operator's service: server list and selection,
 // reachability probe, HTTP access, sign-in and the channel catalogue.
-//
-// Public API fixed; the private part belongs to the implementation.
 class ServiceClient {
  public:
   // The process-wide client over ConfigStore::Instance().

@@ -40,6 +40,7 @@ const std::vector<SkinRequiredFile>& SkinRequirements::files() {
        {{u"aboutbtn", kButton}, {u"upgradebtn", kButton}, {u"restorebtn", kButton}, {u"closebtn", kButton}}},
       {"AboutDlgSkin.xml", {{u"Text", kTextual}, {u"homepage", kTextual}, {u"closebtn", kButton}}},
       {"ForcedUpgradeSkin.xml", {{u"closebtn", kButton}, {u"upgradebtn", kButton}}},
+      {"MessageDlgSkin.xml", {{u"messagetitle", kTextual}, {u"messagetext", kTextual}, {u"okbtn", kButton}}},
   };
   return kFiles;
 }

@@ -27,6 +27,9 @@ inline constexpr const char* kUsage =
     "  ads refresh BASEURL DIR [--key HEX32]   one ad refresh with DIR as the program folder\n"
     "                                          (BASEURL + \"pcad.action\" is the manifest)\n"
     "  playlist FILE|URL                       print the guides and channels of an M3U playlist as JSON\n"
+    "  epg GUIDE [--playlist PLAYLIST] [--at \"YYYY-MM-DD HH:MM:SS\"]\n"
+    "                                          load an XMLTV guide (file or URL), print its counts and\n"
+    "                                          what is on now and next as JSON (times local)\n"
     "  skin check DIR                          check every layout and image of a skin folder\n"
     "  skin render DIR LAYOUT OUT.png [--size WxH] [--sample] [--show MS]\n"
     "                                          draw one layout to a PNG (offscreen, or shown on screen)\n";
@@ -42,6 +45,7 @@ int runNotice(const std::vector<std::string>& args);
 int runZip(const std::vector<std::string>& args);
 int runAds(const std::vector<std::string>& args);
 int runSkin(const std::vector<std::string>& args);
+int runEpg(const std::vector<std::string>& args);
 int runPlaylist(const std::vector<std::string>& args);
 
 }  // namespace tembra::tools

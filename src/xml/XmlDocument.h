@@ -11,8 +11,6 @@ namespace tembra {
 // parse pass into paged 32-byte element records, navigated with three
 // cursors (parent, main, child). Parsing never fails outright: problems are
 // entries of the result report and the rest of the document stays usable.
-//
-// Public API fixed; the private part is the implementation's own.
 class XmlDocument {
  public:
   // docFlags bits

@@ -2,6 +2,8 @@
 #include "ads/AdUpdater.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "ads/AdTestKit.h"
 #include "ads/ZipTestKit.h"
@@ -103,6 +105,64 @@ TEST_F(AdUpdaterTest, PackagesAreRecordedOnlyOnceUnpacked) {
   EXPECT_EQ(test::readFile(program.file("Advertise/Fix/index.html")), "<p>ad</p>");
   EXPECT_EQ(test::readFile(program.file("Advertise/Fix.zip")), package);
   EXPECT_EQ(window.seen().back(), "7<EOF>Advertise\\Fix\\index.html");
+}
+
+// An installed copy whose config.ini already records both packages but
+// whose program folder holds none of their files: the times match the
+// manifest, yet the pages must come back.
+TEST_F(AdUpdaterTest, ARecordedPackageWhosePageIsGoneIsFetchedAgain) {
+  const std::string fix = test::RawZip::Build({test::RawMember::Deflated("index.html", "<p>fix</p>")});
+  const std::string pop = test::RawZip::Build({test::RawMember::Deflated("index.html", "<p>pop</p>")});
+  service.set("/fix.zip", fix);
+  service.set("/pop.zip", pop);
+  ASSERT_TRUE(program.config().WriteValue(u"WEB_TV_AD_RIGHT", u"7<EOF>Advertise\\Fix\\index.html"));
+  ASSERT_TRUE(program.config().WriteValue(u"WEB_TV_AD_POP", u"9<EOF>Advertise\\Pop\\index.html"));
+  service.set("/pcad.action", AdService::Manifest({{"WEB_TV_AD_RIGHT", "2", "7", service.base() + "fix.zip"},
+                                                   {"WEB_TV_AD_POP", "2", "8", service.base() + "pop.zip"}}));
+  auto report = pass(service.server());
+  ASSERT_EQ(report.ads.size(), 2u);
+  for (const auto& ad : report.ads) {
+    EXPECT_TRUE(ad.pageMissing);
+    EXPECT_EQ(ad.action, Action::PackageStored) << ad.detail;
+  }
+  EXPECT_EQ(test::readFile(program.file("Advertise/Fix/index.html")), "<p>fix</p>");
+  EXPECT_EQ(test::readFile(program.file("Advertise/Pop/index.html")), "<p>pop</p>");
+  EXPECT_EQ(program.right(), "7<EOF>Advertise\\Fix\\index.html");
+  EXPECT_EQ(program.pop(), "8<EOF>Advertise\\Pop\\index.html") << "the manifest's time is stored";
+  EXPECT_EQ(window.seen(), (std::vector<std::string>{"7<EOF>Advertise\\Fix\\index.html"}));
+
+  // With the pages on disk the same manifest fetches nothing.
+  report = pass(service.server());
+  for (const auto& ad : report.ads) {
+    EXPECT_FALSE(ad.pageMissing);
+    EXPECT_EQ(ad.action, Action::UpToDate);
+  }
+  EXPECT_EQ(service.targets("/fix.zip").size(), 1u);
+  EXPECT_EQ(service.targets("/pop.zip").size(), 1u);
+
+  // Only the page counts: a folder in its place, or a lost page beside other
+  // files, is fetched again; a failed fetch keeps the value for the next start.
+  ASSERT_EQ(::unlink(program.file("Advertise/Fix/index.html").c_str()), 0);
+  ASSERT_EQ(::mkdir(program.file("Advertise/Fix/index.html").c_str(), 0755), 0);
+  ASSERT_EQ(::unlink(program.file("Advertise/Pop/index.html").c_str()), 0);
+  service.set("/pop.zip", "gone", 404);
+  report = pass(service.server());
+  EXPECT_EQ(report.ads[0].action, Action::PackageStored) << report.ads[0].detail;
+  EXPECT_EQ(test::readFile(program.file("Advertise/Fix/index.html")), "<p>fix</p>");
+  EXPECT_EQ(report.ads[1].action, Action::DownloadFailed);
+  EXPECT_EQ(program.pop(), "8<EOF>Advertise\\Pop\\index.html");
+  EXPECT_EQ(service.targets("/pop.zip").size(), 2u);
+}
+
+TEST_F(AdUpdaterTest, AMissingPageLetsALinkReplaceThePackage) {
+  ASSERT_TRUE(program.config().WriteValue(u"WEB_TV_AD_RIGHT", u"50<EOF>Advertise\\Fix\\index.html"));
+  service.set("/pcad.action", AdService::Manifest({{"WEB_TV_AD_RIGHT", "1", "40", "http://a/link"},
+                                                   {"WEB_TV_AD_RIGHT", "1", "30", "http://a/older"}}));
+  auto report = pass(service.server());
+  ASSERT_EQ(report.ads.size(), 2u);
+  EXPECT_EQ(report.ads[0].action, Action::LinkStored);
+  EXPECT_EQ(report.ads[1].action, Action::UpToDate) << "a link value has no page on disk to miss";
+  EXPECT_EQ(program.right(), "http://a/link");
 }
 
 TEST_F(AdUpdaterTest, AHungServerDoesNotHoldThePassForever) {

@@ -19,7 +19,8 @@ const char16_t* const kKeys[] = {
     u"TV_WND_CAPTION_TEXT",  u"TV_WND_CREATE_XMLFAIL",  u"TV_WND_LOAD_TIMER",
     u"TV_WND_BUT_NOHOMEURL", u"TV_WND_BUT_NOUPGRADE",   u"UPDATE_DLG_CAPTION",
     u"TV_TRAY_TIP_TITLE",    u"TV_TRAY_MENU_XMLFAIL",   u"TEMBRA_ABOUT_DLG_XMLFAIL",
-    u"TEMBRA_FORCEDUPGRADE_DLG_XMLFAIL",
+    u"TEMBRA_FORCEDUPGRADE_DLG_XMLFAIL", u"TV_WND_BUT_NOBROWSER", u"TV_WND_MSG_UPGRADE_TITLE",
+    u"TV_WND_MSG_HOMEPAGE_TITLE",
 };
 
 class LanguageTableTest : public ::testing::Test {
@@ -135,6 +136,11 @@ TEST_F(LanguageTableTest, ShippedFileHasEveryKey) {
   std::u16string timer = text(u"TV_WND_LOAD_TIMER");
   ASSERT_NE(timer.find(u"%d"), std::u16string::npos);
   EXPECT_EQ(timer.find(u'%'), timer.rfind(u'%'));  // exactly one placeholder
+  for (const char16_t* key : {u"TV_WND_BUT_NOUPGRADE", u"TV_WND_BUT_NOBROWSER"}) {
+    const std::u16string withValue = text(key);
+    ASSERT_NE(withValue.find(u"%s"), std::u16string::npos) << toUtf8(key);
+    EXPECT_EQ(withValue.find(u'%'), withValue.rfind(u'%')) << toUtf8(key);
+  }
 }
 
 }  // namespace

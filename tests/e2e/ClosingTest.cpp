@@ -20,12 +20,12 @@ namespace fs = std::filesystem;
 
 class Closing : public EndToEnd {
  protected:
-  // Starts the demo and the program and plays the first channel. The ad
-  // packages are not there (404), so no "Advertise" folder of unpacked ads
-  // takes the place of the advertisement program's stand-in.
+  // Starts the demo and the program and plays the first channel. The ads
+  // are unpacked into the folder "Advertise" beside the advertisement
+  // program's stand-in, which has a name of its own.
   void watchOneChannel() {
-    PlayerProcess::PlaceStandIn(folders().program, "Advertise");
-    ASSERT_TRUE(startDemo({"--ads-404"}));
+    PlayerProcess::PlaceStandIn(folders().program, "tembra-advertise");
+    ASSERT_TRUE(startDemo());
     startPlayer();
     ASSERT_FALSE(waitForMainWindow().empty());
     const WindowPlaces at = places();
@@ -33,18 +33,25 @@ class Closing : public EndToEnd {
     ASSERT_TRUE(doubleClick(at.channelRow(0)));
     std::this_thread::sleep_for(3s);
   }
-  bool advertiseStarted() const { return fs::exists(programFile("Advertise.ran")); }
+  bool advertiseStarted() const { return fs::exists(programFile("tembra-advertise.ran")); }
+  bool adsUnpacked() const {
+    return fs::is_regular_file(programFile("Advertise/Fix/index.html")) &&
+           fs::is_regular_file(programFile("Advertise/Pop/index.html"));
+  }
 };
 
 TEST_F(Closing, CloseButtonDeliversTheLastRecordsAndStartsTheAdProgram) {
   ASSERT_NO_FATAL_FAILURE(watchOneChannel());
+  const auto deadline = std::chrono::steady_clock::now() + 15s;
+  while (!adsUnpacked() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(100ms);
+  ASSERT_TRUE(adsUnpacked()) << "the ad refresh unpacks both packages beside the program";
   checkEventLoop("before closing");
   ASSERT_NO_FATAL_FAILURE(closeByButton());
   expectOneRun(records(), 1, true);
   EXPECT_FALSE(fs::exists(stateFile("bi.dat"))) << "everything was accepted";
   EXPECT_TRUE(x().windows(kTitle).empty());
   EXPECT_TRUE(advertiseStarted());
-  EXPECT_FALSE(fs::exists(programFile("AutoUpdate.ran")));
+  EXPECT_FALSE(fs::exists(programFile("tembra-autoupdate.ran")));
 }
 
 TEST_F(Closing, SigtermRunsTheSameCloseSequence) {

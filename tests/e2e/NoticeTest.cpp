@@ -55,9 +55,8 @@ class Notice : public EndToEnd {
 // "Upgrade now": the updater starts, the run ends, and the advertisement
 // program does not start (the updater took over).
 TEST_F(Notice, ForcedUpgradeShowsTheDialogAndUpgradeHandsOver) {
-  // No ads to unpack, so the advertisement program's stand-in can be there.
-  PlayerProcess::PlaceStandIn(folders().program, "Advertise");
-  ASSERT_TRUE(startDemo({"--forced-upgrade", "--ads-404"}, true));
+  PlayerProcess::PlaceStandIn(folders().program, "tembra-advertise");
+  ASSERT_TRUE(startDemo({"--forced-upgrade"}, true));
   startPlayer();
   const std::string window = waitForMainWindow();
   ASSERT_FALSE(window.empty());
@@ -75,8 +74,8 @@ TEST_F(Notice, ForcedUpgradeShowsTheDialogAndUpgradeHandsOver) {
   ASSERT_TRUE(x().click(r.right - 20 - 66, r.bottom - 18 - 16));
   ASSERT_TRUE(player().waitForExit(20000)) << "the run ends";
   EXPECT_EQ(player().exitCode(), 0);
-  EXPECT_TRUE(fs::exists(programFile("AutoUpdate.ran"))) << "the updater was started";
-  EXPECT_FALSE(fs::exists(programFile("Advertise.ran"))) << "not after handing over to the updater";
+  EXPECT_TRUE(fs::exists(programFile("tembra-autoupdate.ran"))) << "the updater was started";
+  EXPECT_FALSE(fs::exists(programFile("tembra-advertise.ran"))) << "not after handing over to the updater";
   const auto got = records();
   ASSERT_FALSE(got.empty());
   EXPECT_EQ(eventCode(got.back()), kClose) << joinCodes(got);
@@ -96,7 +95,7 @@ TEST_F(Notice, ForcedUpgradeQuitEndsTheRun) {
   ASSERT_TRUE(x().click(r.right - 20 - 132 - 10 - 48, r.bottom - 18 - 16));
   ASSERT_TRUE(player().waitForExit(20000)) << "the run ends";
   EXPECT_EQ(player().exitCode(), 0);
-  EXPECT_FALSE(fs::exists(programFile("AutoUpdate.ran")));
+  EXPECT_FALSE(fs::exists(programFile("tembra-autoupdate.ran")));
   EXPECT_EQ(eventCode(records().back()), kClose);
 }
 
@@ -106,8 +105,8 @@ TEST_F(Notice, ForcedUpgradeQuitEndsTheRun) {
 TEST_F(Notice, NoticeShowsABalloonAndItsClickHandsOverToTheUpdater) {
   TrayHost* host = startTrayHost();
   if (!host) GTEST_SKIP() << "tests/support/fake-tray-host is not built";
-  PlayerProcess::PlaceStandIn(folders().program, "Advertise");
-  ASSERT_TRUE(startDemo({"--notice", "Maintenance tonight#from 02:00", "--ads-404"}, true));
+  PlayerProcess::PlaceStandIn(folders().program, "tembra-advertise");
+  ASSERT_TRUE(startDemo({"--notice", "Maintenance tonight#from 02:00"}, true));
   startPlayer();
   ASSERT_FALSE(waitForMainWindow().empty());
   ASSERT_FALSE(host->waitFor("registered", 15000).isEmpty()) << "the tray icon registered";
@@ -115,15 +114,15 @@ TEST_F(Notice, NoticeShowsABalloonAndItsClickHandsOverToTheUpdater) {
   ASSERT_GE(balloon.size(), 5) << balloon.join('|').toStdString();
   EXPECT_EQ(balloon[3].toStdString(), "Tembra Player notice") << "the title: TV_TRAY_TIP_TITLE";
   EXPECT_TRUE(balloon[4].contains("Maintenance tonight")) << balloon[4].toStdString();
-  EXPECT_FALSE(fs::exists(programFile("AutoUpdate.ran")));
+  EXPECT_FALSE(fs::exists(programFile("tembra-autoupdate.ran")));
   ASSERT_EQ(host->command("invoke " + balloon[1].toStdString()).value(0), "ok");
   const auto deadline = std::chrono::steady_clock::now() + 10s;
-  while (!fs::exists(programFile("AutoUpdate.ran")) && std::chrono::steady_clock::now() < deadline)
+  while (!fs::exists(programFile("tembra-autoupdate.ran")) && std::chrono::steady_clock::now() < deadline)
     std::this_thread::sleep_for(100ms);
-  EXPECT_TRUE(fs::exists(programFile("AutoUpdate.ran"))) << "the balloon's click starts the updater";
+  EXPECT_TRUE(fs::exists(programFile("tembra-autoupdate.ran"))) << "the balloon's click starts the updater";
   ASSERT_TRUE(player().waitForExit(20000)) << "the updater takes over";
   EXPECT_EQ(player().exitCode(), 0);
-  EXPECT_FALSE(fs::exists(programFile("Advertise.ran")));
+  EXPECT_FALSE(fs::exists(programFile("tembra-advertise.ran")));
   EXPECT_EQ(eventCode(records().back()), kClose);
   checkEventLoop("with a notice balloon");
 }

@@ -50,7 +50,7 @@ bool PlayerProcess::PrepareProgramFolder(const std::string& folder, std::string&
       return false;
     }
   }
-  PlaceStandIn(folder, "AutoUpdate");
+  PlaceStandIn(folder, "tembra-autoupdate");
   return true;
 }
 

@@ -26,12 +26,11 @@ struct PlayerFolders {
 class PlayerProcess {
  public:
   // Fills folders.program: the program, links to what it reads beside
-  // itself, and a stand-in for the updater "AutoUpdate" that only notes
-  // each start in AutoUpdate.ran there. False with the reason on failure.
+  // itself, and a stand-in for the updater "tembra-autoupdate" that only
+  // notes each start in tembra-autoupdate.ran there. False with the reason
+  // on failure.
   static bool PrepareProgramFolder(const std::string& folder, std::string& error);
   // A stand-in program NAME in folder that notes each start in NAME.ran.
-  // ("Advertise" cannot stand beside an "Advertise" folder of unpacked ads:
-  // only for runs whose ad refresh unpacks nothing.)
   static void PlaceStandIn(const std::string& folder, const std::string& name);
 
   // Starts the program; env adds to (or replaces in) the environment made

@@ -68,10 +68,9 @@ TEST_F(GuideQueries, NowAndNextAtTheBoundaries) {
   EXPECT_EQ(Upcoming(), V{"c 12:00:00 Noon"});
   Now(7, 12, 0, 1);
   EXPECT_EQ(NowPlaying(), V{"c 12:00:00 Noon"});
-  // After the last start nothing closes the last programme: no row; next
-  // is tomorrow's first.
+  // After the last start the last programme is on; next is tomorrow's first.
   Now(7, 15, 0, 0);
-  EXPECT_EQ(NowPlaying(ProgrammeGuide::kNothing), V{});
+  EXPECT_EQ(NowPlaying(), V{"c 14:00:00 Two"});
   EXPECT_EQ(Upcoming(), V{"c 06:00:00 Early"});
   Now(7, 9, 0, 0);
   EXPECT_EQ(NowPlaying(ProgrammeGuide::kNothing), V{});
@@ -91,8 +90,40 @@ TEST_F(GuideQueries, UpcomingCoversChannelsOfEveryDayInDayOrder) {
   EXPECT_EQ(rows[0].name, u"A");
   EXPECT_EQ(rows[2].name, u"X1");
   EXPECT_EQ(rows[4].entry.startdate, u"2024-05-07");
-  // "a" has only started programmes today: nothing closes the last one.
-  EXPECT_EQ(NowPlaying(), V{"b 11:00:00 B1"});
+  // "a" has only started programmes today: its last one is on.
+  EXPECT_EQ(NowPlaying(), (V{"a 10:00:00 A1", "b 11:00:00 B1"}));
+}
+
+// Nothing starts after a day's last programme, so it is on until midnight;
+// from midnight the old today has nothing on (its list is never refreshed).
+TEST_F(GuideQueries, TheDaysLastProgrammeIsOnUntilMidnight) {
+  Create(At(2024, 5, 7, 8, 0, 0),
+         {ReplyBody({{"c", "Chan", {"10:00:00|Ten", "12:00:00|Noon", "14:00:00|Two"}},
+                     {"one", "One", {"06:00:00|Only"}},
+                     {"late", "Late", {"23:59:59|Last"}},
+                     {"none", "None", {}}}),
+          kTomorrow});
+  // "late" starts its only programme at the last second: equal keys mean
+  // still to come, so it never has a row; "none" has no programmes at all.
+  struct Case {
+    int day, hour, minute, second;
+    V rows;
+  } cases[] = {
+      {7, 5, 0, 0, {}},
+      {7, 6, 0, 0, {}},  // equal keys: still to come
+      {7, 6, 0, 1, {"one 06:00:00 Only"}},
+      {7, 12, 30, 0, {"c 12:00:00 Noon", "one 06:00:00 Only"}},
+      {7, 14, 0, 0, {"c 12:00:00 Noon", "one 06:00:00 Only"}},
+      {7, 15, 0, 0, {"c 14:00:00 Two", "one 06:00:00 Only"}},
+      {7, 23, 59, 59, {"c 14:00:00 Two", "one 06:00:00 Only"}},
+      {8, 0, 0, 1, {}},
+      {8, 12, 0, 0, {}},
+  };
+  for (const Case& t : cases) {
+    Now(t.day, t.hour, t.minute, t.second);
+    SCOPED_TRACE(testing::Message() << t.day << " " << t.hour << ":" << t.minute << ":" << t.second);
+    EXPECT_EQ(NowPlaying(t.rows.empty() ? ProgrammeGuide::kNothing : ProgrammeGuide::kRows), t.rows);
+  }
 }
 
 TEST_F(GuideQueries, MonthEndDayKeysAndTheNightAfter) {
@@ -105,7 +136,7 @@ TEST_F(GuideQueries, MonthEndDayKeysAndTheNightAfter) {
   EXPECT_EQ(guide_->dayList(1)->channels()[0].dayKey, u"32");
   clock_.Set(At(2024, 1, 31, 23, 30, 0));
   EXPECT_EQ(Upcoming(), (V{"c 06:00:00 Early", "d 00:10:00 Far"}));
-  EXPECT_EQ(NowPlaying(ProgrammeGuide::kNothing), V{});
+  EXPECT_EQ(NowPlaying(), V{"c 23:00:00 Last"});
   // After midnight the now key's day is 01, smaller than 31: the old today
   // counts as still to come.
   clock_.Set(At(2024, 2, 1, 0, 30, 0));

@@ -75,7 +75,20 @@ void DemoService::start(Setup setup) {
   std::vector<char*> args;
   for (auto& a : argv) args.push_back(a.data());
   args.push_back(nullptr);
-  int rc = posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, args.data(), environ);
+  std::vector<std::string> envText;
+  for (char** e = environ; *e; ++e) {
+    const std::string entry = *e;
+    const size_t eq = entry.find('=');
+    const std::string name = eq == std::string::npos ? entry : entry.substr(0, eq + 1);
+    bool replaced = false;
+    for (const auto& own : setup.env) replaced |= own.rfind(name, 0) == 0;
+    if (!replaced) envText.push_back(entry);
+  }
+  envText.insert(envText.end(), setup.env.begin(), setup.env.end());
+  std::vector<char*> envp;
+  for (auto& e : envText) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  int rc = posix_spawn(&pid_, argv[0].c_str(), &actions, nullptr, args.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
   close(fds[1]);
   if (rc != 0) {

@@ -23,6 +23,9 @@ class DemoService {
     bool notice = false;        // leave out --no-notice (needs root)
     bool pregenerate = false;   // leave out --no-pregenerate
     std::string cacheDir;       // empty: SharedCacheDir()
+    // "NAME=VALUE" entries that replace or add to the test's environment
+    // (e.g. "TZ=Asia/Kolkata").
+    std::vector<std::string> env;
   };
 
   explicit DemoService(std::vector<std::string> args = {});

@@ -62,7 +62,9 @@ TEST(DemoServiceLifecycle, HelpListsEverySwitch) {
         "--empty-catalogue", "--catalogue-404", "--catalogue-500", "--hang-catalogue", "--slow-catalogue",
         "--guide-404", "--guide-500", "--guide-malformed", "--hang-guide", "--slow-guide", "--ads-404",
         "--ads-500", "--hang-ads", "--slow-ads", "--stats-500", "--hang-stats", "--hang-time", "--slow-time",
-        "--stream-404"})
+        "--stream-404", "--epg-days", "--playlist-crlf", "--slow-bytes-per-second", "--playlist-404",
+        "--playlist-hang", "--playlist-slow", "--playlist-not-m3u", "--epg-404", "--epg-hang", "--epg-slow",
+        "--epg-truncated", "--epg-not-gzip", "--epg-garbage", "--epg-wrong-tz"})
     EXPECT_NE(help.output.find(std::string("  ") + name + " "), std::string::npos) << name;
 }
 
@@ -76,6 +78,9 @@ TEST(DemoServiceLifecycle, BadCommandLinesAreRefusedWithStatusTwo) {
       {"--groups", "-1"},
       {"--no-such-switch"},
       {"--fault", "hang-everything"},
+      {"--epg-days", "0"},
+      {"--epg-days", "15"},
+      {"--playlist-crlf=1"},
       {"--notice", "a|b"},
       {"--notice", "x", "--forced-upgrade"},
       {"--seed"},

@@ -7,7 +7,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <filesystem>
+#include <set>
+#include <thread>
+
+#include <httplib.h>
 
 #include "TempDir.h"
 #include "app/ConfigStore.h"
@@ -121,6 +126,46 @@ TEST(DemoServiceNotice, StopRemovesTheNamespaceAndItsLink) {
   EXPECT_EQ(demo.Stop(), 0);
   EXPECT_FALSE(std::filesystem::exists(ns));
   EXPECT_FALSE(std::filesystem::exists(link));
+}
+
+// The listener answers while the namespace is still being made: every
+// status page shows the responder either off or at its whole address,
+// and (under ThreadSanitizer, which makes the exit status non-zero on a
+// race) the service's threads never read a half-made namespace.
+TEST(DemoServiceNotice, StatusDuringStartUpNeverShowsAHalfMadeNamespace) {
+  if (geteuid() != 0) GTEST_SKIP() << kNotRoot;
+  int probe = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof sa;
+  ASSERT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+  ASSERT_EQ(getsockname(probe, reinterpret_cast<sockaddr*>(&sa), &length), 0);
+  const uint16_t port = ntohs(sa.sin_port);
+  close(probe);
+
+  std::atomic<bool> polling{true};
+  std::set<std::string> seen;  // written by the poller only, read after join
+  std::thread poller([&] {
+    httplib::Client client("127.0.0.1", port);
+    client.set_connection_timeout(0, 100000);
+    while (polling) {
+      if (auto res = client.Get("/demo/notice")) {
+        const std::string& body = res->body;
+        const size_t at = body.find("responder=");
+        seen.insert(at == std::string::npos ? body : body.substr(at, body.find('\n', at) - at));
+      }
+    }
+  });
+  DemoService demo(DemoService::WithNotice({"--listen", "127.0.0.1:" + std::to_string(port)}));
+  for (int i = 0; i < 20; ++i) demo.Get("/demo/notice");
+  polling = false;
+  poller.join();
+  ASSERT_TRUE(demo.started()) << demo.error();
+  const std::string whole = "responder=udp://" + demo.NoticeAddress() + ":36000";
+  for (const std::string& s : seen) EXPECT_TRUE(s == "responder=off" || s == whole) << s;
+  EXPECT_TRUE(seen.count(whole));
+  EXPECT_EQ(demo.Stop(), 0);
 }
 
 }  // namespace

@@ -78,15 +78,21 @@ TEST_F(PlayerDemoStream, LiveChannelPlaysOnAndSwitchesAndStops) {
       << "the stopped stream's connection is closed: " << demo.Get("/demo/status").body;
 }
 
-TEST_F(PlayerDemoStream, ServerThatGoesAwayMidStreamGivesTheErrorStateAndText) {
+TEST_F(PlayerDemoStream, ServerThatGoesAwayMidStreamIsReconnectedToUntilAnotherChannelIsAskedFor) {
   DemoService demo(twoChannels());
   ASSERT_TRUE(demo.started()) << demo.error();
   startPlayer(u"");
   host_->PlayAddress(fromUtf8(demo.base() + "/stream/10001"), u"First");
   ASSERT_TRUE(playing()) << player_->errorText().toStdString();
   demo.Stop();
-  ASSERT_TRUE(WaitFor([&] { return player_->state() == MpvPlayer::State::Failed; }, 40000));
-  EXPECT_EQ(player_->errorText(), "The broadcast has stopped. Pick the channel again to retry.");
+  ASSERT_TRUE(WaitFor([&] { return player_->state() == MpvPlayer::State::Reconnecting; }, 40000));
+  EXPECT_EQ(player_->errorText(), "The stream was interrupted, reconnecting...");
+  EXPECT_NE(host_->QueryState(2), 0) << "a short outage does not let the screen blank";
+  ASSERT_TRUE(WaitFor([&] { return player_->reconnectAttempts() >= 2; }, 10000)) << "1 s, then 2 s";
+  EXPECT_EQ(player_->state(), MpvPlayer::State::Reconnecting);
+
+  host_->StopPlayer();
+  EXPECT_EQ(player_->msToNextReconnect(), -1);
   EXPECT_EQ(host_->QueryState(2), 0);
 }
 

@@ -239,7 +239,7 @@ TEST_F(UndecodableAddresses, ThePlayerIsHandedAnAddressItCannotOpenAndTheMarksFo
   std::vector<test::RecordingPlayerControl::Call>& calls = calls_;
   auto control = std::make_unique<test::RecordingPlayerControl>(&calls);
   control->readyAnswer = [](int) { return 1; };
-  auto host = std::make_unique<PlayerHost>(std::move(control), [](int) {});
+  auto host = std::make_unique<PlayerHost>(std::move(control));
   host->StartPlayer({2, 25, 583, 500}, u"", u"/x/");
   window_->setPlayer(std::move(host));
   const std::vector<std::string> ids = window_->names("channellist");
@@ -265,7 +265,6 @@ TEST_F(UndecodableAddresses, TheRealPlayerSaysTheChannelCannotBeOpened) {
   config.renderVideo = false;
   config.audio = false;
   config.logoPage = false;
-  config.inhibitScreenSaver = false;
   config.settingsPath = QString::fromStdString(dir_.file("player.ini"));
   auto player = std::make_unique<MpvPlayer>(config);
   MpvPlayer* mpv = player.get();
@@ -294,7 +293,6 @@ TEST(ChannelPlayback, TheRealPlayerPlaysADemoChannelAndReportsAStreamThatIsRefus
   config.renderVideo = false;
   config.audio = false;
   config.logoPage = false;
-  config.inhibitScreenSaver = false;
   config.settingsPath = QString::fromStdString(run.folder().file("player.ini"));
   auto player = std::make_unique<MpvPlayer>(config);
   MpvPlayer* mpv = player.get();

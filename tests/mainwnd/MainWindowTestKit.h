@@ -17,6 +17,7 @@
 #include "TempDir.h"
 #include "app/ConfigStore.h"
 #include "app/ValueCipher.h"
+#include "mainwnd/MessageDlg.h"
 #include "mainwnd/TembraPlayerWnd.h"
 #include "mainwnd/WindowActions.h"
 #include "platform/ModulePath.h"
@@ -51,6 +52,7 @@ class FakePlayerControl : public PlayerControl {
   }
   void Activate() override {}
   void SetLogoPage(const std::u16string&) override {}
+  void SetReadyHandler(ReadyHandler) override {}
   bool CreateWindow(const PlayerRect& r) override {
     widget_ = new QWidget;
     widget_->setObjectName(QStringLiteral("fakeplayer"));
@@ -196,21 +198,30 @@ struct WindowUnderTest {
   }
 };
 
-// Accepts every message box that opens while it lives, keeping its text.
+// Answers every message that opens while it lives, the plain boxes and
+// the skinned MessageDlg alike, keeping its text.
 class MessageBoxCatcher {
  public:
   MessageBoxCatcher() {
     QObject::connect(&timer_, &QTimer::timeout, [this] {
       for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        if (box == nullptr || !box->isVisible()) continue;
-        texts.push_back(box->text().toStdString());
-        box->accept();
+        if (!w->isVisible()) continue;
+        if (auto* dlg = qobject_cast<MessageDlg*>(w)) {
+          texts.push_back(dlg->text().toStdString());
+          titles.push_back(dlg->title().toStdString());
+          dlg->close();
+        } else if (auto* box = qobject_cast<QMessageBox*>(w)) {
+          texts.push_back(box->text().toStdString());
+          plainTexts.push_back(box->text().toStdString());
+          box->accept();
+        }
       }
     });
     timer_.start(10);
   }
-  std::vector<std::string> texts;
+  std::vector<std::string> texts;       // every message's, in order
+  std::vector<std::string> titles;      // the skinned ones'
+  std::vector<std::string> plainTexts;  // the plain boxes'
 
  private:
   QTimer timer_;

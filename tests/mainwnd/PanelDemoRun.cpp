@@ -105,7 +105,7 @@ StatsReporter& PanelDemoRun::makeStats() {
 std::vector<RecordingPlayerControl::Call>& PanelDemoRun::makeRecordingPlayer() {
   auto control = std::make_unique<RecordingPlayerControl>(&playerCalls_);
   control->readyAnswer = [](int) { return 1; };
-  auto host = std::make_unique<PlayerHost>(std::move(control), [](int) {});
+  auto host = std::make_unique<PlayerHost>(std::move(control));
   host->StartPlayer({2, 25, 583, 500}, u"", fromUtf8(programFolder()));
   window_->setPlayer(std::move(host));
   playerCalls_.clear();

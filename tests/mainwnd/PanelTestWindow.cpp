@@ -35,7 +35,7 @@ PixelRect PanelRect(const QWidget& widget) {
 }
 
 PanelTestWindow::PanelTestWindow(ServiceClient& service, ConfigStore& config, std::string folder)
-    : service_(service), config_(config), programFolder_(std::move(folder)) {
+    : config_(config), source_(service, config), programFolder_(std::move(folder)) {
   queue_ = std::make_unique<WindowMessageQueue>(*this);
   channels_.setTickInterval(kTickMs);
   guide_.setTickInterval(kTickMs);
@@ -61,7 +61,7 @@ PanelTestWindow::PanelTestWindow(ServiceClient& service, ConfigStore& config, st
 PanelTestWindow::~PanelTestWindow() {
   if (refreshing() && !spinUntil([&] { return !refreshing(); }, 60000))
     ADD_FAILURE() << "a catalogue refresh did not end";
-  guideObject_.reset();
+  source_.setGuide(nullptr);
   udp_.reset();
   stats_.reset();
   player_.reset();
@@ -72,8 +72,8 @@ PanelTestWindow::~PanelTestWindow() {
 const LanguageTable& PanelTestWindow::language() { return LanguageTable::Instance(); }
 
 void PanelTestWindow::setGuide(std::unique_ptr<ProgrammeGuide> guide) {
-  guideObject_ = std::move(guide);
-  if (guideObject_) guideObject_->SetResultWindow(queue_.get());
+  if (guide) guide->SetResultWindow(queue_.get());
+  source_.setGuide(std::move(guide));
 }
 
 void PanelTestWindow::setStats(std::unique_ptr<StatsReporter> stats) { stats_ = std::move(stats); }

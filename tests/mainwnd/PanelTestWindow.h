@@ -15,6 +15,7 @@
 #include "mainwnd/WindowMessageHandler.h"
 #include "mainwnd/WindowMessageQueue.h"
 #include "mainwnd/WindowState.h"
+#include "source/OperatorSource.h"
 #include "skin/CWindowWnd.h"
 #include "skin/INotifyUI.h"
 
@@ -71,11 +72,11 @@ class PanelTestWindow : public CWindowWnd, public INotifyUI, public WindowContex
   // WindowContext
   CWindowWnd& skin() override { return *this; }
   WindowState& state() override { return state_; }
-  ServiceClient& service() override { return service_; }
+  ChannelSource& source() override { return source_; }
+  ProgrammeGuide* guide() { return source_.programmeGuide(); }
   ConfigStore& config() override { return config_; }
   const LanguageTable& language() override;
   std::string programFolder() const override { return programFolder_; }
-  ProgrammeGuide* guide() override { return guideObject_.get(); }
   StatsReporter* stats() override { return stats_.get(); }
   UdpChannel* udpChannel() override { return udp_.get(); }
   PlayerHost* player() override { return player_.get(); }
@@ -89,14 +90,13 @@ class PanelTestWindow : public CWindowWnd, public INotifyUI, public WindowContex
   void onTimer(int id) override;
 
  private:
-  ServiceClient& service_;
   ConfigStore& config_;
+  OperatorSource source_;
   std::string programFolder_;
   WindowState state_;
   ChannelPanel channels_{*this};
   GuidePanel guide_{*this};
   std::unique_ptr<WindowMessageQueue> queue_;
-  std::unique_ptr<ProgrammeGuide> guideObject_;
   std::unique_ptr<StatsReporter> stats_;
   std::unique_ptr<UdpChannel> udp_;
   std::unique_ptr<PlayerHost> player_;

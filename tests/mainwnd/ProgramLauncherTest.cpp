@@ -40,19 +40,19 @@ std::string readWhenThere(const std::string& path, int timeoutMs = 5000) {
 TEST(ProgramLauncher, StartsTheProgramBesideTheExecutableWithoutArguments) {
   TempDir dir("tembra-launch");
   const std::string marker = dir.file("ran");
-  writeScript(dir.file("AutoUpdate"), "echo \"$# $0\" > " + marker + ".tmp; mv " + marker + ".tmp " +
+  writeScript(dir.file("tembra-autoupdate"), "echo \"$# $0\" > " + marker + ".tmp; mv " + marker + ".tmp " +
                                           marker);
-  ASSERT_TRUE(ProgramLauncher::launch(dir.path() + "/", "AutoUpdate"));
-  EXPECT_EQ(readWhenThere(marker), "0 " + dir.file("AutoUpdate") + "\n");
+  ASSERT_TRUE(ProgramLauncher::launch(dir.path() + "/", "tembra-autoupdate"));
+  EXPECT_EQ(readWhenThere(marker), "0 " + dir.file("tembra-autoupdate") + "\n");
 }
 
 TEST(ProgramLauncher, DoesNotWaitForTheProgram) {
   TempDir dir("tembra-launch");
   const std::string marker = dir.file("ran");
-  writeScript(dir.file("Advertise"), "sleep 1; echo done > " + marker);
+  writeScript(dir.file("tembra-advertise"), "sleep 1; echo done > " + marker);
   QElapsedTimer clock;
   clock.start();
-  ASSERT_TRUE(ProgramLauncher::launch(dir.path() + "/", "Advertise"));
+  ASSERT_TRUE(ProgramLauncher::launch(dir.path() + "/", "tembra-advertise"));
   EXPECT_LT(clock.elapsed(), 900);
   EXPECT_FALSE(std::filesystem::exists(marker));
   EXPECT_EQ(readWhenThere(marker), "done\n");
@@ -61,13 +61,14 @@ TEST(ProgramLauncher, DoesNotWaitForTheProgram) {
 TEST(ProgramLauncher, MissingOrNonExecutableProgramsAreNotStarted) {
   TempDir dir("tembra-launch");
   const std::string folder = dir.path() + "/";
-  EXPECT_FALSE(ProgramLauncher::launch(folder, "AutoUpdate"));
-  writeScript(dir.file("AutoUpdate"), "touch " + dir.file("ran"), 0644);
-  EXPECT_FALSE(ProgramLauncher::launch(folder, "AutoUpdate"));
+  EXPECT_FALSE(ProgramLauncher::launch(folder, "tembra-autoupdate"));
+  writeScript(dir.file("tembra-autoupdate"), "touch " + dir.file("ran"), 0644);
+  EXPECT_FALSE(ProgramLauncher::launch(folder, "tembra-autoupdate"));
+  // A folder is never a program, executable bit or not.
   std::filesystem::create_directory(dir.file("Advertise"));
   ::chmod(dir.file("Advertise").c_str(), 0755);
   EXPECT_FALSE(ProgramLauncher::launch(folder, "Advertise"));
-  EXPECT_FALSE(ProgramLauncher::launch("", "Advertise"));
+  EXPECT_FALSE(ProgramLauncher::launch("", "tembra-advertise"));
   EXPECT_FALSE(ProgramLauncher::launch(folder, ""));
   test::spinFor(200);
   EXPECT_FALSE(std::filesystem::exists(dir.file("ran")));
@@ -79,10 +80,10 @@ TEST(ProgramLauncher, MissingOrNonExecutableProgramsAreNotStarted) {
 TEST(ProgramLauncher, StartedProgramDoesNotKeepTheSingleInstanceLock) {
   TempDir dir("tembra-launch"), run("tembra-run");
   const std::string marker = dir.file("started");
-  writeScript(dir.file("Advertise"), "echo up > " + marker + "; sleep 3");
+  writeScript(dir.file("tembra-advertise"), "echo up > " + marker + "; sleep 3");
   auto first = std::make_unique<SingleInstance>(run.path());
   ASSERT_EQ(first->establish(0), SingleInstance::Outcome::Primary);
-  ASSERT_TRUE(ProgramLauncher::launch(dir.path() + "/", "Advertise"));
+  ASSERT_TRUE(ProgramLauncher::launch(dir.path() + "/", "tembra-advertise"));
   ASSERT_EQ(readWhenThere(marker), "up\n");
   first.reset();
   SingleInstance next(run.path());

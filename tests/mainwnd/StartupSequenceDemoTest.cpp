@@ -12,6 +12,7 @@
 #include "mainwnd/MainWindowTestKit.h"
 #include "mainwnd/QtTestApp.h"
 #include "mainwnd/StartupSequence.h"
+#include "source/GuideSource.h"
 #include "notice/UdpChannel.h"
 #include "platform/Utf.h"
 #include "skin/CListUI.h"
@@ -104,8 +105,8 @@ TEST_F(StartupAgainstDemo, MakesEverythingInOrderThenShowsTheWindow) {
   EXPECT_EQ(under.service->catalogueLoaded(), 1);
   EXPECT_FALSE(under.service->sessionId().empty());
   ASSERT_NE(wnd.stats(), nullptr);
-  ASSERT_NE(wnd.guide(), nullptr);
-  EXPECT_EQ(wnd.guide()->GetDayState(0), ProgrammeGuide::DayState::Loaded) << "today came with the guide";
+  ASSERT_NE(wnd.source().guide(), nullptr);
+  EXPECT_EQ(wnd.source().guide()->GetDayState(0), GuideSource::DayState::Loaded) << "today came with the guide";
   ASSERT_NE(wnd.udpChannel(), nullptr);
   EXPECT_TRUE(spinUntil([&] { return wnd.udpChannel()->queriesSent() > 0; }, 5000)) << "the notice query went out";
   ASSERT_NE(wnd.adUpdater(), nullptr);
@@ -164,7 +165,7 @@ TEST_F(StartupAgainstDemo, ServiceDownStillShowsTheWindowAndCountsDown) {
   EXPECT_TRUE(wnd.isVisible());
   EXPECT_EQ(under.splashEnded, 1);
   EXPECT_EQ(under.service->catalogueLoaded(), 0);
-  ASSERT_NE(wnd.guide(), nullptr) << "made without a session; it waits for one";
+  ASSERT_NE(wnd.source().guide(), nullptr) << "made without a session; it waits for one";
   ASSERT_NE(wnd.udpChannel(), nullptr);
   ASSERT_NE(wnd.adUpdater(), nullptr);
   // The channel list counts down to its retry.

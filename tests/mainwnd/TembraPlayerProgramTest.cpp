@@ -34,15 +34,26 @@ std::string readFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The user's kept sources in dir: the operator's service, used last, so a
+// start opens it whether or not a config.ini is there.
+void keepOperatorSource(const std::string& dir) {
+  std::filesystem::create_directories(dir + "/config/tembra");
+  std::ofstream(dir + "/config/tembra/sources.ini")
+      << "[tembra]\norder=1\nlast=1\n[source.1]\nname=Operator\nkind=operator\n";
+}
+
 // The program with its runtime directory set to dir, offscreen, working in
 // dir (its guide transfer file and statistics backlog land there), telling
-// dir/trace how far its start-up got.
+// dir/trace how far its start-up got. Its sources and caches are dir's own.
 std::unique_ptr<ChildProcess> start(const std::string& dir, const std::vector<std::string>& args = {},
                                     const std::string& executable = program(),
                                     std::map<std::string, std::string> env = {{"QT_QPA_PLATFORM", "offscreen"}}) {
   std::string command = "cd '" + dir + "' && exec '" + executable + "'";
   for (const auto& a : args) command += " '" + a + "'";
   env["XDG_RUNTIME_DIR"] = dir;
+  env["XDG_CONFIG_HOME"] = dir + "/config";
+  env["XDG_CACHE_HOME"] = dir + "/cache";
+  if (!std::filesystem::exists(dir + "/config/tembra/sources.ini")) keepOperatorSource(dir);
   env["TEMBRA_STARTUP_TRACE"] = dir + "/trace";
   // Under the address sanitizer: the web engine's own allocator mismatches
   // and what it and fontconfig keep until exit are theirs, not ours.
@@ -100,6 +111,31 @@ TEST(TembraPlayerProgram, UnknownArgumentIsAnError) {
   auto qt = start(run.path(), {"-platform", "offscreen"});
   ASSERT_TRUE(windowShown(*qt, run.path())) << qt->err();
   EXPECT_EQ(terminate(*qt), 0) << qt->err();
+}
+
+// A playlist named on the command line (relative to the working folder)
+// opens with its channels listed, joins the kept sources as the one used
+// last, and leaves its copy in the cache.
+TEST(TembraPlayerProgram, APlaylistOnTheCommandLineOpensAndIsKept) {
+  TempDir run("tembra-run");
+  std::ofstream(run.file("list.m3u")) << "#EXTM3U\n#EXTINF:-1 group-title=\"News\",First\nhttp://127.0.0.1:9/1.ts\n"
+                                         "#EXTINF:-1,Second\nhttp://127.0.0.1:9/2.ts\n";
+  auto p = start(run.path(), {"list.m3u"});
+  ASSERT_TRUE(windowShown(*p, run.path())) << p->err();
+  // "channel-list-filled MICROSECONDS COUNT"
+  auto listed = [&] {
+    const std::string trace = readFile(run.file("trace"));
+    const size_t at = trace.find("channel-list-filled ");
+    return at != std::string::npos && trace.substr(trace.find('\n', at) - 2, 2) == " 2";
+  };
+  EXPECT_TRUE(spinUntil(listed, 20000))
+      << readFile(run.file("trace"));
+  EXPECT_EQ(terminate(*p), 0) << p->err();
+  const std::string sources = readFile(run.file("config/tembra/sources.ini"));
+  EXPECT_NE(sources.find("playlist=" + run.path() + "/list.m3u\n"), std::string::npos) << sources;
+  EXPECT_NE(sources.find("last=2\n"), std::string::npos) << sources;
+  EXPECT_EQ(readFile(run.file("cache/tembra/sources/2/playlist.m3u")), readFile(run.file("list.m3u")));
+  EXPECT_FALSE(std::filesystem::exists(run.file("bi.dat"))) << "statistics are the operator's alone";
 }
 
 // Without a config.ini nothing answers: the window still shows, and the
@@ -225,8 +261,9 @@ TEST(TembraPlayerProgram, ForcedUpgradeNoticeHandsOverToTheUpdater) {
   namespace fs = std::filesystem;
   for (const char* item : {"tembra-player", "logo.html", "skin", "languages"})
     fs::copy(ModulePath::record() + item, install.file(item), fs::copy_options::recursive);
-  std::ofstream(install.file("AutoUpdate")) << "#!/bin/sh\ntouch \"" << install.file("AutoUpdate.ran") << "\"\n";
-  fs::permissions(install.file("AutoUpdate"), fs::perms::owner_all);
+  std::ofstream(install.file("tembra-autoupdate"))
+      << "#!/bin/sh\ntouch \"" << install.file("tembra-autoupdate.ran") << "\"\n";
+  fs::permissions(install.file("tembra-autoupdate"), fs::perms::owner_all);
   test::DemoService::Setup setup;
   setup.notice = true;
   setup.args = {"--forced-upgrade", "--write-config", install.path(), "--groups", "2", "--channels-per-group", "3"};
@@ -254,7 +291,7 @@ TEST(TembraPlayerProgram, ForcedUpgradeNoticeHandsOverToTheUpdater) {
   xdotool({"mousemove", "--window", dialog, "334", "138", "click", "1"});
   ASSERT_TRUE(finished(*p, 20000)) << p->err();
   EXPECT_EQ(p->exitCode(), 0) << p->err();
-  EXPECT_TRUE(fs::exists(install.file("AutoUpdate.ran")));
+  EXPECT_TRUE(fs::exists(install.file("tembra-autoupdate.ran")));
 }
 
 }  // namespace

@@ -45,6 +45,11 @@ class UrlCatcher : public QObject {
 };
 
 std::string text(const char16_t* key) { return toUtf8(LanguageTable::Instance().GetText(key)); }
+std::string textWith(const char16_t* key, const std::string& value) {
+  std::string t = text(key);
+  const size_t at = t.find("%s");
+  return at == std::string::npos ? t : t.replace(at, 2, value);
+}
 
 // A companion program that leaves a file behind when it runs.
 void writeProgram(const std::string& folder, const std::string& name) {
@@ -81,6 +86,7 @@ TEST_F(StartedWindow, HomePageOpensInTheBrowserOrSaysThereIsNone) {
     MessageBoxCatcher boxes;
     wnd->commands().OpenHomePage();
     EXPECT_EQ(boxes.texts, std::vector<std::string>{text(u"TV_WND_BUT_NOHOMEURL")});
+    EXPECT_EQ(boxes.titles, std::vector<std::string>{text(u"TV_WND_MSG_HOMEPAGE_TITLE")}) << "the skinned message";
     EXPECT_TRUE(browser.urls.empty());
   }
   // "HomePage" is the one value config.ini keeps in plain text.
@@ -93,49 +99,76 @@ TEST_F(StartedWindow, HomePageOpensInTheBrowserOrSaysThereIsNone) {
   EXPECT_EQ(browser.urls[0], QUrl("http://tv.example/start"));
 }
 
+// With nothing that opens web pages (no xdg-open or browser on PATH, no
+// handler) the user is told, with the page to open by hand.
+TEST_F(StartedWindow, HomePageWithoutABrowserSaysSoAndNamesThePage) {
+  ASSERT_TRUE(ProfileFile::WriteString(under.dir.file("config.ini"), u"Quorvi", u"HomePage", u"http://tv.example/start"));
+  const QByteArray path = qgetenv("PATH"), browser = qgetenv("BROWSER"), defaultBrowser = qgetenv("DEFAULT_BROWSER");
+  const test::TempDir empty("tembra-no-browser");
+  qputenv("PATH", QByteArray::fromStdString(empty.path()));
+  qunsetenv("BROWSER");
+  qunsetenv("DEFAULT_BROWSER");
+  MessageBoxCatcher boxes;
+  wnd->commands().OpenHomePage();
+  qputenv("PATH", path);
+  if (!browser.isNull()) qputenv("BROWSER", browser);
+  if (!defaultBrowser.isNull()) qputenv("DEFAULT_BROWSER", defaultBrowser);
+  const std::string said = textWith(u"TV_WND_BUT_NOBROWSER", "http://tv.example/start");
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{said});
+  EXPECT_EQ(boxes.titles, std::vector<std::string>{text(u"TV_WND_MSG_HOMEPAGE_TITLE")});
+  EXPECT_TRUE(boxes.plainTexts.empty());
+  EXPECT_NE(said.find("http://tv.example/start"), std::string::npos);
+  EXPECT_FALSE(wnd->closing());
+}
+
 TEST_F(StartedWindow, RunningUpdaterIsBroughtForwardAndTheWindowCloses) {
-  writeProgram(folder(), "Advertise");
+  writeProgram(folder(), "tembra-advertise");
   under.updaterRunning = true;
   wnd->commands().StartUpdater(false);
   ASSERT_EQ(under.updaterSearches.size(), 1u);
   EXPECT_EQ(toUtf8(under.updaterSearches[0]), text(u"UPDATE_DLG_CAPTION"));
   EXPECT_TRUE(wnd->state().updaterStarted);
   ASSERT_TRUE(closed());
-  EXPECT_FALSE(ran(folder(), "Advertise", 300)) << "the updater takes over; no ads at exit";
+  EXPECT_FALSE(ran(folder(), "tembra-advertise", 300)) << "the updater takes over; no ads at exit";
 }
 
 TEST_F(StartedWindow, UpdaterBesideTheExecutableIsStartedAndTheWindowCloses) {
-  writeProgram(folder(), "AutoUpdate");
-  writeProgram(folder(), "Advertise");
+  writeProgram(folder(), "tembra-autoupdate");
+  writeProgram(folder(), "tembra-advertise");
   wnd->commands().StartUpdater(false);
-  EXPECT_TRUE(ran(folder(), "AutoUpdate"));
+  EXPECT_TRUE(ran(folder(), "tembra-autoupdate"));
   EXPECT_TRUE(wnd->state().updaterStarted);
   ASSERT_TRUE(closed());
-  EXPECT_FALSE(ran(folder(), "Advertise", 300));
+  EXPECT_FALSE(ran(folder(), "tembra-advertise", 300));
 }
 
 TEST_F(StartedWindow, NoUpdaterIsReportedAndTheProgramGoesOn) {
   MessageBoxCatcher boxes;
   wnd->commands().StartUpdater(false);
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{text(u"TV_WND_BUT_NOUPGRADE")});
+  // Where to put which program.
+  const std::string said = textWith(u"TV_WND_BUT_NOUPGRADE", folder() + "/");
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{said});
+  EXPECT_NE(said.find("tembra-autoupdate in " + folder() + "/"), std::string::npos) << said;
+  EXPECT_EQ(boxes.titles, std::vector<std::string>{text(u"TV_WND_MSG_UPGRADE_TITLE")});
+  EXPECT_TRUE(boxes.plainTexts.empty()) << "in the program's own look";
   spinFor(50);
   EXPECT_FALSE(wnd->closing());
   EXPECT_FALSE(wnd->state().updaterStarted);
 }
 
 TEST_F(StartedWindow, ForcedUpgradeWithoutUpdaterStillEndsTheRunAndStartsTheAds) {
-  writeProgram(folder(), "Advertise");
+  writeProgram(folder(), "tembra-advertise");
   MessageBoxCatcher boxes;
   wnd->commands().StartUpdater(true);
-  EXPECT_EQ(boxes.texts, std::vector<std::string>{text(u"TV_WND_BUT_NOUPGRADE")});
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{textWith(u"TV_WND_BUT_NOUPGRADE", folder() + "/")});
   ASSERT_TRUE(closed());
-  EXPECT_TRUE(ran(folder(), "Advertise"));
+  EXPECT_TRUE(ran(folder(), "tembra-advertise"));
 }
 
 // Statistics have nowhere to go here: at close they end up in the backlog,
 // the shutdown record last.
 TEST_F(StartedWindow, CloseSequenceKeepsTheRecordsReleasesThePlayerAndQuits) {
-  writeProgram(folder(), "Advertise");
+  writeProgram(folder(), "tembra-advertise");
   ASSERT_NE(wnd->stats(), nullptr);
   QWidget* video = under.player->widget();
   ASSERT_NE(video, nullptr);
@@ -146,10 +179,24 @@ TEST_F(StartedWindow, CloseSequenceKeepsTheRecordsReleasesThePlayerAndQuits) {
   EXPECT_EQ(under.quits, std::vector<int>{0});
   EXPECT_FALSE(wnd->isVisible());
   EXPECT_EQ(wnd->player()->control(), nullptr) << "released";
-  EXPECT_TRUE(ran(folder(), "Advertise"));
+  EXPECT_TRUE(ran(folder(), "tembra-advertise"));
   const auto records = StatsBacklog::Load(under.dir.file("bi.dat"));
   ASSERT_FALSE(records.empty());
   EXPECT_NE(records.back().find(u"\"00007\""), std::u16string::npos) << toUtf8(records.back());
+}
+
+// The unpacked ads live in the folder "Advertise" beside the program; the
+// advertisement program has a name of its own, so it still starts.
+TEST_F(StartedWindow, TheAdProgramStartsBesideTheFolderOfUnpackedAds) {
+  writeProgram(folder(), "tembra-advertise");
+  for (const char* slot : {"Fix", "Pop"}) {
+    std::filesystem::create_directories(folder() + "/Advertise/" + slot);
+    std::ofstream(folder() + "/Advertise/" + slot + "/index.html") << "<p>ad</p>";
+  }
+  wnd->handleMessage(WM_CMD_CLOSE, 0, 0);
+  ASSERT_TRUE(closed());
+  EXPECT_TRUE(ran(folder(), "tembra-advertise"));
+  EXPECT_TRUE(std::filesystem::is_directory(folder() + "/Advertise/Fix"));
 }
 
 // The upload thread gets the time its bounded upload takes, never more: a

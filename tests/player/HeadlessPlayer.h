@@ -14,7 +14,6 @@ inline MpvPlayer::Config HeadlessConfig(const std::string& settingsPath) {
   config.renderVideo = false;
   config.audio = false;
   config.logoPage = false;
-  config.inhibitScreenSaver = false;
   config.settingsPath = QString::fromStdString(settingsPath);
   return config;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <mpv/client.h>
 
+#include <QPushButton>
 #include <fstream>
 #include <memory>
 
@@ -10,6 +11,7 @@
 #include "platform/LoopbackListener.h"
 #include "platform/Utf.h"
 #include "player/HeadlessPlayer.h"
+#include "player/LoopStreamServer.h"
 #include "player/MpvSession.h"
 #include "player/PlayerMedia.h"
 #include "player/PlayerOverlay.h"
@@ -98,6 +100,59 @@ TEST_F(MpvPlayerTest, BadAddressesFailWithAReadableTextAndTheNextChannelStillPla
   EXPECT_TRUE(waitState(MpvPlayer::State::Playing));
 }
 
+TEST_F(MpvPlayerTest, ADroppedStreamIsReopenedWithGrowingPausesUntilAnotherChannelIsAskedFor) {
+  const std::string live = test::MpegTsClip(30, "live");
+  ASSERT_FALSE(live.empty());
+  test::LoopStreamServer server(live, 30);
+  ASSERT_TRUE(server.start());
+  host_->PlayAddress(fromUtf8(server.url()), u"Live");
+  ASSERT_TRUE(waitState(MpvPlayer::State::Playing)) << player_->errorText().toStdString();
+  server.stop();
+  ASSERT_TRUE(waitState(MpvPlayer::State::Reconnecting, 20000)) << player_->errorText().toStdString();
+  EXPECT_EQ(player_->errorText(), "The stream was interrupted, reconnecting...");
+  EXPECT_EQ(player_->view()->overlay()->error(), player_->errorText());
+  EXPECT_EQ(player_->view()->mode(), PlayerView::Mode::Message);
+  EXPECT_FALSE(player_->view()->retryButton()->isHidden());
+  EXPECT_NE(host_->QueryState(2), 0);
+  // Each failed attempt doubles the pause before the next: 1 s, 2 s, 4 s.
+  for (int attempt = 1; attempt <= 2; ++attempt) {
+    ASSERT_TRUE(WaitFor([&] { return player_->reconnectAttempts() >= attempt && player_->msToNextReconnect() > 0; },
+                        10000))
+        << attempt;
+    EXPECT_GT(player_->msToNextReconnect(), 1000 << (attempt - 1)) << attempt;
+    EXPECT_LE(player_->msToNextReconnect(), 1000 << attempt) << attempt;
+    EXPECT_EQ(player_->state(), MpvPlayer::State::Reconnecting);
+  }
+  EXPECT_EQ(server.requests(), 1) << "nothing listens while the server is down";
+
+  host_->PlayAddress(fromUtf8(clip_), u"Other");
+  EXPECT_EQ(player_->msToNextReconnect(), -1) << "another channel ends the reconnecting";
+  EXPECT_EQ(player_->reconnectAttempts(), 0);
+  EXPECT_TRUE(waitState(MpvPlayer::State::Playing));
+  EXPECT_TRUE(player_->view()->retryButton()->isHidden());
+}
+
+TEST_F(MpvPlayerTest, AChannelThatNeverStartedKeepsItsMessageAndIsRetriedOnlyWhenAsked) {
+  test::LoopStreamServer server(clip_, 2);
+  ASSERT_TRUE(server.start());
+  const std::string url = server.url();
+  server.stop();
+  host_->PlayAddress(fromUtf8(url), u"Down");
+  ASSERT_TRUE(waitState(MpvPlayer::State::Failed));
+  EXPECT_EQ(player_->errorText(), "This channel cannot be reached right now.");
+  EXPECT_FALSE(player_->view()->retryButton()->isHidden()) << "the viewer may try again";
+  test::Spin(1500);
+  EXPECT_EQ(player_->state(), MpvPlayer::State::Failed) << "no reconnecting for a stream that never played";
+  EXPECT_EQ(player_->msToNextReconnect(), -1);
+  EXPECT_EQ(host_->QueryState(2), 0);
+
+  ASSERT_TRUE(server.start());
+  player_->view()->retryButton()->click();
+  ASSERT_TRUE(waitState(MpvPlayer::State::Playing)) << player_->errorText().toStdString();
+  EXPECT_EQ(server.requests(), 1);
+  EXPECT_TRUE(player_->errorText().isEmpty());
+}
+
 TEST_F(MpvPlayerTest, SwitchingTwiceAtOnceEndsOnTheLastChannelPlaying) {
   host_->PlayAddress(u"http://127.0.0.1:1/never", u"First");
   host_->PlayAddress(fromUtf8(dir_.path() + "/missing.ts"), u"Second");
@@ -149,7 +204,7 @@ TEST_F(MpvPlayerTest, ConfigurationIsStoredAndEmptyAddressStaysIdle) {
   EXPECT_EQ(host_->QueryState(2), 0);
 }
 
-TEST(MpvPlayerAlone, PlayBeforeActivateFailsReadablyAndAnswersNotReady) {
+TEST(MpvPlayerAlone, PlayBeforeActivateFailsReadablyAndReadinessIsReportedFromTheEventLoop) {
   test::PlayerTestApp();
   test::TempDir dir("mpv-player");
   MpvPlayer player(test::HeadlessConfig(dir.file("p.ini")));
@@ -158,9 +213,14 @@ TEST(MpvPlayerAlone, PlayBeforeActivateFailsReadablyAndAnswersNotReady) {
   player.SetAddress(u"http://127.0.0.1:1/");
   player.Play();
   EXPECT_EQ(player.state(), MpvPlayer::State::Failed);
-  EXPECT_FALSE(player.errorText().isEmpty());
+  EXPECT_EQ(player.errorText(), "The player could not be started on this computer.");
+  std::vector<bool> reports;
+  player.SetReadyHandler([&](bool ready) { reports.push_back(ready); });
   player.Activate();
   EXPECT_EQ(player.QueryState(1), 1);
+  EXPECT_TRUE(reports.empty()) << "not from inside Activate";
+  ASSERT_TRUE(WaitFor([&] { return !reports.empty(); }, 5000));
+  EXPECT_EQ(reports, std::vector<bool>{true});
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
 // The real widget on a display: logo page, video through mpv's OpenGL render
-// API, the overlay, fullscreen and back. A QOpenGLWidget cannot be shown
-// offscreen, so the parent test starts Xvfb and runs the child test in a
-// second process of this program on that display. Screenshots land in
-// <build>/player-screenshots.
+// API, the overlay, fullscreen and back, and a live stream that drops and
+// comes back. A QOpenGLWidget cannot be shown offscreen, so each parent
+// test starts Xvfb and runs its child test in a second process of this
+// program on that display. Screenshots land in <build>/player-screenshots.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
 #include <QImage>
+#include <QPushButton>
 #include <QScreen>
+#include <QTest>
 #include <QWebEngineView>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +21,7 @@
 #include "platform/ModulePath.h"
 #include "platform/Utf.h"
 #include "player/HeadlessPlayer.h"
+#include "player/LoopStreamServer.h"
 #include "player/MpvVideoWidget.h"
 #include "player/PlayerMedia.h"
 #include "player/PlayerOverlay.h"
@@ -53,8 +57,9 @@ void colourStats(const QImage& image, double& lit, int& colours) {
   colours = static_cast<int>(seen.size());
 }
 
-TEST(MpvPlayerWindow, RealWidgetPlaysUnderXvfb) {
-  if (std::getenv(kChildEnv)) GTEST_SKIP() << "this is the child run";
+// Runs the child tests matching filter in a second process on an Xvfb
+// display of its own; they must all pass.
+void runChildUnderXvfb(const std::string& filter) {
   if (!test::haveProgram(test::XvfbServer::kProgram)) GTEST_SKIP() << "Xvfb is missing";
   if (!test::HaveFfmpeg()) GTEST_SKIP() << "ffmpeg is missing: no clip to play";
   test::XvfbServer x;
@@ -63,14 +68,25 @@ TEST(MpvPlayerWindow, RealWidgetPlaysUnderXvfb) {
   const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
   const std::string log = dir.path() + "/child.log";
   const std::string cmd = "env -u TEMBRA_FORCE_OFFSCREEN DISPLAY=" + x.display() + " " + kChildEnv +
-                          "=1 QT_QPA_PLATFORM=xcb '" + self +
-                          "' --gtest_filter=MpvPlayerWindowChild.* > '" + log + "' 2>&1";
+                          "=1 QT_QPA_PLATFORM=xcb '" + self + "' --gtest_filter='" + filter + "' > '" + log +
+                          "' 2>&1";
   const int rc = std::system(cmd.c_str());
   std::stringstream out;
   out << std::ifstream(log).rdbuf();
   EXPECT_EQ(rc, 0) << out.str();
   EXPECT_NE(out.str().find("[  PASSED  ] 1 test"), std::string::npos) << out.str();
+  std::printf("%s", out.str().c_str());
   std::printf("screenshots in %s\n", screenshotFolder().c_str());
+}
+
+TEST(MpvPlayerWindow, RealWidgetPlaysUnderXvfb) {
+  if (std::getenv(kChildEnv)) GTEST_SKIP() << "this is the child run";
+  runChildUnderXvfb("MpvPlayerWindowChild.LogoPageVideoOverlayAndFullscreen");
+}
+
+TEST(MpvPlayerWindow, ADroppedStreamReconnectsUnderXvfb) {
+  if (std::getenv(kChildEnv)) GTEST_SKIP() << "this is the child run";
+  runChildUnderXvfb("MpvPlayerWindowChild.DroppedStreamMessageResumeAndRetry");
 }
 
 TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
@@ -149,6 +165,85 @@ TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
   host.StopPlayer();
   EXPECT_EQ(view->mode(), PlayerView::Mode::Logo);
   EXPECT_EQ(host.QueryState(2), 0);
+}
+
+// How long after the server is back the picture must be moving again: the
+// pause before the next attempt is at most 4 s at that point.
+constexpr int kResumeLimitMs = 8000;
+
+TEST(MpvPlayerWindowChild, DroppedStreamMessageResumeAndRetry) {
+  if (!std::getenv(kChildEnv)) GTEST_SKIP() << "runs under Xvfb, started by MpvPlayerWindow";
+  test::PlayerTestApp();
+  const std::string shots = screenshotFolder();
+  const std::string clip = test::MpegTsClip(60, "live");
+  ASSERT_FALSE(clip.empty());
+  test::LoopStreamServer server(clip, 60);
+  ASSERT_TRUE(server.start());
+  test::TempDir dir("player-reconnect");
+
+  MpvPlayer::Config config = test::HeadlessConfig(dir.file("player.ini"));
+  config.renderVideo = true;
+  auto owned = std::make_unique<MpvPlayer>(config);
+  MpvPlayer* player = owned.get();
+  PlayerHost host(std::move(owned));
+  ASSERT_TRUE(host.StartPlayer({0, 0, 640, 360}, u"", u"/nowhere/"));
+  PlayerView* view = player->view();
+  ASSERT_NE(view, nullptr);
+  ASSERT_NE(view->video(), nullptr);
+  auto state = [&] { return player->state(); };
+  auto framesAdvance = [&](int timeoutMs) {
+    const int before = view->video()->framesDrawn();
+    return test::WaitFor([&] { return state() == MpvPlayer::State::Playing && view->video()->framesDrawn() >= before + 15; },
+                         timeoutMs);
+  };
+
+  host.PlayAddress(fromUtf8(server.url()), u"Live");
+  ASSERT_TRUE(framesAdvance(20000)) << player->errorText().toStdString();
+  EXPECT_TRUE(view->retryButton()->isHidden());
+
+  // The server goes away: the player says so, over the video area, and
+  // offers Retry.
+  server.stop();
+  ASSERT_TRUE(test::WaitFor([&] { return state() == MpvPlayer::State::Reconnecting; }, 20000))
+      << "state " << static_cast<int>(state()) << ": " << player->errorText().toStdString();
+  EXPECT_EQ(player->errorText(), "The stream was interrupted, reconnecting...");
+  EXPECT_EQ(view->overlay()->error(), player->errorText());
+  EXPECT_EQ(view->mode(), PlayerView::Mode::Message);
+  ASSERT_TRUE(view->retryButton()->isVisible());
+  EXPECT_GE(view->retryButton()->geometry().top(), view->overlay()->errorBox().bottom()) << "under the message";
+  EXPECT_TRUE(view->rect().contains(view->retryButton()->geometry()));
+  EXPECT_NE(host.QueryState(2), 0);
+  test::Spin(200);
+  view->grab().toImage().save(QString::fromStdString(shots + "/reconnecting.png"));
+
+  // Back after a few failed attempts: playing again within a few seconds,
+  // by itself.
+  ASSERT_TRUE(test::WaitFor([&] { return player->reconnectAttempts() >= 2; }, 10000));
+  ASSERT_TRUE(server.start());
+  QElapsedTimer back;
+  back.start();
+  ASSERT_TRUE(framesAdvance(kResumeLimitMs)) << "not playing " << back.elapsed() << " ms after the server came back";
+  std::printf("resumed by itself %lld ms after the server came back\n", static_cast<long long>(back.elapsed()));
+  EXPECT_TRUE(view->retryButton()->isHidden());
+  EXPECT_EQ(view->mode(), PlayerView::Mode::Video);
+  EXPECT_EQ(player->reconnectAttempts(), 0);
+
+  // Dropped again, and back while the next attempt is still seconds away:
+  // Retry reconnects at once.
+  server.stop();
+  ASSERT_TRUE(test::WaitFor([&] { return state() == MpvPlayer::State::Reconnecting; }, 20000));
+  ASSERT_TRUE(test::WaitFor([&] { return player->msToNextReconnect() > 3000; }, 15000)) << "the 4 s pause";
+  ASSERT_TRUE(server.start());
+  const int due = player->msToNextReconnect();
+  QElapsedTimer clicked;
+  clicked.start();
+  QTest::mouseClick(view->retryButton(), Qt::LeftButton);
+  ASSERT_TRUE(framesAdvance(kResumeLimitMs));
+  std::printf("resumed %lld ms after Retry, %d ms before the next attempt was due\n",
+              static_cast<long long>(clicked.elapsed()), due);
+  EXPECT_LT(clicked.elapsed(), due) << "the click, not the schedule, brought it back";
+  view->grab().toImage().save(QString::fromStdString(shots + "/resumed.png"));
+  host.StopPlayer();
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
+#include <QTimer>
 #include <memory>
 
 #include "player/PlayerHost.h"
+#include "player/PlayerTestApp.h"
 #include "player/RecordingPlayerControl.h"
 
 namespace tembra {
@@ -16,24 +19,30 @@ constexpr PlayerRect kRect{2, 25, 583, 500};
 struct Fixture {
   std::vector<Call> log;
   RecordingPlayerControl* control;
-  std::vector<int> sleeps;
   std::unique_ptr<PlayerHost> host;
 
-  // Ready at the first poll unless a test says otherwise.
-  Fixture() {
+  // Ready at the first question unless a test says otherwise.
+  explicit Fixture(int readyWaitMs = PlayerHost::kReadyWaitMs) {
+    test::PlayerTestApp();
     auto owned = std::make_unique<RecordingPlayerControl>(&log);
     control = owned.get();
     control->readyAnswer = [](int) { return 1; };
-    host = std::make_unique<PlayerHost>(std::move(owned), [this](int ms) { sleeps.push_back(ms); });
+    host = std::make_unique<PlayerHost>(std::move(owned), readyWaitMs);
   }
   size_t count(int32_t id) const {
     size_t n = 0;
     for (const Call& c : log) n += c.id == id;
     return n;
   }
+  // The calls PlayAddress makes for one channel.
+  static std::vector<Call> playSequence(const std::u16string& address, const std::u16string& name) {
+    return {{PlayerControl::StopPlayerId, u""},   {PlayerControl::SetAddressId, u""},
+            {PlayerControl::SetChannelNameId, u""}, {PlayerControl::SetAddressId, address},
+            {PlayerControl::SetChannelNameId, name}, {PlayerControl::PlayId, u""}};
+  }
 };
 
-TEST(PlayerHost, StartConfiguresInOrderAndEndsTheWaitAtOnceWhenReady) {
+TEST(PlayerHost, StartConfiguresInOrderAndIsReadyAtOnceWhenTheFirstAnswerIsOne) {
   Fixture f;
   EXPECT_TRUE(f.host->StartPlayer(kRect, u"http://plan.example/tv/", u"/opt/tembra/"));
   const std::vector<Call> expected = {
@@ -48,13 +57,14 @@ TEST(PlayerHost, StartConfiguresInOrderAndEndsTheWaitAtOnceWhenReady) {
       {RecordingPlayerControl::kShow, u""},
   };
   EXPECT_EQ(f.log, expected);
-  EXPECT_TRUE(f.sleeps.empty());
+  EXPECT_TRUE(f.host->ready());
+  EXPECT_EQ(f.control->readyHandlers.size(), 1u) << "the handler is in place before Activate";
 }
 
 TEST(PlayerHost, PlanEntryIsJoinedWithTheAuthPathAsIsAndAnEmptyOneSetsNoAuth) {
   {
     Fixture f;
-      f.host->StartPlayer(kRect, u"http://plan.example:8080", u"/x/");
+    f.host->StartPlayer(kRect, u"http://plan.example:8080", u"/x/");
     ASSERT_EQ(f.count(PlayerControl::SetAuthUrlId), 1u);
     for (const Call& c : f.log) {
       if (c.id == PlayerControl::SetAuthUrlId) {
@@ -64,7 +74,7 @@ TEST(PlayerHost, PlanEntryIsJoinedWithTheAuthPathAsIsAndAnEmptyOneSetsNoAuth) {
   }
   {
     Fixture f;
-      f.host->StartPlayer(kRect, u"", u"/x/");
+    f.host->StartPlayer(kRect, u"", u"/x/");
     EXPECT_EQ(f.count(PlayerControl::SetAuthUrlId), 0u);
     EXPECT_EQ(f.count(PlayerControl::SetAuthFirstId), 0u);
     EXPECT_EQ(f.count(PlayerControl::SetAuthSecondId), 0u);
@@ -72,39 +82,121 @@ TEST(PlayerHost, PlanEntryIsJoinedWithTheAuthPathAsIsAndAnEmptyOneSetsNoAuth) {
   }
 }
 
-TEST(PlayerHost, ReadinessAfterSomePollsWaitsTenMillisecondsEach) {
+// The window's thread runs the splash and answers a second copy of the
+// program: a player that never becomes ready must not stall it.
+TEST(PlayerHost, AControlThatNeverBecomesReadyLeavesTheEventLoopRunning) {
   Fixture f;
-  f.control->readyAnswer = [](int poll) { return poll >= 7 ? 1 : 0; };
-  EXPECT_TRUE(f.host->StartPlayer(kRect, u"", u"/x/"));
-  EXPECT_EQ(f.count(PlayerControl::QueryStateId), 8u);
-  EXPECT_EQ(f.sleeps, std::vector<int>(7, 10));
-  EXPECT_EQ(f.log.back().id, RecordingPlayerControl::kShow);
+  f.control->readyAnswer = [](int poll) { return poll % 2 ? 2 : 0; };  // anything but 1 is "not ready"
+  QElapsedTimer sinceTick;
+  qint64 longestGap = 0;
+  int ticks = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    if (ticks++ > 0) longestGap = std::max(longestGap, sinceTick.elapsed());
+    sinceTick.restart();
+  });
+  tick.start(10);
+  bool started = false, ready = true;
+  QTimer::singleShot(30, [&] {
+    ready = f.host->StartPlayer(kRect, u"", u"/x/");
+    f.host->PlayAddress(u"http://127.0.0.1/stream/1", u"One");
+    started = true;
+  });
+  ASSERT_TRUE(test::WaitFor([&] { return started && ticks >= 30; }, 20000));
+  EXPECT_FALSE(ready);
+  EXPECT_FALSE(f.host->ready());
+  EXPECT_EQ(f.count(PlayerControl::QueryStateId), 1u) << "asked once, then told";
+  EXPECT_EQ(f.log.back().id, RecordingPlayerControl::kShow) << "shown without waiting";
+  EXPECT_EQ(f.count(PlayerControl::PlayId), 0u) << "nothing is played on a component that is not ready";
+  EXPECT_TRUE(f.host->playPending());
+  // The old wait held the thread for 5 s; the timer may lag on a busy
+  // machine, never by that much.
+  EXPECT_LT(longestGap, 2000) << "the event loop stalled";
 }
 
-TEST(PlayerHost, ControlThatNeverAnswersIsShownAfterFiveSecondsCountedAndReportsFalse) {
+TEST(PlayerHost, APlayAskedBeforeReadinessHappensOnceReadyOnlyTheLatestOne) {
   Fixture f;
-  // Any answer but 1 is "not ready".
-  f.control->readyAnswer = [](int poll) { return poll % 2 ? 2 : 0; };
+  f.control->readyAnswer = [](int) { return 0; };
   EXPECT_FALSE(f.host->StartPlayer(kRect, u"", u"/x/"));
-  EXPECT_EQ(f.sleeps.size(), 500u);
-  EXPECT_EQ(f.count(PlayerControl::QueryStateId), 501u);
-  EXPECT_EQ(f.log.back().id, RecordingPlayerControl::kShow);
+  f.host->PlayAddress(u"http://127.0.0.1/stream/1", u"One");
+  f.host->PlayAddress(u"http://127.0.0.1/stream/2", u"Two");
+  f.log.clear();
+  f.control->reportReady(true);
+  EXPECT_TRUE(f.host->ready());
+  EXPECT_FALSE(f.host->playPending());
+  EXPECT_EQ(f.log, Fixture::playSequence(u"http://127.0.0.1/stream/2", u"Two"));
+
+  f.log.clear();
+  f.host->PlayAddress(u"http://127.0.0.1/stream/3", u"Three");
+  EXPECT_EQ(f.log, Fixture::playSequence(u"http://127.0.0.1/stream/3", u"Three")) << "straight through once ready";
+  f.log.clear();
+  f.control->reportReady(true);
+  EXPECT_TRUE(f.log.empty()) << "a second report plays nothing again";
 }
 
-TEST(PlayerHost, ReadyOnTheLastPollStillCounts) {
-  Fixture f;
-  f.control->readyAnswer = [](int poll) { return poll == 500 ? 1 : 0; };
-  EXPECT_TRUE(f.host->StartPlayer(kRect, u"", u"/x/"));
-  EXPECT_EQ(f.sleeps.size(), 500u);
+TEST(PlayerHost, AKeptPlayGoesToTheComponentWhenItGivesUpOrTheWaitRunsOut) {
+  {
+    Fixture f;
+    f.control->readyAnswer = [](int) { return 0; };
+    f.host->StartPlayer(kRect, u"", u"/x/");
+    f.host->PlayAddress(u"http://a/", u"A");
+    f.log.clear();
+    f.control->reportReady(false);
+    EXPECT_FALSE(f.host->ready());
+    EXPECT_EQ(f.log, Fixture::playSequence(u"http://a/", u"A")) << "the component shows its own failure";
+  }
+  {
+    Fixture f(50);
+    f.control->readyAnswer = [](int) { return 0; };
+    f.host->StartPlayer(kRect, u"", u"/x/");
+    f.host->PlayAddress(u"http://b/", u"B");
+    f.log.clear();
+    ASSERT_TRUE(test::WaitFor([&] { return !f.host->playPending(); }, 5000)) << "a component that never reports";
+    EXPECT_EQ(f.log, Fixture::playSequence(u"http://b/", u"B"));
+    EXPECT_FALSE(f.host->ready());
+  }
 }
 
-TEST(PlayerHost, ControlWithoutAWindowGetsNoCallsAndTheWaitRunsOut) {
-  Fixture f;
+TEST(PlayerHost, StopReleaseOrAnEarlierStartsLateReportDoNotPlayAKeptChannel) {
+  Fixture f(50);
+  f.control->readyAnswer = [](int) { return 0; };
+  f.host->StartPlayer(kRect, u"", u"/x/");
+  f.host->PlayAddress(u"http://a/", u"A");
+  f.host->StopPlayer();
+  EXPECT_FALSE(f.host->playPending());
+  test::Spin(150);
+  EXPECT_EQ(f.count(PlayerControl::PlayId), 0u) << "a stop cancels the kept play, also past the deadline";
+
+  // A second start: the first start's report no longer counts.
+  Fixture g;
+  g.control->readyAnswer = [](int) { return 0; };
+  g.host->StartPlayer(kRect, u"", u"/x/");
+  g.host->StartPlayer(kRect, u"", u"/x/");
+  g.host->PlayAddress(u"http://b/", u"B");
+  ASSERT_EQ(g.control->readyHandlers.size(), 2u);
+  g.control->readyHandlers.front()(true);
+  EXPECT_FALSE(g.host->ready());
+  EXPECT_EQ(g.count(PlayerControl::PlayId), 0u);
+  g.control->readyHandlers.back()(true);
+  EXPECT_EQ(g.count(PlayerControl::PlayId), 1u);
+
+  Fixture h;
+  h.control->readyAnswer = [](int) { return 0; };
+  h.host->StartPlayer(kRect, u"", u"/x/");
+  h.host->PlayAddress(u"http://c/", u"C");
+  h.host->Release();
+  EXPECT_FALSE(h.host->playPending());
+  EXPECT_EQ(h.count(PlayerControl::PlayId), 0u);
+}
+
+TEST(PlayerHost, ControlWithoutAWindowGetsNoCallsAndNothingWaits) {
+  Fixture f(50);
   f.control->createSucceeds = false;
   EXPECT_FALSE(f.host->StartPlayer(kRect, u"http://plan/", u"/x/"));
-  EXPECT_EQ(f.sleeps.size(), 500u);
   EXPECT_EQ(f.log, (std::vector<Call>{{RecordingPlayerControl::kCreate, u"", 2025}}));
   f.host->PlayAddress(u"http://a/", u"A");
+  EXPECT_FALSE(f.host->playPending());
+  test::Spin(100);
   EXPECT_EQ(f.host->QueryState(2), 0);
   f.host->Release();
   EXPECT_EQ(f.log.size(), 2u);  // the creation, then the control deleted
@@ -128,18 +220,9 @@ TEST(PlayerHost, TwoChannelsInARowStopAndClearBeforeEachNewAddress) {
   f.log.clear();
   f.host->PlayAddress(u"http://127.0.0.1/stream/1", u"One");
   f.host->PlayAddress(u"http://127.0.0.1/stream/2", u"Два");
-  const std::vector<Call> one = {
-      {PlayerControl::StopPlayerId, u""},
-      {PlayerControl::SetAddressId, u""},
-      {PlayerControl::SetChannelNameId, u""},
-      {PlayerControl::SetAddressId, u"http://127.0.0.1/stream/1"},
-      {PlayerControl::SetChannelNameId, u"One"},
-      {PlayerControl::PlayId, u""},
-  };
-  std::vector<Call> expected = one;
-  expected.insert(expected.end(), one.begin(), one.end());
-  expected[9].text = u"http://127.0.0.1/stream/2";
-  expected[10].text = u"Два";
+  std::vector<Call> expected = Fixture::playSequence(u"http://127.0.0.1/stream/1", u"One");
+  const std::vector<Call> two = Fixture::playSequence(u"http://127.0.0.1/stream/2", u"Два");
+  expected.insert(expected.end(), two.begin(), two.end());
   EXPECT_EQ(f.log, expected);
 }
 

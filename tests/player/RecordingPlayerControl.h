@@ -41,6 +41,13 @@ class RecordingPlayerControl : public PlayerControl {
   }
   void Activate() override { log->push_back({ActivateId, u""}); }
   void SetLogoPage(const std::u16string& t) override { log->push_back({SetLogoPageId, t}); }
+  // Not a dispatch method: kept, not logged, so a test reports readiness
+  // when it chooses (through the latest handler, or an older one).
+  void SetReadyHandler(ReadyHandler handler) override { readyHandlers.push_back(std::move(handler)); }
+  void reportReady(bool ready) {
+    if (!readyHandlers.empty() && readyHandlers.back()) readyHandlers.back()(ready);
+  }
+  std::vector<ReadyHandler> readyHandlers;
 
   bool CreateWindow(const PlayerRect& r) override {
     log->push_back({kCreate, u"", r.left * 1000 + r.top});

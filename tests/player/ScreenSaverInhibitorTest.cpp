@@ -8,8 +8,8 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusVirtualObject>
+#include <QTimer>
 #include <cstdio>
-#include <thread>
 
 #include "player/PlayerTestApp.h"
 #include "player/ScreenSaverInhibitor.h"
@@ -17,15 +17,29 @@
 namespace tembra {
 namespace {
 
+// Answers Inhibit with cookie 7, at once or, with holdAnswers, only when
+// the test releases the answers.
 class FakeScreenSaver : public QDBusVirtualObject {
  public:
   QStringList calls;
+  bool holdAnswers = false;
+  QList<QPair<QDBusMessage, QDBusConnection>> held;
+
   QString introspect(const QString&) const override { return {}; }
   bool handleMessage(const QDBusMessage& message, const QDBusConnection& connection) override {
     calls << message.member() + ":" +
                  (message.arguments().isEmpty() ? QString() : message.arguments().last().toString());
-    if (message.member() == "Inhibit") connection.send(message.createReply(QVariant::fromValue(uint32_t(0))));
+    if (message.member() != "Inhibit") return true;
+    if (holdAnswers) {
+      held.append({message, connection});
+    } else {
+      connection.send(message.createReply(QVariant::fromValue(uint32_t(7))));
+    }
     return true;
+  }
+  void answerHeld() {
+    for (auto& [message, connection] : held) connection.send(message.createReply(QVariant::fromValue(uint32_t(7))));
+    held.clear();
   }
 };
 
@@ -57,57 +71,102 @@ struct PrivateBus {
   }
 };
 
-TEST(ScreenSaverInhibitor, HoldsAndReleasesThroughTheDesktopServiceOnce) {
-  test::PlayerTestApp();
-  if (std::system("command -v dbus-daemon >/dev/null 2>&1") != 0) GTEST_SKIP() << "dbus-daemon is missing";
+struct Desktop {
   PrivateBus bus;
-  ASSERT_FALSE(bus.address.isEmpty());
-  {
-    QDBusConnection desktop = QDBusConnection::connectToBus(bus.address, "desktop");
-    QDBusConnection client = QDBusConnection::connectToBus(bus.address, "client");
-    ASSERT_TRUE(desktop.isConnected() && client.isConnected());
-
-    {
-      // No desktop service yet: nothing held, nothing stalls.
-      ScreenSaverInhibitor none(client);
-      none.setInhibited(true);
-      EXPECT_FALSE(none.inhibited());
-    }
-
-    FakeScreenSaver saver;
-    ASSERT_TRUE(desktop.registerVirtualObject(ScreenSaverInhibitor::kPath, &saver));
-    ASSERT_TRUE(desktop.registerService(ScreenSaverInhibitor::kService));
-    {
-      ScreenSaverInhibitor hold(client);
-      // The desktop answers on this thread's event loop: call from a worker.
-      bool done = false;
-      std::thread t([&] {
-        hold.setInhibited(true);
-        hold.setInhibited(true);
-        done = true;
-      });
-      ASSERT_TRUE(test::WaitFor([&] { return done; }, 5000));
-      t.join();
-      EXPECT_TRUE(hold.inhibited()) << "a cookie of 0 is still a hold";
-      hold.setInhibited(false);
-      hold.setInhibited(false);
-      EXPECT_FALSE(hold.inhibited());
-      done = false;
-      std::thread again([&] {
-        hold.setInhibited(true);
-        done = true;
-      });
-      ASSERT_TRUE(test::WaitFor([&] { return done; }, 5000));
-      again.join();
-      EXPECT_TRUE(hold.inhibited());
-    }  // destroyed while holding: released
-    ASSERT_TRUE(test::WaitFor([&] { return saver.calls.size() >= 4; }, 5000)) << saver.calls.join(",").toStdString();
-    EXPECT_EQ(saver.calls, (QStringList{"Inhibit:Playing live TV", "UnInhibit:0", "Inhibit:Playing live TV",
-                                        "UnInhibit:0"}))
-        << saver.calls.join(",").toStdString();
+  QDBusConnection desktop{QDBusConnection::connectToBus(bus.address, "desktop")};
+  QDBusConnection client{QDBusConnection::connectToBus(bus.address, "client")};
+  FakeScreenSaver saver;
+  bool offer() {
+    return desktop.registerVirtualObject(ScreenSaverInhibitor::kPath, &saver) &&
+           desktop.registerService(ScreenSaverInhibitor::kService);
   }
-  QDBusConnection::disconnectFromBus("desktop");
-  QDBusConnection::disconnectFromBus("client");
+  ~Desktop() {
+    desktop.unregisterObject(ScreenSaverInhibitor::kPath);
+    QDBusConnection::disconnectFromBus("desktop");
+    QDBusConnection::disconnectFromBus("client");
+  }
+};
+
+bool haveBus() { return std::system("command -v dbus-daemon >/dev/null 2>&1") == 0; }
+
+// Everything below runs on the thread whose event loop also carries the
+// desktop's answers: a call that waited for them would never return.
+TEST(ScreenSaverInhibitor, HoldsAndReleasesThroughTheDesktopServiceWithItsCookie) {
+  test::PlayerTestApp();
+  if (!haveBus()) GTEST_SKIP() << "dbus-daemon is missing";
+  Desktop d;
+  ASSERT_FALSE(d.bus.address.isEmpty());
+  ASSERT_TRUE(d.desktop.isConnected() && d.client.isConnected());
+  ASSERT_TRUE(d.offer());
+  {
+    ScreenSaverInhibitor hold(d.client);
+    hold.setInhibited(true);
+    hold.setInhibited(true);
+    EXPECT_TRUE(hold.pending());
+    ASSERT_TRUE(test::WaitFor([&] { return hold.inhibited(); }, 5000));
+    hold.setInhibited(false);
+    hold.setInhibited(false);
+    EXPECT_FALSE(hold.inhibited());
+    hold.setInhibited(true);
+    ASSERT_TRUE(test::WaitFor([&] { return hold.inhibited(); }, 5000));
+  }  // destroyed while holding: released
+  ASSERT_TRUE(test::WaitFor([&] { return d.saver.calls.size() >= 4; }, 5000)) << d.saver.calls.join(",").toStdString();
+  test::Spin(100);
+  EXPECT_EQ(d.saver.calls, (QStringList{"Inhibit:Playing live TV", "UnInhibit:7", "Inhibit:Playing live TV",
+                                        "UnInhibit:7"}))
+      << d.saver.calls.join(",").toStdString();
+}
+
+TEST(ScreenSaverInhibitor, WithoutADesktopServiceNothingIsHeldAndItIsNotAskedAgainUntilAPlayEnds) {
+  test::PlayerTestApp();
+  if (!haveBus()) GTEST_SKIP() << "dbus-daemon is missing";
+  Desktop d;
+  ASSERT_TRUE(d.client.isConnected());
+  ScreenSaverInhibitor none(d.client);
+  none.setInhibited(true);
+  ASSERT_TRUE(test::WaitFor([&] { return !none.pending(); }, 5000));
+  EXPECT_FALSE(none.inhibited());
+  none.setInhibited(true);
+  EXPECT_FALSE(none.pending()) << "a refusal is not asked again for the same play";
+
+  // A desktop that appears later is asked at the next play.
+  ASSERT_TRUE(d.offer());
+  none.setInhibited(false);
+  none.setInhibited(true);
+  ASSERT_TRUE(test::WaitFor([&] { return none.inhibited(); }, 5000));
+  EXPECT_EQ(d.saver.calls, QStringList{"Inhibit:Playing live TV"});
+}
+
+TEST(ScreenSaverInhibitor, ASlowDesktopNeitherStallsTheThreadNorKeepsAHoldThatWasLetGo) {
+  test::PlayerTestApp();
+  if (!haveBus()) GTEST_SKIP() << "dbus-daemon is missing";
+  Desktop d;
+  ASSERT_TRUE(d.offer());
+  d.saver.holdAnswers = true;
+  int ticks = 0;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+  tick.start(10);
+  {
+    ScreenSaverInhibitor late(d.client);
+    late.setInhibited(true);
+    ASSERT_TRUE(test::WaitFor([&] { return d.saver.held.size() == 1 && ticks >= 20; }, 5000))
+        << "the thread runs on while the desktop has not answered";
+    EXPECT_TRUE(late.pending());
+    EXPECT_FALSE(late.inhibited());
+    late.setInhibited(false);  // the play ended before the desktop answered
+    d.saver.answerHeld();
+    ASSERT_TRUE(test::WaitFor([&] { return d.saver.calls.size() == 2; }, 5000)) << d.saver.calls.join(",").toStdString();
+    EXPECT_EQ(d.saver.calls.last(), "UnInhibit:7") << "the late hold is given straight back";
+    EXPECT_FALSE(late.inhibited());
+    EXPECT_FALSE(late.pending());
+
+    late.setInhibited(true);
+    ASSERT_TRUE(test::WaitFor([&] { return d.saver.held.size() == 1; }, 5000));
+  }  // destroyed with the answer still out
+  d.saver.answerHeld();
+  ASSERT_TRUE(test::WaitFor([&] { return d.saver.calls.size() == 4; }, 5000)) << d.saver.calls.join(",").toStdString();
+  EXPECT_EQ(d.saver.calls.last(), "UnInhibit:7");
 }
 
 }  // namespace

@@ -62,10 +62,13 @@ TEST_F(GuideCommand, RowsPrintsNowNextAndDayListsInRowOrder) {
 TEST_F(GuideCommand, MonthEndKeysAndTheNightAfter) {
   const std::string today = File("d0.xml", body(channel("7", "Seven", {{"22:00:00", "Late"}})));
   const std::string tomorrow = File("d1.xml", body(channel("7", "Seven", {{"06:00:00", "Early"}})));
-  // On the 31st tomorrow's key is 32, so it follows today's last programme.
+  // On the 31st tomorrow's key is 32, so it follows today's last programme,
+  // which is on until midnight.
   auto r = runTool({"guide", "rows", "--created", "31", "--at", "31 23:00:00", today, tomorrow});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_EQ(r.out, "result now -1\nnext\t7\tSeven\t06:00:00\tEarly\nresult next 0\n");
+  EXPECT_EQ(r.out,
+            "now\t7\tSeven\t22:00:00\tLate\nresult now 0\n"
+            "next\t7\tSeven\t06:00:00\tEarly\nresult next 0\n");
   // After midnight the now key's 01 sorts before 31: today is all to come.
   r = runTool({"guide", "rows", "--created", "31", "--at", "01 00:30:00", today, tomorrow});
   ASSERT_EQ(r.exitCode, 0) << r.err;

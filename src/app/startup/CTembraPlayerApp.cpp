@@ -1,9 +1,13 @@
 #include "app/startup/CTembraPlayerApp.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QGuiApplication>
 
+#include "app/ConfigStore.h"
 #include "app/LanguageTable.h"
+#include "mainwnd/FirstRunDialog.h"
+#include "source/SourceFactory.h"
 #include "mainwnd/ErrorMessage.h"
 #include "mainwnd/SignalBridge.h"
 #include "mainwnd/SingleInstance.h"
@@ -12,6 +16,8 @@
 #include "platform/ModulePath.h"
 #include "platform/Utf.h"
 #include "player/MpvPlayer.h"
+#include "source/SourceList.h"
+#include "source/StartSource.h"
 #include "skin/CWindowWnd.h"
 #include "splash/CSplashDlg.h"
 
@@ -25,8 +31,6 @@ std::unique_ptr<PlayerControl> makePlayer() {
   // Offscreen there is nothing to draw on, and an OpenGL widget cannot be
   // shown there at all.
   config.renderVideo = QGuiApplication::platformName() != QLatin1String("offscreen");
-  // The main window's screen-saver rule decides, from the player's state.
-  config.inhibitScreenSaver = false;
   return std::make_unique<MpvPlayer>(config);
 }
 }  // namespace
@@ -88,6 +92,33 @@ int CTembraPlayerApp::ExitInstance() { return exitCode_; }
 void CTembraPlayerApp::onEarlySignal() {
   terminated_ = true;
   ErrorMessage::dismissOpen();
+  FirstRunDialog::dismissOpen();
+}
+
+std::shared_ptr<ChannelSource> CTembraPlayerApp::chooseSource(bool& cancelled) {
+  SourceList list(SourceList::defaultPath());
+  list.load();
+  std::optional<std::string> argument;
+  if (!playlist_.empty()) argument = StartSource::absoluteLocation(playlist_, QDir::currentPath().toStdString());
+  const bool operatorConfigured = !ConfigStore::Instance().ReadValue(u"ServerUrl", true).empty();
+  StartSource::Choice choice = StartSource::choose(list, argument, operatorConfigured);
+  if (choice.kind == StartSource::Kind::FirstRun) {
+    StartupTrace::mark("first-run-page");
+    splash_->hide();
+    std::optional<SourceSettings> fresh = FirstRunDialog::ask();
+    if (!fresh) {
+      cancelled = true;
+      return nullptr;
+    }
+    splash_->show();
+    const std::string id = list.add(*fresh);
+    list.setLastUsed(id);
+    choice.settings = *list.find(id);
+    choice.kind = StartSource::Kind::Playlist;
+  }
+  list.save();
+  if (choice.kind == StartSource::Kind::Operator) return nullptr;
+  return SourceFactory::make(choice.settings);
 }
 
 int CTembraPlayerApp::CreateMainWindowAndRun() {
@@ -96,6 +127,9 @@ int CTembraPlayerApp::CreateMainWindowAndRun() {
   StartupTrace::mark("splash-shown");
 
   TembraPlayerWnd::Setup setup;
+  bool cancelled = false;
+  setup.source = chooseSource(cancelled);
+  if (cancelled) return 0;
   setup.instance = instance_.get();
   setup.makePlayer = &makePlayer;
   setup.endSplash = [splash = splash_.get()] { splash->finish(); };

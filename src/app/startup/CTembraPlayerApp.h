@@ -5,6 +5,7 @@
 namespace tembra {
 
 class CSplashDlg;
+class ChannelSource;
 class SignalBridge;
 class SingleInstance;
 class TembraPlayerWnd;
@@ -24,6 +25,8 @@ class CTembraPlayerApp {
   // gives the exit code.
   bool InitInstance();
   int ExitInstance();
+  // The playlist named on the command line (a file or a URL).
+  void setPlaylist(std::string playlist) { playlist_ = std::move(playlist); }
 
   // The executable's folder followed by "skin/Default/": where every
   // layout file and skin image is looked up.
@@ -43,10 +46,14 @@ class CTembraPlayerApp {
   // Creates the main window, shows it and runs the event loop until the
   // window's close sequence quits it; returns the quit code.
   int CreateMainWindowAndRun();
+  // The source this start opens; null after the first-run page was left
+  // without one.
+  std::shared_ptr<ChannelSource> chooseSource(bool& cancelled);
   // A termination signal before the main window exists ends start-up.
   void onEarlySignal();
 
   std::string skinFolder_;
+  std::string playlist_;
   std::unique_ptr<SingleInstance> instance_;
   std::unique_ptr<SignalBridge> signals_;
   // The splash outlives the window, which ends it.

@@ -12,21 +12,29 @@ CommandLine::Action CommandLine::parse(int argc, char** argv) {
   return Action::Run;
 }
 
-std::vector<std::string> CommandLine::leftOver(const std::vector<std::string>& args) {
-  if (args.size() <= 1) return {};
-  return {args.begin() + 1, args.end()};
+CommandLine::Arguments CommandLine::read(const std::vector<std::string>& args) {
+  Arguments out;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a.empty() || a[0] == '-' || !out.playlist.empty()) out.unknown.push_back(a);
+    else out.playlist = a;
+  }
+  return out;
 }
 
 std::string CommandLine::versionText() { return "tembra-player " TEMBRA_VERSION "\n"; }
 
 std::string CommandLine::helpText() {
-  return "Usage: tembra-player [--version | --help]\n"
-         "Watch the operator's live TV channels.\n"
+  return "Usage: tembra-player [PLAYLIST] [--version | --help]\n"
+         "Watch live TV: an M3U playlist with its XMLTV guide, or the operator's service.\n"
          "\n"
+         "  PLAYLIST   an M3U playlist file or http(s) URL to open; it joins the\n"
+         "             sources kept in $XDG_CONFIG_HOME/tembra/sources.ini\n"
          "  --version  print the version and exit\n"
          "  -h, --help print this help and exit\n"
          "\n"
-         "Settings live in config.ini beside the program; only one copy runs per\n"
+         "Without PLAYLIST the source used last opens; with none kept, the operator's\n"
+         "service named in config.ini beside the program. Only one copy runs per\n"
          "user: starting another brings the running one's window forward.\n"
          "Qt's own options (-platform, -display, ...) are accepted as well.\n";
 }

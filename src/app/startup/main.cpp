@@ -37,13 +37,14 @@ int main(int argc, char** argv) {
 
   std::vector<std::string> args;
   for (const QString& a : QCoreApplication::arguments()) args.push_back(a.toStdString());
-  const auto unknown = CommandLine::leftOver(args);
-  if (!unknown.empty()) {
-    std::fprintf(stderr, "tembra-player: unknown argument '%s' (see --help)\n", unknown[0].c_str());
+  const CommandLine::Arguments arguments = CommandLine::read(args);
+  if (!arguments.unknown.empty()) {
+    std::fprintf(stderr, "tembra-player: unknown argument '%s' (see --help)\n", arguments.unknown[0].c_str());
     return 2;
   }
 
   tembra::CTembraPlayerApp theApp;
+  if (!arguments.playlist.empty()) theApp.setPlaylist(arguments.playlist);
   theApp.InitInstance();
   return theApp.ExitInstance();
 }

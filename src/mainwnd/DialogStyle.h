@@ -1,0 +1,13 @@
+#pragma once
+#include <QString>
+
+namespace tembra {
+
+// The dark look of the program's plain Qt dialogs (first run, sources), in
+// the colours of the default skin.
+class DialogStyle {
+ public:
+  static QString sheet();
+};
+
+}  // namespace tembra

@@ -1,0 +1,59 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "guide/GuideRow.h"
+
+namespace tembra {
+
+// What the window shows of one programme beside the lists.
+struct ProgrammeDetails {
+  std::u16string title;
+  std::u16string time;  // "Tue 10 21:35 - 22:20", local
+  std::u16string description;
+  std::u16string category;
+  std::u16string episode;
+};
+
+// The guide of a channel source, as the window's five guide lists ask it:
+// what is on now on each channel, what comes next, and one channel's
+// programmes on day 0 (today), 1 or 2. Queries never wait for the network;
+// a day not there yet may start its download, whose end the source reports
+// to the window with the list's completion message.
+class GuideSource {
+ public:
+  static constexpr int32_t kRows = 0;             // rows were appended
+  static constexpr int32_t kNothing = -1;         // the day is empty, or has no rows for it
+  static constexpr int32_t kDownloadStarted = 1;  // not there yet; a download was started
+  static constexpr int32_t kNotLoaded = 2;        // not there yet; noDownload was set
+
+  enum class DayState {
+    NotLoaded,    // nothing there and nothing on the way
+    Downloading,  // a download of the day runs or waits to
+    Loaded,       // programmes of at least one channel
+    Empty,        // loaded and empty
+  };
+
+  virtual ~GuideSource() = default;
+
+  // Each appends to rows (pass it empty) and returns one of the codes above.
+  virtual int32_t GetNowPlaying(std::vector<GuideRow>& rows, bool noDownload) = 0;
+  virtual int32_t GetUpcoming(std::vector<GuideRow>& rows, bool noDownload) = 0;
+  virtual int32_t GetDayList(int day, std::u16string_view channelId, std::vector<GuideRow>& rows,
+                             bool noDownload) = 0;
+  virtual DayState GetDayState(int day) const = 0;
+  // A download started by a query runs or waits.
+  virtual bool downloadRunning() const = 0;
+  // Why no guide could be had, in words; empty when there is nothing to say.
+  virtual std::u16string statusText() const { return {}; }
+  // The details of the programme a row of channelId shows; nothing when the
+  // guide keeps none.
+  virtual std::optional<ProgrammeDetails> details(std::u16string_view channelId, const GuideEntry& entry) const {
+    return std::nullopt;
+  }
+};
+
+}  // namespace tembra

@@ -1,0 +1,197 @@
+#include "source/PlaylistSource.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "platform/MessageTarget.h"
+#include "platform/Utf.h"
+#include "platform/XdgFolders.h"
+#include "playlist/PlaylistLoader.h"
+#include "playlist/PlaylistParser.h"
+#include "source/PlaylistGuide.h"
+
+namespace tembra {
+
+namespace {
+
+std::u16string failureText(const PlaylistLoadResult& result) {
+  if (result.status == PlaylistLoadResult::Status::NotAPlaylist)
+    return u"The playlist could not be opened: what arrived is not a playlist.";
+  return fromUtf8("The playlist could not be downloaded: " + result.fetch.words() + ".");
+}
+
+}  // namespace
+
+PlaylistSource::PlaylistSource(SourceSettings settings, Options options)
+    : settings_(std::move(settings)), options_(std::move(options)) {}
+
+PlaylistSource::~PlaylistSource() {
+  stop_.request_stop();
+  if (refreshThread_.joinable()) refreshThread_.join();
+  guide_.reset();
+}
+
+std::string PlaylistSource::cachePath() const {
+  return options_.cacheFolder.empty() ? std::string() : options_.cacheFolder + "/playlist.m3u";
+}
+
+void PlaylistSource::install(Playlist playlist, bool fromCache) {
+  auto catalogue = std::make_shared<const PlaylistCatalogue>(std::move(playlist));
+  std::lock_guard guard(lock_);
+  catalogue_ = std::move(catalogue);
+  fromCache_ = fromCache;
+  status_ = fromCache ? u"Channels from the cache; the playlist is being refreshed." : u"";
+}
+
+// The cached copy is the bytes as they were downloaded; relative addresses
+// in it still belong to the playlist's own place.
+bool PlaylistSource::loadCache() {
+  const std::string path = cachePath();
+  if (path.empty()) return false;
+  std::string text;
+  FetchRequest request;
+  request.location = path;
+  request.limits = options_.playlistLimits;
+  if (!fetchWhole(request, stop_.get_token(), text).ok() || !PlaylistLoader::looksLikePlaylist(text)) return false;
+  install(PlaylistParser::parse(text, PlaylistLoader::originOf(settings_.playlist)), true);
+  return true;
+}
+
+bool PlaylistSource::download(std::stop_token stop) {
+  FetchRequest request;
+  request.location = settings_.playlist;
+  request.userAgent = settings_.userAgent;
+  request.limits = options_.playlistLimits;
+  // The download lands beside the cache and replaces it only once it has
+  // proved to be a playlist.
+  const std::string cache = cachePath();
+  const bool caching = !cache.empty() && XdgFolders::ensure(options_.cacheFolder);
+  if (caching) request.copyTo = cache + ".download";
+  PlaylistLoadResult result = PlaylistLoader::load(request, stop);
+  if (stop.stop_requested()) return false;
+  if (!result.ok()) {
+    if (caching) ::unlink(request.copyTo.c_str());
+    std::lock_guard guard(lock_);
+    status_ = failureText(result);
+    if (fromCache_) status_ += u" The channels shown are from the cache.";
+    return false;
+  }
+  if (caching) ::rename(request.copyTo.c_str(), cache.c_str());
+  install(std::move(result.playlist), false);
+  return true;
+}
+
+void PlaylistSource::load(MessageTarget* target, uint32_t message) {
+  target_ = target;
+  message_ = message;
+  if (loadCache()) {
+    // Shown at once; the fresh copy follows.
+    refresh();
+    return;
+  }
+  download(stop_.get_token());
+}
+
+void PlaylistSource::backgroundRefresh(std::stop_token stop) {
+  download(stop);
+  {
+    std::lock_guard guard(lock_);
+    refreshing_ = false;
+  }
+  if (!stop.stop_requested() && target_ != nullptr) target_->post(message_, 0, 0);
+}
+
+bool PlaylistSource::refresh() {
+  {
+    std::lock_guard guard(lock_);
+    if (refreshing_) return true;
+    refreshing_ = true;
+  }
+  if (refreshThread_.joinable()) refreshThread_.join();  // it has ended: refreshing_ was false
+  try {
+    refreshThread_ = std::jthread([this](std::stop_token own) {
+      // Either the source's stop or the thread's own ends the download.
+      std::stop_source both;
+      std::stop_callback fromSource(stop_.get_token(), [&both] { both.request_stop(); });
+      std::stop_callback fromThread(own, [&both] { both.request_stop(); });
+      backgroundRefresh(both.get_token());
+    });
+  } catch (const std::system_error&) {
+    std::lock_guard guard(lock_);
+    refreshing_ = false;
+    return false;
+  }
+  return true;
+}
+
+void PlaylistSource::catalogueArrived() {
+  std::shared_ptr<const PlaylistCatalogue> catalogue = this->catalogue();
+  // Channel ids are places in the playlist: a new playlist needs its guide
+  // matched again.
+  if (guide_ && catalogue && catalogue != guideCatalogue_) createGuide(guideTarget_);
+}
+
+void PlaylistSource::createGuide(MessageTarget* target) {
+  std::shared_ptr<const PlaylistCatalogue> catalogue = this->catalogue();
+  guideTarget_ = target;
+  guideCatalogue_ = catalogue;
+  PlaylistGuide::Options options;
+  options.cacheFolder = options_.cacheFolder;
+  options.limits = options_.guideLimits;
+  options.maxAge = options_.guideMaxAge;
+  guide_ = std::make_unique<PlaylistGuide>(settings_, std::move(options));
+  guide_->start(target, catalogue);
+}
+
+int PlaylistSource::catalogueLoaded() const {
+  std::lock_guard guard(lock_);
+  return catalogue_ ? 1 : 0;
+}
+
+std::shared_ptr<const PlaylistCatalogue> PlaylistSource::catalogue() const {
+  std::lock_guard guard(lock_);
+  return catalogue_;
+}
+
+bool PlaylistSource::fromCache() const {
+  std::lock_guard guard(lock_);
+  return fromCache_;
+}
+
+std::u16string PlaylistSource::statusText() const {
+  std::lock_guard guard(lock_);
+  return status_;
+}
+
+std::vector<SourceGroup> PlaylistSource::groups() const {
+  const auto catalogue = this->catalogue();
+  return catalogue ? catalogue->groups() : std::vector<SourceGroup>{};
+}
+
+std::vector<SourceChannelRef> PlaylistSource::channels(std::u16string_view groupId) const {
+  const auto catalogue = this->catalogue();
+  return catalogue ? catalogue->channels(groupId) : std::vector<SourceChannelRef>{};
+}
+
+SourceChannelRef PlaylistSource::findChannel(std::u16string_view id) const {
+  const auto catalogue = this->catalogue();
+  return catalogue ? catalogue->find(id) : nullptr;
+}
+
+std::optional<StreamRequest> PlaylistSource::streamFor(std::u16string_view id) const {
+  const auto catalogue = this->catalogue();
+  const PlaylistChannel* entry = catalogue ? catalogue->entry(id) : nullptr;
+  if (entry == nullptr) return std::nullopt;
+  StreamRequest request;
+  request.address = fromUtf8(entry->url);
+  request.name = fromUtf8(entry->name);
+  // The source's own user agent stands in where the playlist names none.
+  request.userAgent = entry->userAgent.empty() ? settings_.userAgent : entry->userAgent;
+  request.referrer = entry->referrer;
+  return request;
+}
+
+GuideSource* PlaylistSource::guide() { return guide_.get(); }
+
+}  // namespace tembra

@@ -1,0 +1,90 @@
+#pragma once
+#include <chrono>
+#include <memory>
+#include <mutex>
+#include <stop_token>
+#include <string>
+#include <thread>
+
+#include "platform/ContentFetch.h"
+#include "source/ChannelSource.h"
+#include "source/GuideSource.h"
+#include "source/PlaylistCatalogue.h"
+#include "source/SourceSettings.h"
+
+namespace tembra {
+
+class PlaylistGuide;
+
+// A playlist and its XMLTV guides as a channel source.
+//
+// The last good playlist is kept in the source's cache folder, so a start
+// shows its channels at once, also with the provider down, while a fresh
+// copy downloads in the background. Without a cached copy the first load
+// downloads on the start-up's worker. Every download is bounded (connect,
+// silence, size) and cancellable: the source's destructor stops and joins
+// its threads.
+class PlaylistSource : public ChannelSource {
+ public:
+  struct Options {
+    // This source's own cache folder; empty: nothing is cached.
+    std::string cacheFolder;
+    FetchLimits playlistLimits{std::chrono::seconds(10), std::chrono::seconds(20), uint64_t{256} << 20};
+    FetchLimits guideLimits{std::chrono::seconds(10), std::chrono::seconds(30), uint64_t{4} << 30};
+    // A cached guide older than this is downloaded again.
+    std::chrono::seconds guideMaxAge{12 * 3600};
+  };
+
+  PlaylistSource(SourceSettings settings, Options options);
+  ~PlaylistSource() override;
+  PlaylistSource(const PlaylistSource&) = delete;
+  PlaylistSource& operator=(const PlaylistSource&) = delete;
+
+  void load(MessageTarget* target, uint32_t message) override;
+  void createGuide(MessageTarget* target) override;
+  int catalogueLoaded() const override;
+  std::vector<SourceGroup> groups() const override;
+  std::vector<SourceChannelRef> channels(std::u16string_view groupId) const override;
+  SourceChannelRef findChannel(std::u16string_view id) const override;
+  std::optional<StreamRequest> streamFor(std::u16string_view id) const override;
+  bool refresh() override;
+  void catalogueArrived() override;
+  GuideSource* guide() override;
+  std::u16string statusText() const override;
+
+  const SourceSettings& settings() const { return settings_; }
+  // The catalogue held now; null before a first good load.
+  std::shared_ptr<const PlaylistCatalogue> catalogue() const;
+  // Whether the channels shown came from the cache and no download has
+  // replaced them yet.
+  bool fromCache() const;
+
+ private:
+  // One download of the playlist; installs it when good. False on failure,
+  // with the reason in status_.
+  bool download(std::stop_token stop);
+  bool loadCache();
+  void install(Playlist playlist, bool fromCache);
+  void backgroundRefresh(std::stop_token stop);
+  std::string cachePath() const;
+
+  const SourceSettings settings_;
+  const Options options_;
+
+  mutable std::mutex lock_;
+  std::shared_ptr<const PlaylistCatalogue> catalogue_;  // guarded by lock_
+  bool fromCache_ = false;                              // guarded by lock_
+  std::u16string status_;                               // guarded by lock_
+  bool refreshing_ = false;                             // guarded by lock_
+  MessageTarget* target_ = nullptr;                     // set by load, before any thread reads it
+  uint32_t message_ = 0;                                // likewise
+
+  std::unique_ptr<PlaylistGuide> guide_;  // made by createGuide; GUI thread after that
+  // The catalogue the guide was made for: a new one gets a new guide.
+  std::shared_ptr<const PlaylistCatalogue> guideCatalogue_;  // GUI thread, like guide_
+  MessageTarget* guideTarget_ = nullptr;                     // likewise
+  std::stop_source stop_;
+  std::jthread refreshThread_;  // started by load and refresh (GUI thread), joined by the destructor
+};
+
+}  // namespace tembra
