@@ -23,8 +23,9 @@ namespace {
 constexpr int kChannels = 100000;
 constexpr int kRuns = 7;
 
-const char* const kGroupNames[] = {"News", "Sport", "Films", "Kids", "Music", "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8",
-                                   "Documentary", "Entertainment"};
+const char* const kGroupNames[] = {
+    "News", "Sport", "Films", "Kids", "Music", "\xD0\x9D\xD0\xBE\xD0\xB2\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8",
+    "Documentary", "Entertainment"};
 
 std::string makePlaylist() {
   std::string m3u =
@@ -33,9 +34,9 @@ std::string makePlaylist() {
   for (int i = 0; i < kChannels; ++i) {
     const std::string n = std::to_string(i);
     const char* group = kGroupNames[i % std::size(kGroupNames)];
-    m3u += "#EXTINF:-1 tvg-id=\"channel" + n + ".example\" tvg-name=\"Channel " + n + ", HD\" tvg-logo=\"https://logos.example.com/" +
-           n + ".png\" group-title=\"" + group + ";Country " + std::to_string(i % 40) + "\" tvg-chno=\"" +
-           std::to_string(i + 1) + "\"";
+    m3u += "#EXTINF:-1 tvg-id=\"channel" + n + ".example\" tvg-name=\"Channel " + n +
+           ", HD\" tvg-logo=\"https://logos.example.com/" + n + ".png\" group-title=\"" + group + ";Country " +
+           std::to_string(i % 40) + "\" tvg-chno=\"" + std::to_string(i + 1) + "\"";
     if (i % 4 == 0) m3u += " catchup=\"default\" catchup-days=\"7\" catchup-source=\"?utc={utc}&lutc={lutc}\"";
     m3u += ",Channel " + n + (i % 3 == 0 ? " (Backup, 720p)" : " HD") + "\n";
     if (i % 10 == 0) m3u += "#EXTVLCOPT:http-user-agent=Mozilla/5.0 (X11; Linux x86_64)\n";

@@ -1,34 +1,16 @@
 #include "playlist/M3uAttributeScanner.h"
 
+#include "playlist/M3uText.h"
+
 namespace tembra {
 
 namespace {
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 }  // namespace
 
-std::string_view trimBlanks(std::string_view text) {
-  size_t begin = 0, end = text.size();
-  while (begin < end && isBlank(text[begin])) ++begin;
-  while (end > begin && isBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
-
-bool equalsLower(std::string_view text, std::string_view lowerCase) {
-  if (text.size() != lowerCase.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i)
-    if (lower(text[i]) != lowerCase[i]) return false;
-  return true;
-}
-
-bool startsWithLower(std::string_view text, std::string_view lowerCasePrefix) {
-  return text.size() >= lowerCasePrefix.size() && equalsLower(text.substr(0, lowerCasePrefix.size()), lowerCasePrefix);
-}
-
-bool M3uAttribute::keyIs(std::string_view lowerCaseKey) const { return equalsLower(key, lowerCaseKey); }
+bool M3uAttribute::keyIs(std::string_view lowerCaseKey) const { return M3uText::equalsLower(key, lowerCaseKey); }
 
 M3uAttributeScanner::M3uAttributeScanner(std::string_view text, Mode mode) : text_(text), mode_(mode) {}
 
@@ -46,7 +28,7 @@ bool M3uAttributeScanner::next(M3uAttribute& attribute) {
         continue;
       }
       hasTitle_ = true;
-      title_ = trimBlanks(text_.substr(pos_ + 1));
+      title_ = M3uText::trimBlanks(text_.substr(pos_ + 1));
       pos_ = n;
       return false;
     }

@@ -37,11 +37,4 @@ class M3uAttributeScanner {
   std::string_view title_;
 };
 
-// Spaces and tabs off both ends.
-std::string_view trimBlanks(std::string_view text);
-// ASCII case-insensitive equality with a lower-case literal.
-bool equalsLower(std::string_view text, std::string_view lowerCase);
-// ASCII case-insensitive prefix test with a lower-case literal.
-bool startsWithLower(std::string_view text, std::string_view lowerCasePrefix);
-
 }  // namespace tembra

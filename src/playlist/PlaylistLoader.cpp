@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "playlist/LocalPath.h"
-#include "playlist/M3uAttributeScanner.h"
+#include "playlist/M3uText.h"
 #include "playlist/PlaylistParser.h"
 #include "playlist/StreamOptions.h"
 
@@ -19,9 +19,9 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // The path of a file:// URL ("file:///a%20b/x.m3u" -> "/a b/x.m3u"), or the
 // location itself when it is a path already.
 std::string localPath(std::string_view location) {
-  if (!startsWithLower(location, "file://")) return std::string(location);
+  if (!M3uText::startsWithLower(location, "file://")) return std::string(location);
   std::string_view rest = location.substr(7);
-  if (startsWithLower(rest, "localhost/")) rest.remove_prefix(9);
+  if (M3uText::startsWithLower(rest, "localhost/")) rest.remove_prefix(9);
   return StreamOptions::percentDecoded(rest);
 }
 
@@ -35,9 +35,9 @@ bool PlaylistLoader::looksLikePlaylist(std::string_view text) {
   size_t i = first;
   while (i < text.size()) {
     const size_t end = std::min(text.find('\n', i), text.size());
-    const std::string_view line = trimBlanks(text.substr(i, end - i));
+    const std::string_view line = M3uText::trimBlanks(text.substr(i, end - i));
     i = end + 1;
-    if (startsWithLower(line, "#extm3u") || startsWithLower(line, "#extinf:")) return true;
+    if (M3uText::startsWithLower(line, "#extm3u") || M3uText::startsWithLower(line, "#extinf:")) return true;
     if (line.find("://") != std::string_view::npos) return true;
   }
   return false;

@@ -7,6 +7,7 @@
 
 #include "playlist/LocalPath.h"
 #include "playlist/M3uAttributeScanner.h"
+#include "playlist/M3uText.h"
 #include "playlist/StreamOptions.h"
 #include "playlist/UriReference.h"
 #include "playlist/Utf8Repair.h"
@@ -38,7 +39,7 @@ std::string headerValue(std::string_view text) {
 }
 
 std::string_view numberText(std::string_view value) {
-  value = trimBlanks(value);
+  value = M3uText::trimBlanks(value);
   if (value.size() > 1 && value.front() == '+' && value[1] != '-' && value[1] != '+') value.remove_prefix(1);
   return value;
 }
@@ -81,7 +82,7 @@ PlaylistParser::PlaylistParser(std::string_view origin, size_t maxChannels)
 size_t PlaylistParser::countEntries(std::string_view text) const {
   size_t count = 0;
   for (size_t i = text.find('#'); i != std::string_view::npos && count < maxChannels_; i = text.find('#', i + 1))
-    count += startsWithLower(text.substr(i, 8), "#extinf:");
+    count += M3uText::startsWithLower(text.substr(i, 8), "#extinf:");
   return count;
 }
 
@@ -95,7 +96,7 @@ void PlaylistParser::parseText(std::string_view text) {
     const char* lineEnd = newline ? newline : end;
     std::string_view line(p, static_cast<size_t>(lineEnd - p));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    line = trimBlanks(line);
+    line = M3uText::trimBlanks(line);
     if (!line.empty()) parseLine(line);
     p = newline ? newline + 1 : end;
   }
@@ -103,14 +104,14 @@ void PlaylistParser::parseText(std::string_view text) {
 
 void PlaylistParser::parseLine(std::string_view line) {
   if (line.front() == '#') {
-    if (startsWithLower(line, "#extinf:")) {
+    if (M3uText::startsWithLower(line, "#extinf:")) {
       startEntry(line.substr(8));
-    } else if (startsWithLower(line, "#extm3u") && (line.size() == 7 || line[7] == ' ' || line[7] == '\t')) {
+    } else if (M3uText::startsWithLower(line, "#extm3u") && (line.size() == 7 || line[7] == ' ' || line[7] == '\t')) {
       parseHeader(line.substr(7));
     } else if (entry_.open) {
-      if (startsWithLower(line, "#extgrp:")) {
-        entry_.group = trimBlanks(line.substr(8));
-      } else if (startsWithLower(line, "#extvlcopt:")) {
+      if (M3uText::startsWithLower(line, "#extgrp:")) {
+        entry_.group = M3uText::trimBlanks(line.substr(8));
+      } else if (M3uText::startsWithLower(line, "#extvlcopt:")) {
         parseEntryOption(line.substr(11));
       }
     }
@@ -147,7 +148,7 @@ void PlaylistParser::addGuides(std::string_view list) {
   size_t i = 0;
   while (i <= list.size()) {
     const size_t end = std::min(list.find(',', i), list.size());
-    const std::string_view guide = capped(trimBlanks(list.substr(i, end - i)));
+    const std::string_view guide = capped(M3uText::trimBlanks(list.substr(i, end - i)));
     i = end + 1;
     if (guide.empty()) continue;
     bool known = false;
@@ -186,17 +187,16 @@ void PlaylistParser::startEntry(std::string_view afterTag) {
     else if (a.keyIs("timeshift")) entry_.timeshift = v;
     else if (a.keyIs("catchup-correction")) entry_.catchupCorrection = v;
   }
-  entry_.hasTitle = scanner.hasTitle();
   entry_.title = scanner.title();
 }
 
 void PlaylistParser::parseEntryOption(std::string_view option) {
   const size_t equals = option.find('=');
   if (equals == std::string_view::npos) return;
-  const std::string_view name = trimBlanks(option.substr(0, equals));
-  const std::string_view value = withoutDoubleQuotes(trimBlanks(option.substr(equals + 1)));
-  if (equalsLower(name, "http-user-agent")) entry_.optionUserAgent = value;
-  else if (equalsLower(name, "http-referrer")) entry_.optionReferrer = value;
+  const std::string_view name = M3uText::trimBlanks(option.substr(0, equals));
+  const std::string_view value = withoutDoubleQuotes(M3uText::trimBlanks(option.substr(equals + 1)));
+  if (M3uText::equalsLower(name, "http-user-agent")) entry_.optionUserAgent = value;
+  else if (M3uText::equalsLower(name, "http-referrer")) entry_.optionReferrer = value;
 }
 
 std::string PlaylistParser::resolved(std::string_view address) const {
@@ -210,7 +210,7 @@ std::string PlaylistParser::resolved(std::string_view address) const {
 
 void PlaylistParser::setGroups(PlaylistChannel& channel, const Entry& entry) {
   const auto add = [&](std::string_view group) {
-    group = capped(trimBlanks(group));
+    group = capped(M3uText::trimBlanks(group));
     if (group.empty()) return;
     for (const std::string& g : channel.groups)
       if (g == group) return;

@@ -29,17 +29,16 @@ class PlaylistParser {
 
   static Playlist parse(std::string_view text, std::string_view origin, size_t maxChannels = kMaxChannels);
 
+ private:
   // Strict readers of attribute values (blanks around them allowed, a
   // leading "+" too): the whole value or nothing.
   static std::optional<int> parseInteger(std::string_view value);
   static std::optional<double> parseHours(std::string_view value);
 
- private:
   // The #EXTINF line and the lines after it until its address, as views
   // into the text being parsed.
   struct Entry {
     bool open = false;
-    bool hasTitle = false;
     std::string_view title, tvgId, tvgName, logo, number, shift, groupTitle, group;
     std::string_view httpUserAgent, userAgent, referrer, optionUserAgent, optionReferrer;
     std::string_view catchup, catchupSource, catchupDays, timeshift, catchupCorrection;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "playlist/M3uAttributeScanner.h"
+#include "playlist/M3uText.h"
 
 namespace tembra {
 
@@ -30,7 +30,7 @@ std::string_view StreamOptions::addressPart(std::string_view line, std::string_v
     return line;
   }
   optionsText = line.substr(bar + 1);
-  return trimBlanks(line.substr(0, bar));
+  return M3uText::trimBlanks(line.substr(0, bar));
 }
 
 std::string StreamOptions::percentDecoded(std::string_view text) {
@@ -55,13 +55,13 @@ StreamOptions::StreamOptions(std::string_view optionsText) {
     i = end + 1;
     const size_t equals = option.find('=');
     if (equals == std::string_view::npos) continue;
-    const std::string_view name = trimBlanks(option.substr(0, equals));
-    std::string* target = equalsLower(name, "user-agent") ? &userAgent
-                          : equalsLower(name, "referer") || equalsLower(name, "referrer") ? &referrer
+    const std::string_view name = M3uText::trimBlanks(option.substr(0, equals));
+    std::string* target = M3uText::equalsLower(name, "user-agent") ? &userAgent
+                          : M3uText::equalsLower(name, "referer") || M3uText::equalsLower(name, "referrer") ? &referrer
                                                                                            : nullptr;
     if (target == nullptr) continue;
     const std::string decoded = percentDecoded(option.substr(equals + 1));
-    *target = std::string(withoutQuotes(trimBlanks(decoded)));
+    *target = std::string(withoutQuotes(M3uText::trimBlanks(decoded)));
   }
 }
 

@@ -21,7 +21,8 @@ TEST(PlaylistParserFile, LinesWithBomCrLfBlanksAndNoHeader) {
            std::string("\xEF\xBB\xBF#EXTINF:-1 tvg-id=\"a\",One\r\n\r\n\t  http://s/1  \t\r\n"
                        "  #EXTINF:-1,Two\r\n  \r\n\r\nhttp://s/2\r\n"),
            std::string("#EXTINF:-1 tvg-id=\"a\",One\nhttp://s/1\n#EXTINF:-1,Two\nhttp://s/2"),
-           std::string("\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1 tvg-id=a,One\r\nhttp://s/1\r\n#EXTINF:-1,Two\r\nhttp://s/2\r\n"),
+           std::string("\xEF\xBB\xBF#EXTM3U\r\n#EXTINF:-1 tvg-id=a,One\r\nhttp://s/1\r\n"
+                       "#EXTINF:-1,Two\r\nhttp://s/2\r\n"),
        }) {
     EXPECT_EQ(describe(PlaylistParser::parse(text, "/tv")), expected) << text;
   }

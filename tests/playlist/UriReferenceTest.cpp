@@ -82,24 +82,6 @@ TEST(UriReference, RemovesDotSegments) {
   for (const Resolution& r : cases) EXPECT_EQ(UriReference::removeDotSegments(r.reference), r.target) << r.reference;
 }
 
-TEST(UriReference, SplitsIntoComponents) {
-  const UriReference full("http://user@host:8080/p/a/t/h?query=1#frag");
-  EXPECT_EQ(full.scheme, "http");
-  EXPECT_EQ(full.authority, "user@host:8080");
-  EXPECT_EQ(full.path, "/p/a/t/h");
-  EXPECT_EQ(full.query, "query=1");
-  EXPECT_EQ(full.fragment, "frag");
-
-  // An empty query is still a query; a colon after the first slash is no scheme.
-  const UriReference relative("a/b:c?");
-  EXPECT_FALSE(relative.hasScheme);
-  EXPECT_FALSE(relative.hasAuthority);
-  EXPECT_EQ(relative.path, "a/b:c");
-  EXPECT_TRUE(relative.hasQuery);
-  EXPECT_EQ(relative.query, "");
-  EXPECT_FALSE(relative.hasFragment);
-}
-
 TEST(UriReference, ResolvesAgainstPlaylistAddresses) {
   const struct {
     const char* base;
