@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "xmltv/XmltvFetch.h"
 #include "xmltv/XmltvLoader.h"
 #include "xmltv/XmltvWindow.h"
 
@@ -156,20 +157,12 @@ uint64_t writeGuide(const std::string& path, int64_t firstDay) {
 // carry a little of the past.
 int64_t guideStart(int64_t now) { return tembra::XmltvWindow::around(now).dayStart[0] - 2 * 86400; }
 
-// The child's work: load the guide as a playlist source does and say what
-// was kept.
+// The child's work: load the guide as a playlist source does (the content
+// fetch inflating it, the loader reading it as it comes) and say what was
+// kept.
 int loadOnly(const char* path, int64_t now) {
   tembra::XmltvLoader loader(playlist(), tembra::XmltvWindow::around(now));
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return 2;
-  std::vector<char> piece(256 * 1024);
-  for (;;) {
-    const ssize_t n = ::read(fd, piece.data(), piece.size());
-    if (n <= 0) break;
-    if (!loader.feed(std::string_view(piece.data(), static_cast<size_t>(n)))) break;
-  }
-  ::close(fd);
-  const tembra::XmltvGuideReport report = loader.finishGuide();
+  const tembra::XmltvGuideReport report = tembra::XmltvFetch::loadGuide(loader, path, {});
   const tembra::XmltvStore store = loader.take();
   std::printf("ok=%d channels=%llu programmes=%llu kept=%llu matched=%llu store_mb=%.1f message=%s\n", report.ok ? 1 : 0,
               static_cast<unsigned long long>(report.channelElements),

@@ -41,7 +41,7 @@ class XmltvParser : private XmlByteHandler {
   void startProgramme(std::string_view attributes);
   void startField(std::string_view name, std::string_view attributes);
   void endField();
-  // The attribute's value with references decoded, in scratch_.
+  // The attribute's value with references decoded, into out; false when absent.
   bool attribute(std::string_view attributes, std::string_view name, std::string& out);
   void cleaned(std::string& text);
 
