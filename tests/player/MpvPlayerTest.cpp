@@ -120,7 +120,8 @@ TEST_F(MpvPlayerTest, ADroppedStreamIsReopenedWithGrowingPausesUntilAnotherChann
                         10000))
         << attempt;
     EXPECT_GT(player_->msToNextReconnect(), 1000 << (attempt - 1)) << attempt;
-    EXPECT_LE(player_->msToNextReconnect(), 1000 << attempt) << attempt;
+    // A coarse timer may be set up to 5 % late.
+    EXPECT_LE(player_->msToNextReconnect(), (1000 << attempt) * 105 / 100) << attempt;
     EXPECT_EQ(player_->state(), MpvPlayer::State::Reconnecting);
   }
   EXPECT_EQ(server.requests(), 1) << "nothing listens while the server is down";
