@@ -295,7 +295,10 @@ FetchResult fetchUrl(const FetchRequest& request, std::stop_token stop, const Fe
   }
   RawCopy copy(request.copyTo);
   ContentDecoder decoder(sink, request.limits.maxBytes, result, &copy);
-  Transfer transfer{&decoder, easy, &result};
+  Transfer transfer;
+  transfer.decoder = &decoder;
+  transfer.easy = easy;
+  transfer.result = &result;
   char errorBuffer[CURL_ERROR_SIZE] = {};
   const std::string userAgent = request.userAgent.empty() ? kUserAgent : request.userAgent;
   curl_easy_setopt(easy, CURLOPT_URL, request.location.c_str());
@@ -408,8 +411,8 @@ FetchResult fetchContent(const FetchRequest& request, std::stop_token stop, cons
   FetchResult result;
   if (isRemoteLocation(request.location)) {
     result = fetchUrl(request, stop, sink);
-  } else if (request.location.empty() || request.location.find("://") != std::string::npos &&
-                                             !startsWithNoCase(request.location, "file://")) {
+  } else if (request.location.empty() || (request.location.find("://") != std::string::npos &&
+                                              !startsWithNoCase(request.location, "file://"))) {
     result.error = FetchError::BadAddress;
   } else if (std::optional<std::string> path = filePathOf(request.location)) {
     result = fetchFile(*path, request, stop, sink);
