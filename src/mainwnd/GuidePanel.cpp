@@ -11,8 +11,10 @@
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/PanelPlacement.h"
 #include "mainwnd/ProgrammeDetailsView.h"
+#include "mainwnd/StartupTrace.h"
 #include "mainwnd/StatusPanel.h"
 #include "mainwnd/WindowContext.h"
+#include "platform/Utf.h"
 #include "skin/CListUI.h"
 #include "skin/COptionUI.h"
 #include "skin/CTabLayoutUI.h"
@@ -149,6 +151,12 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
   list.removeAll();
   list.addMany(items);
   rows_[index(page)] = rows;
+  if (StartupTrace::enabled() && !rows.empty()) {
+    // What the viewer reads first, for the end-to-end tests: list, rows, the
+    // first row's channel id and text.
+    StartupTrace::mark("guide-list-filled", std::string(listName(page)) + " " + std::to_string(rows.size()) + " " +
+                                                toUtf8(rows.front().id) + " " + items.front().text.toStdString());
+  }
 
   if (page != GuidePage::NowPlaying && page != GuidePage::Upcoming) {
     // A guide that knows end times marks the programme on now, in view.

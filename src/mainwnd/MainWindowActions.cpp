@@ -19,6 +19,7 @@ void MainWindowActions::StartUpdater(bool forced) { w_.commands().StartUpdater(f
 void MainWindowActions::RestoreOrRaise() { w_.commands().RestoreOrRaise(); }
 void MainWindowActions::OpenAbout() { w_.commands().OpenAbout(); }
 void MainWindowActions::OpenHomePage() { w_.commands().OpenHomePage(); }
+void MainWindowActions::OpenSources() { w_.openSources(); }
 void MainWindowActions::ForcedUpgrade() { w_.commands().ForcedUpgrade(); }
 void MainWindowActions::ShowNotice(const std::u16string& text) { w_.commands().ShowNotice(text); }
 int MainWindowActions::TrayCallback(intptr_t mouseMessage) { return w_.commands().TrayCallback(mouseMessage); }

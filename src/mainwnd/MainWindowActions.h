@@ -17,6 +17,7 @@ class MainWindowActions : public WindowActions {
   void RestoreOrRaise() override;
   void OpenAbout() override;
   void OpenHomePage() override;
+  void OpenSources() override;
   void ForcedUpgrade() override;
   void ShowNotice(const std::u16string& text) override;
   int TrayCallback(intptr_t mouseMessage) override;

@@ -16,6 +16,7 @@
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/MainWindowActions.h"
 #include "mainwnd/ProgrammeDetailsView.h"
+#include "mainwnd/SourcesDialog.h"
 #include "mainwnd/ScreenSaverRule.h"
 #include "mainwnd/SingleInstance.h"
 #include "mainwnd/StartupSequence.h"
@@ -31,6 +32,7 @@
 #include "service/ServiceClient.h"
 #include "source/OperatorExtras.h"
 #include "source/OperatorSource.h"
+#include "source/SourceList.h"
 #include "skin/CListUI.h"
 #include "skin/CTabLayoutUI.h"
 #include "skin/SkinControl.h"
@@ -83,6 +85,7 @@ const NotificationRow kNotifications[] = {
     {"click", "topbtn", [](Wnd&, Act& a, const Note&) { a.SetTopmost(true); }},
     {"click", "notopbtn", [](Wnd&, Act& a, const Note&) { a.SetTopmost(false); }},
     {"click", "homebtn", [](Wnd&, Act& a, const Note&) { a.OpenHomePage(); }},
+    {"click", "sourcesbtn", [](Wnd&, Act& a, const Note&) { a.OpenSources(); }},
     {"click", "upgradebtn", [](Wnd&, Act& a, const Note&) { a.StartUpdater(false); }},
     {"click", "noticeloadbtn", [](Wnd&, Act& a, const Note&) { a.RetryGuidePage(); }},
     {"click", "listloadbtn", [](Wnd&, Act& a, const Note&) { a.StartRefresh(); }},
@@ -199,6 +202,18 @@ void TembraPlayerWnd::createPlayer() {
   // Shown with the window at the end of the start-up sequence.
   if (PlayerControl* control = player_->control(); control != nullptr && control->HasWindow())
     control->ShowWindow(false);
+}
+
+void TembraPlayerWnd::openSources() {
+  if (closing_) return;
+  SourceList list(setup_.sourcesFile.empty() ? SourceList::defaultPath() : setup_.sourcesFile);
+  list.load();
+  SourcesDialog dialog(list, setup_.sourceId, this);
+  if (dialog.exec() != QDialog::Accepted || closing_) return;
+  const std::string chosen = dialog.chosen();
+  if (chosen.empty() || chosen == setup_.sourceId || !setup_.switchSource) return;
+  list.setLastUsed(chosen);
+  if (list.save()) setup_.switchSource(chosen);
 }
 
 ProgrammeDetailsView* TembraPlayerWnd::detailsView() {

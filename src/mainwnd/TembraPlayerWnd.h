@@ -61,6 +61,13 @@ class TembraPlayerWnd : public CWindowWnd,
     // through `service`.
     std::shared_ptr<ChannelSource> source;
     ServiceClient* service = nullptr;  // null: ServiceClient::Instance()
+    // The kept source open now (empty: none kept) and the file of them;
+    // empty file: $XDG_CONFIG_HOME/tembra/sources.ini.
+    std::string sourceId;
+    std::string sourcesFile;
+    // Opens the window again with another kept source (the sources
+    // dialog's "Open"); empty: the dialog cannot switch.
+    std::function<void(const std::string& id)> switchSource;
     ConfigStore* config = nullptr;     // null: ConfigStore::Instance()
     std::string programFolder;         // empty: ModulePath::folder()
     // Makes the player component; empty: the window has no player.
@@ -101,6 +108,8 @@ class TembraPlayerWnd : public CWindowWnd,
   // the GUI thread while its worker waits for the guide's first download,
   // where it costs no time before the window can show; once only.
   void createPlayer();
+  // The sources dialog, modal over the window.
+  void openSources();
 
   intptr_t handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   void notify(const SkinNotification& msg) override;

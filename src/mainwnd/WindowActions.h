@@ -25,6 +25,8 @@ class WindowActions {
   virtual void RestoreOrRaise() = 0;
   virtual void OpenAbout() = 0;
   virtual void OpenHomePage() = 0;
+  // The sources dialog ("sourcesbtn").
+  virtual void OpenSources() {}
   // A notice from the service: the forced-upgrade dialog, or a balloon.
   virtual void ForcedUpgrade() = 0;
   virtual void ShowNotice(const std::u16string& text) = 0;

@@ -45,10 +45,12 @@ int64_t localMidnight(int64_t utc) {
   return static_cast<int64_t>(std::mktime(&fields));
 }
 
-int64_t fileAge(const std::string& path, int64_t now) {
+// Seconds since the file was written, by the machine's clock (the guide's
+// own clock may stand elsewhere); -1 for no file.
+int64_t fileAge(const std::string& path) {
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0) return -1;
-  return now - static_cast<int64_t>(info.st_mtime);
+  return static_cast<int64_t>(std::time(nullptr)) - static_cast<int64_t>(info.st_mtime);
 }
 
 }  // namespace
@@ -121,7 +123,7 @@ void PlaylistGuide::loadThread(std::stop_token stop) {
     fetch.request.limits = options_.limits;
     if (caching) {
       fetch.cachePath = options_.cacheFolder + "/guide-" + std::to_string(i) + ".xml";
-      const int64_t age = fileAge(fetch.cachePath, at);
+      const int64_t age = fileAge(fetch.cachePath);
       fetch.cacheFresh = age >= 0 && age < options_.maxAge.count();
     }
     fetches.push_back(std::move(fetch));

@@ -61,7 +61,8 @@ class EndToEnd : public ::testing::Test {
   TrayHost* tray() { return tray_.get(); }
 
   // --- the program ---
-  PlayerProcess& startPlayer(const std::map<std::string, std::string>& env = {});
+  PlayerProcess& startPlayer(const std::map<std::string, std::string>& env = {},
+                             const std::vector<std::string>& args = {});
   PlayerProcess& player() { return *players_.back(); }
   // Waits for the main window to be mapped; its id, or empty. Also notes
   // how long it took (shownAfterMs()).

@@ -62,7 +62,7 @@ void PlayerProcess::PlaceStandIn(const std::string& folder, const std::string& n
 
 PlayerProcess::PlayerProcess(const PlayerFolders& folders, const std::string& display,
                              const std::string& busAddress, const std::string& logName,
-                             const std::map<std::string, std::string>& env) {
+                             const std::map<std::string, std::string>& env, const std::vector<std::string>& args) {
   logPath_ = folders.state + "/" + logName;
   probePath_ = logPath_.substr(0, logPath_.rfind('.')) + ".loop-probe";
   std::map<std::string, std::string> set = {
@@ -85,12 +85,12 @@ PlayerProcess::PlayerProcess(const PlayerFolders& folders, const std::string& di
   ::chmod(folders.runtime.c_str(), 0700);
   ::unlink(probePath_.c_str());
   // The shell only changes directory and sends the output to the log, then
-  // becomes the program (same pid).
-  process_ = std::make_unique<ChildProcess>(
-      "/bin/sh",
-      std::vector<std::string>{"-c", "cd \"$1\" || exit 126; exec \"$2\" >>\"$0\" 2>&1", logPath_, folders.state,
-                               folders.program + "/tembra-player"},
-      set, std::vector<std::string>{"WAYLAND_DISPLAY", "SESSION_MANAGER"});
+  // becomes the program (same pid) with the arguments.
+  std::vector<std::string> shell{"-c", "cd \"$1\" || exit 126; log=\"$0\"; program=\"$2\"; shift 2; exec \"$program\" \"$@\" >>\"$log\" 2>&1",
+                                 logPath_, folders.state, folders.program + "/tembra-player"};
+  shell.insert(shell.end(), args.begin(), args.end());
+  process_ = std::make_unique<ChildProcess>("/bin/sh", shell, set,
+                                            std::vector<std::string>{"WAYLAND_DISPLAY", "SESSION_MANAGER"});
 }
 
 PlayerProcess::~PlayerProcess() {

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "mainwnd/ChildProcess.h"
 
@@ -37,7 +38,7 @@ class PlayerProcess {
   // from the folders, display and bus.
   PlayerProcess(const PlayerFolders& folders, const std::string& display, const std::string& busAddress,
                 const std::string& logName = "tembra-player.log",
-                const std::map<std::string, std::string>& env = {});
+                const std::map<std::string, std::string>& env = {}, const std::vector<std::string>& args = {});
   ~PlayerProcess();  // kills a program still running
   PlayerProcess(const PlayerProcess&) = delete;
   PlayerProcess& operator=(const PlayerProcess&) = delete;

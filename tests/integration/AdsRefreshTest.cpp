@@ -36,13 +36,19 @@ TEST_F(AdsRefresh, SameTimeDownloadsNothingButStillTellsTheWindow) {
   ASSERT_TRUE(demo.started()) << demo.error();
   ASSERT_TRUE(program.config().WriteValue(u"WEB_TV_AD_RIGHT", u"100<EOF>Advertise\\Fix\\index.html"));
   ASSERT_TRUE(program.config().WriteValue(u"WEB_TV_AD_POP", u"100<EOF>Advertise\\Pop\\index.html"));
+  // The pages the values name are there: the packages are up to date.
+  for (const char* slot : {"Advertise", "Advertise/Fix", "Advertise/Pop"})
+    std::filesystem::create_directory(program.file(slot));
+  test::writeFile(program.file("Advertise/Fix/index.html"), "kept");
+  test::writeFile(program.file("Advertise/Pop/index.html"), "kept");
   auto report = pass(demo.base() + "/");
   ASSERT_EQ(report.end, End::Done);
   ASSERT_EQ(report.ads.size(), 2u);
   EXPECT_EQ(report.ads[0].action, Action::UpToDate);
   EXPECT_EQ(report.ads[1].action, Action::UpToDate);
   EXPECT_EQ(window.sentIds(), std::vector<uint32_t>{WM_AD_UPDATED}) << "one for the right slot, none for the pop-up";
-  EXPECT_FALSE(test::exists(program.file("Advertise"))) << "nothing was downloaded";
+  EXPECT_EQ(test::readFile(program.file("Advertise/Fix/index.html")), "kept") << "nothing was downloaded";
+  EXPECT_EQ(test::readFile(program.file("Advertise/Pop/index.html")), "kept") << "nothing was downloaded";
   EXPECT_EQ(program.right(), "100<EOF>Advertise\\Fix\\index.html");
 }
 

@@ -228,7 +228,7 @@ TEST_F(WindowLayout, HitTestTable) {
       {{0, 527}, SkinHit::BottomLeft},  {{935, 528}, SkinHit::BottomRight}, {{400, 527}, SkinHit::Bottom},
       {{2, 300}, SkinHit::Left},        {{933, 300}, SkinHit::Right},
       {{250, 12}, SkinHit::Caption},    // the title label
-      {{700, 12}, SkinHit::Caption},    // the empty strip
+      {{600, 12}, SkinHit::Caption},    // the empty strip
       {{916, 12}, SkinHit::Client},     // close button
       {{300, 300}, SkinHit::Client},    // the video
       {{300, 24}, SkinHit::Caption},    {{300, 25}, SkinHit::Client},

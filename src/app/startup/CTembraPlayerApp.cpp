@@ -95,7 +95,7 @@ void CTembraPlayerApp::onEarlySignal() {
   FirstRunDialog::dismissOpen();
 }
 
-std::shared_ptr<ChannelSource> CTembraPlayerApp::chooseSource(bool& cancelled) {
+std::shared_ptr<ChannelSource> CTembraPlayerApp::chooseSource(bool& cancelled, std::string& sourceId) {
   SourceList list(SourceList::defaultPath());
   list.load();
   std::optional<std::string> argument;
@@ -117,6 +117,7 @@ std::shared_ptr<ChannelSource> CTembraPlayerApp::chooseSource(bool& cancelled) {
     choice.kind = StartSource::Kind::Playlist;
   }
   list.save();
+  sourceId = choice.settings.id;
   if (choice.kind == StartSource::Kind::Operator) return nullptr;
   return SourceFactory::make(choice.settings);
 }
@@ -128,8 +129,12 @@ int CTembraPlayerApp::CreateMainWindowAndRun() {
 
   TembraPlayerWnd::Setup setup;
   bool cancelled = false;
-  setup.source = chooseSource(cancelled);
+  setup.source = chooseSource(cancelled, setup.sourceId);
   if (cancelled) return 0;
+  setup.switchSource = [this](const std::string&) {
+    restart_ = true;
+    if (window_) window_->close();
+  };
   setup.instance = instance_.get();
   setup.makePlayer = &makePlayer;
   setup.endSplash = [splash = splash_.get()] { splash->finish(); };

@@ -27,6 +27,9 @@ class CTembraPlayerApp {
   int ExitInstance();
   // The playlist named on the command line (a file or a URL).
   void setPlaylist(std::string playlist) { playlist_ = std::move(playlist); }
+  // The user chose another source: the program is to start again once this
+  // copy has ended (and freed its single-instance lock).
+  bool restartWanted() const { return restart_; }
 
   // The executable's folder followed by "skin/Default/": where every
   // layout file and skin image is looked up.
@@ -48,7 +51,7 @@ class CTembraPlayerApp {
   int CreateMainWindowAndRun();
   // The source this start opens; null after the first-run page was left
   // without one.
-  std::shared_ptr<ChannelSource> chooseSource(bool& cancelled);
+  std::shared_ptr<ChannelSource> chooseSource(bool& cancelled, std::string& sourceId);
   // A termination signal before the main window exists ends start-up.
   void onEarlySignal();
 
@@ -60,6 +63,7 @@ class CTembraPlayerApp {
   std::unique_ptr<CSplashDlg> splash_;
   std::unique_ptr<TembraPlayerWnd> window_;
   bool terminated_ = false;
+  bool restart_ = false;
   int exitCode_ = 0;
 };
 

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QProcess>
 
 #include <clocale>
 #include <cstdio>
@@ -43,8 +44,17 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  tembra::CTembraPlayerApp theApp;
-  if (!arguments.playlist.empty()) theApp.setPlaylist(arguments.playlist);
-  theApp.InitInstance();
-  return theApp.ExitInstance();
+  int code = 0;
+  bool restart = false;
+  {
+    tembra::CTembraPlayerApp theApp;
+    if (!arguments.playlist.empty()) theApp.setPlaylist(arguments.playlist);
+    theApp.InitInstance();
+    code = theApp.ExitInstance();
+    restart = theApp.restartWanted();
+  }
+  // Another source was chosen: a new copy opens it (the one used last) now
+  // that this one has let go of the single-instance lock.
+  if (restart && code == 0) QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
+  return code;
 }
