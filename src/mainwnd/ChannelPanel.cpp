@@ -13,7 +13,6 @@
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/PanelPlacement.h"
 #include "mainwnd/ProgrammeDetailsView.h"
-#include "mainwnd/StatusPanel.h"
 #include "mainwnd/StreamAddress.h"
 #include "mainwnd/WindowContext.h"
 #include "notice/UdpChannel.h"
@@ -123,21 +122,13 @@ void ChannelPanel::StartCountdown() {
   CountdownTick();
   SkinControl* layout = skin.findControl(QStringLiteral("listlayout"));
   if (layout == nullptr) return;
-  if (window_.source().statusText().empty()) {
-    PanelPlacement::place(skin.findControl(QStringLiteral("listload")),
-                          MainLayout::listIndicator(PanelPlacement::rectOf(layout)).listload);
-    return;
-  }
-  const StatusPanel::Rects rects = StatusPanel::over(PanelPlacement::rectOf(layout));
-  PanelPlacement::place(skin.findControl(QStringLiteral("listload")), rects.panel);
-  PanelPlacement::place(skin.findControl(QStringLiteral("listloadtime")), rects.label);
-  PanelPlacement::place(skin.findControl(QStringLiteral("listloadbtn")), rects.button);
+  PanelPlacement::place(skin.findControl(QStringLiteral("listload")),
+                        MainLayout::listIndicator(PanelPlacement::rectOf(layout)).listload);
 }
 
 void ChannelPanel::CountdownTick() {
   int& counter = window_.state().listCountdown;
-  const std::u16string text = StatusPanel::text(
-      window_.source().statusText(), LoadCountdown::text(window_.language().GetText(u"TV_WND_LOAD_TIMER"), counter));
+  const std::u16string text = LoadCountdown::text(window_.language().GetText(u"TV_WND_LOAD_TIMER"), counter);
   --counter;
   if (text.empty()) return;
   if (SkinControl* label = window_.skin().findControl(QStringLiteral("listloadtime"))) label->setText(qs(text));
@@ -243,7 +234,7 @@ bool ChannelPanel::PlayChannel(const std::u16string& channelId) {
 void ChannelPanel::ShowRightAd() {
   // A source without ads shows programme details there, under its note.
   if (window_.source().operatorExtras() == nullptr) {
-    if (ProgrammeDetailsView* view = window_.detailsView()) view->setNote(qs(window_.source().statusText()));
+    if (ProgrammeDetailsView* view = window_.detailsView()) view->setNote(ProgrammeDetailsView::noteFor(window_.source()));
     return;
   }
   SkinWebBrowser* browser = window_.skin().findWebBrowser(QStringLiteral("iewnd"));

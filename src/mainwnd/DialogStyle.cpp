@@ -5,6 +5,7 @@ namespace tembra {
 QString DialogStyle::sheet() {
   return QStringLiteral(
       "QDialog, QWidget#form { background: #101318; color: #e6e9ef; }"
+      "QDialogButtonBox { dialogbuttonbox-buttons-have-icons: 0; }"
       "QLabel { color: #e6e9ef; }"
       "QLabel#hint, QLabel#note { color: #8b93a1; }"
       "QLabel#problem { color: #ff7b72; }"

@@ -12,7 +12,6 @@
 #include "mainwnd/PanelPlacement.h"
 #include "mainwnd/ProgrammeDetailsView.h"
 #include "mainwnd/StartupTrace.h"
-#include "mainwnd/StatusPanel.h"
 #include "mainwnd/WindowContext.h"
 #include "platform/Utf.h"
 #include "skin/CListUI.h"
@@ -201,28 +200,16 @@ void GuidePanel::startWait(GuidePage page) {
   skin.setTimer(2, tickMs_);
   window_.state().guideCountdown = LoadCountdown::kStart;
   TickGuideWait();
-  if (panel == nullptr || list == nullptr) return;
-  if (statusText().empty()) {
+  if (panel != nullptr && list != nullptr) {
     PanelPlacement::place(panel, MainLayout::guideIndicator(listName(page), PanelPlacement::rectOf(list)).noticeload);
-    return;
   }
-  const StatusPanel::Rects rects = StatusPanel::over(PanelPlacement::rectOf(list));
-  PanelPlacement::place(panel, rects.panel);
-  PanelPlacement::place(skin.findControl(QStringLiteral("noticeloadtime")), rects.label);
-  PanelPlacement::place(skin.findControl(QStringLiteral("noticeloadbtn")), rects.button);
-}
-
-std::u16string GuidePanel::statusText() {
-  GuideSource* guide = window_.source().guide();
-  return guide != nullptr ? guide->statusText() : std::u16string();
 }
 
 void GuidePanel::TickGuideWait() {
   int& counter = window_.state().guideCountdown;
   const int n = counter;
   counter = n - 1;
-  const std::u16string text =
-      StatusPanel::text(statusText(), LoadCountdown::text(window_.language().GetText(u"TV_WND_LOAD_TIMER"), n));
+  const std::u16string text = LoadCountdown::text(window_.language().GetText(u"TV_WND_LOAD_TIMER"), n);
   if (text.empty()) return;
   if (SkinControl* label = window_.skin().findControl(QStringLiteral("noticeloadtime"))) label->setText(qs(text));
 }
@@ -257,6 +244,8 @@ void GuidePanel::RetryGuidePage() {
 
 void GuidePanel::OnGuideDownloaded(GuidePage page, bool ok) {
   if (!valid(page)) return;
+  // A guide that says why it is missing says it beside the programme details.
+  if (ProgrammeDetailsView* view = window_.detailsView()) view->setNote(ProgrammeDetailsView::noteFor(window_.source()));
   if (ok) {
     show(page, false);
     // The page on show may wait for the same day (its own request was

@@ -52,8 +52,6 @@ class GuidePanel {
   // for a page without a list.
   std::optional<GuidePage> pageOnShow() const;
   bool isOnShow(GuidePage page) const;
-  // Why the source's guide is not there, when it says.
-  std::u16string statusText();
 
   WindowContext& window_;
   // The rows each list shows, for their details.

@@ -2,6 +2,8 @@
 
 #include <QEvent>
 
+#include "source/ChannelSource.h"
+
 namespace tembra {
 
 namespace {
@@ -25,6 +27,15 @@ ProgrammeDetailsView::ProgrammeDetailsView(QWidget* pane) : QLabel(pane) {
 bool ProgrammeDetailsView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == parent() && event->type() == QEvent::Resize) setGeometry(parentWidget()->rect());
   return QLabel::eventFilter(watched, event);
+}
+
+QString ProgrammeDetailsView::noteFor(ChannelSource& source) {
+  QString note = QString::fromStdU16String(source.statusText());
+  if (GuideSource* guide = source.guide()) {
+    const QString guideNote = QString::fromStdU16String(guide->statusText());
+    if (!guideNote.isEmpty()) note += (note.isEmpty() ? QString() : QStringLiteral(" ")) + guideNote;
+  }
+  return note;
 }
 
 void ProgrammeDetailsView::setNote(const QString& note) {
