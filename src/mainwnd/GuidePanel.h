@@ -40,10 +40,10 @@ class GuidePanel {
   void setTickInterval(int milliseconds);
 
  private:
-  // The show family for one page: the query's result, nothing without a
-  // guide.
+  // Runs the page's query and shows its rows, its "no programme" notice or
+  // its waiting panel; the query's result, nothing without a guide.
   std::optional<int32_t> show(GuidePage page, bool noDownload);
-  // StartGuideWait: the waiting panel over the page's list.
+  // The waiting panel with its count-down over the page's list.
   void startWait(GuidePage page);
   void fill(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows);
   void showNoProgramme(GuidePage page);
