@@ -4,7 +4,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <zlib.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +11,7 @@
 #include <mutex>
 #include <optional>
 
+#include "platform/GzipInflater.h"
 #include "platform/UniqueFd.h"
 
 namespace tembra {
@@ -94,16 +94,11 @@ class RawCopy {
 };
 
 // Passes content on to the caller's sink, inflating it first when it starts
-// with the gzip magic. Members of a multi-member gzip file follow one another.
+// with the gzip magic.
 class ContentDecoder {
  public:
   ContentDecoder(const FetchSink& sink, uint64_t maxBytes, FetchResult& result, RawCopy* copy)
       : sink_(sink), maxBytes_(maxBytes), result_(result), copy_(copy) {}
-  ~ContentDecoder() {
-    if (inflating_) inflateEnd(&z_);
-  }
-  ContentDecoder(const ContentDecoder&) = delete;
-  ContentDecoder& operator=(const ContentDecoder&) = delete;
 
   // False once the fetch must end; result_.error says why.
   bool take(std::string_view bytes) {
@@ -113,18 +108,13 @@ class ContentDecoder {
       pendingFirst_.append(bytes);
       // One byte so far: wait for the second before deciding.
       if (pendingFirst_.size() < 2) return true;
-      std::string first = std::move(pendingFirst_);
       decided_ = true;
-      result_.gzip = static_cast<unsigned char>(first[0]) == 0x1F &&
-                     static_cast<unsigned char>(first[1]) == 0x8B;
-      if (result_.gzip) {
-        std::memset(&z_, 0, sizeof z_);
-        if (inflateInit2(&z_, 16 + MAX_WBITS) != Z_OK) return fail(FetchError::BadGzip, "cannot start inflating");
-        inflating_ = true;
-      }
-      return result_.gzip ? inflate(first) : emit(first);
+      result_.gzip = GzipInflater::isGzipMagic(pendingFirst_);
+      if (result_.gzip) inflater_.emplace([this](std::string_view out) { return emit(out); });
+      const std::string first = std::move(pendingFirst_);
+      return pass(first);
     }
-    return result_.gzip ? inflate(bytes) : emit(bytes);
+    return pass(bytes);
   }
 
   // The source has no more bytes: a gzip stream must have reached its end.
@@ -133,11 +123,20 @@ class ContentDecoder {
       decided_ = true;
       return emit(pendingFirst_);
     }
-    if (result_.gzip && !memberEnded_) return fail(FetchError::Truncated, "the compressed data ends early");
+    if (!inflater_) return true;
+    inflater_->finish();
+    if (inflater_->cutOff()) return fail(FetchError::Truncated, "the compressed data ends early");
     return true;
   }
 
  private:
+  bool pass(std::string_view bytes) {
+    if (!inflater_) return emit(bytes);
+    if (inflater_->feed(bytes)) return true;
+    // The sink's own refusal has set the error already.
+    return fail(FetchError::BadGzip, inflater_->error());
+  }
+
   bool fail(FetchError error, std::string detail) {
     if (result_.error == FetchError::None) {
       result_.error = error;
@@ -153,47 +152,13 @@ class ContentDecoder {
     return true;
   }
 
-  bool inflate(std::string_view bytes) {
-    z_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    z_.avail_in = static_cast<uInt>(bytes.size());
-    while (z_.avail_in > 0) {
-      if (memberEnded_) {
-        // Another member follows, or trailing padding some servers add.
-        if (*z_.next_in == 0) {
-          ++z_.next_in;
-          --z_.avail_in;
-          continue;
-        }
-        if (inflateReset(&z_) != Z_OK) return fail(FetchError::BadGzip, "cannot restart inflating");
-        memberEnded_ = false;
-      }
-      z_.next_out = out_;
-      z_.avail_out = sizeof out_;
-      int rc = ::inflate(&z_, Z_NO_FLUSH);
-      size_t produced = sizeof out_ - z_.avail_out;
-      if (produced > 0 && !emit(std::string_view(reinterpret_cast<char*>(out_), produced))) return false;
-      if (rc == Z_STREAM_END) {
-        memberEnded_ = true;
-        continue;
-      }
-      if (rc == Z_BUF_ERROR && produced == 0 && z_.avail_in == 0) break;
-      if (rc != Z_OK && rc != Z_BUF_ERROR) {
-        return fail(FetchError::BadGzip, z_.msg != nullptr ? z_.msg : "the compressed data is damaged");
-      }
-    }
-    return true;
-  }
-
   const FetchSink& sink_;
   const uint64_t maxBytes_;
   FetchResult& result_;
   RawCopy* const copy_;
   bool decided_ = false;
   std::string pendingFirst_;
-  bool inflating_ = false;
-  bool memberEnded_ = false;
-  z_stream z_{};
-  unsigned char out_[64 * 1024];
+  std::optional<GzipInflater> inflater_;
 };
 
 FetchResult fetchFile(const std::string& path, const FetchRequest& request, std::stop_token stop,

@@ -2,7 +2,6 @@
 
 namespace tembra {
 
-namespace {
 void appendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
@@ -20,7 +19,6 @@ void appendUtf8(std::string& out, char32_t c) {
     out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
   }
 }
-}  // namespace
 
 std::string toUtf8(std::u16string_view text) {
   std::string out;

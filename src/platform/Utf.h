@@ -7,6 +7,9 @@
 namespace tembra {
 
 // Ill-formed UTF-16 (a lone surrogate) becomes U+FFFD.
+// Appends the UTF-8 form of one code point.
+void appendUtf8(std::string& out, char32_t c);
+
 std::string toUtf8(std::u16string_view text);
 
 // Ill-formed UTF-8 (bad lead, short sequence, overlong form, surrogate code

@@ -162,24 +162,14 @@ int32_t PlaylistGuide::notThere(bool noDownload) {
 }
 
 int32_t PlaylistGuide::GetNowPlaying(std::vector<GuideRow>& rows, bool noDownload) {
-  std::shared_ptr<const Loaded> loaded;
-  {
-    std::lock_guard guard(lock_);
-    loaded = loaded_;
-  }
-  if (!loaded) return notThere(noDownload);
-  const int64_t at = now();
-  const size_t count = std::min(catalogue_->size(), loaded->store.playlistSize());
-  for (size_t i = 0; i < count; ++i) {
-    const std::optional<XmltvProgramme> on = loaded->store.now(i, at);
-    if (!on) continue;
-    const PlaylistChannel& channel = catalogue_->playlist().channels[i];
-    rows.push_back({PlaylistCatalogue::idOf(i), fromUtf8(channel.name), entryOf(*on), true});
-  }
-  return rows.empty() ? kNothing : kRows;
+  return channelRows(rows, noDownload, true);
 }
 
 int32_t PlaylistGuide::GetUpcoming(std::vector<GuideRow>& rows, bool noDownload) {
+  return channelRows(rows, noDownload, false);
+}
+
+int32_t PlaylistGuide::channelRows(std::vector<GuideRow>& rows, bool noDownload, bool onNow) {
   std::shared_ptr<const Loaded> loaded;
   {
     std::lock_guard guard(lock_);
@@ -189,10 +179,10 @@ int32_t PlaylistGuide::GetUpcoming(std::vector<GuideRow>& rows, bool noDownload)
   const int64_t at = now();
   const size_t count = std::min(catalogue_->size(), loaded->store.playlistSize());
   for (size_t i = 0; i < count; ++i) {
-    const std::optional<XmltvProgramme> next = loaded->store.next(i, at);
-    if (!next) continue;
+    const std::optional<XmltvProgramme> p = onNow ? loaded->store.now(i, at) : loaded->store.next(i, at);
+    if (!p) continue;
     const PlaylistChannel& channel = catalogue_->playlist().channels[i];
-    rows.push_back({PlaylistCatalogue::idOf(i), fromUtf8(channel.name), entryOf(*next), false});
+    rows.push_back({PlaylistCatalogue::idOf(i), fromUtf8(channel.name), entryOf(*p), onNow});
   }
   return rows.empty() ? kNothing : kRows;
 }

@@ -59,6 +59,8 @@ class PlaylistGuide : public GuideSource {
   // Nothing there yet: the code a query returns, after starting a load when
   // allowed and none runs.
   int32_t notThere(bool noDownload);
+  // One row per channel: the programme on now, or the next one.
+  int32_t channelRows(std::vector<GuideRow>& rows, bool noDownload, bool onNow);
   bool startLoad();
   void loadThread(std::stop_token stop);
   int64_t now() const;

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "xmltv/GzipInflater.h"
+#include "platform/GzipInflater.h"
 #include "xmltv/Utf8Transcoder.h"
 #include "xmltv/XmlByteReader.h"
 

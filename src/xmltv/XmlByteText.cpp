@@ -1,5 +1,7 @@
 #include "xmltv/XmlByteText.h"
 
+#include "platform/Utf.h"
+
 #include <cstring>
 
 #include "xml/XmlEntities.h"
@@ -26,23 +28,7 @@ uint32_t resolve(std::string_view body) {
 
 }  // namespace
 
-void XmlByteText::appendCodePoint(std::string& out, uint32_t c) {
-  if (c < 0x80) {
-    out.push_back(static_cast<char>(c));
-  } else if (c < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else if (c < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-  }
-}
+void XmlByteText::appendCodePoint(std::string& out, uint32_t c) { appendUtf8(out, static_cast<char32_t>(c)); }
 
 void XmlByteText::appendDecoded(std::string& out, std::string_view raw) {
   const char* p = raw.data();

@@ -1,4 +1,4 @@
-#include "xmltv/GzipInflater.h"
+#include "platform/GzipInflater.h"
 
 #include <zlib.h>
 
