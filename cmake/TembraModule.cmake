@@ -13,7 +13,8 @@ function(tembra_module name)
 endfunction()
 
 # tembra_tests(NAME DEPS...) builds tests/NAME/*.cpp into NAME_tests and
-# registers every test case with CTest.
+# registers every test case with CTest, with TEMBRA_TEST_PROPERTIES (set in
+# tests/CMakeLists.txt) on each.
 function(tembra_tests name)
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${name}/*.cpp)
   if(NOT sources)
@@ -22,5 +23,5 @@ function(tembra_tests name)
   add_executable(${name}_tests ${sources})
   target_include_directories(${name}_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(${name}_tests PRIVATE ${ARGN} GTest::gtest GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  gtest_discover_tests(${name}_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ${TEMBRA_TEST_PROPERTIES})
 endfunction()

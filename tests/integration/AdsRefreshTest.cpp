@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "ads/AdTestKit.h"
 #include "ads/AdUpdater.h"
@@ -36,20 +37,38 @@ TEST_F(AdsRefresh, SameTimeDownloadsNothingButStillTellsTheWindow) {
   ASSERT_TRUE(demo.started()) << demo.error();
   ASSERT_TRUE(program.config().WriteValue(u"WEB_TV_AD_RIGHT", u"100<EOF>Advertise\\Fix\\index.html"));
   ASSERT_TRUE(program.config().WriteValue(u"WEB_TV_AD_POP", u"100<EOF>Advertise\\Pop\\index.html"));
-  // The pages the values name are there: the packages are up to date.
-  for (const char* slot : {"Advertise", "Advertise/Fix", "Advertise/Pop"})
-    std::filesystem::create_directory(program.file(slot));
-  test::writeFile(program.file("Advertise/Fix/index.html"), "kept");
-  test::writeFile(program.file("Advertise/Pop/index.html"), "kept");
+  // What an earlier pass unpacked.
+  for (const char* slot : {"Fix", "Pop"}) {
+    std::filesystem::create_directories(program.file(std::string("Advertise/") + slot));
+    std::ofstream(program.file(std::string("Advertise/") + slot + "/index.html")) << "<p>earlier</p>";
+  }
   auto report = pass(demo.base() + "/");
   ASSERT_EQ(report.end, End::Done);
   ASSERT_EQ(report.ads.size(), 2u);
   EXPECT_EQ(report.ads[0].action, Action::UpToDate);
   EXPECT_EQ(report.ads[1].action, Action::UpToDate);
   EXPECT_EQ(window.sentIds(), std::vector<uint32_t>{WM_AD_UPDATED}) << "one for the right slot, none for the pop-up";
-  EXPECT_EQ(test::readFile(program.file("Advertise/Fix/index.html")), "kept") << "nothing was downloaded";
-  EXPECT_EQ(test::readFile(program.file("Advertise/Pop/index.html")), "kept") << "nothing was downloaded";
+  EXPECT_FALSE(test::exists(program.file("Advertise/Fix.zip"))) << "nothing was downloaded";
+  EXPECT_EQ(test::readFile(program.file("Advertise/Fix/index.html")), "<p>earlier</p>");
   EXPECT_EQ(program.right(), "100<EOF>Advertise\\Fix\\index.html");
+}
+
+// An installed copy whose config.ini came with the values but whose program
+// folder never had the packages: the same times, and the pages come back.
+TEST_F(AdsRefresh, SameTimeWithTheUnpackedAdsGoneFetchesThemAgain) {
+  DemoService demo({"--ad-time", "100"});
+  ASSERT_TRUE(demo.started()) << demo.error();
+  ASSERT_TRUE(program.config().WriteValue(u"WEB_TV_AD_RIGHT", u"100<EOF>Advertise\\Fix\\index.html"));
+  ASSERT_TRUE(program.config().WriteValue(u"WEB_TV_AD_POP", u"100<EOF>Advertise\\Pop\\index.html"));
+  auto report = pass(demo.base() + "/");
+  ASSERT_EQ(report.ads.size(), 2u);
+  for (const auto& ad : report.ads) EXPECT_EQ(ad.action, Action::PackageStored) << ad.detail;
+  for (const char* slot : {"Fix", "Pop"})
+    EXPECT_NE(test::readFile(program.file(std::string("Advertise/") + slot + "/index.html")).find("<html"),
+              std::string::npos)
+        << slot;
+  EXPECT_EQ(program.right(), "100<EOF>Advertise\\Fix\\index.html");
+  EXPECT_EQ(window.seen(), std::vector<std::string>{"100<EOF>Advertise\\Fix\\index.html"});
 }
 
 TEST_F(AdsRefresh, NewerPackagesAreFetchedUnpackedAndRecorded) {

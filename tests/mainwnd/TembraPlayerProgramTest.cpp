@@ -56,12 +56,11 @@ std::unique_ptr<ChildProcess> start(const std::string& dir, const std::vector<st
   if (!std::filesystem::exists(dir + "/config/tembra/sources.ini")) keepOperatorSource(dir);
   env["TEMBRA_STARTUP_TRACE"] = dir + "/trace";
   // Under the address sanitizer: the web engine's own allocator mismatches
-  // and what it and fontconfig keep until exit are theirs, not ours.
-  std::ofstream(dir + "/lsan.supp") << "leak:libQt6WebEngineCore.so\nleak:libfontconfig.so\n";
-  // Under X the video's OpenGL driver is unloaded at exit with allocations
-  // the checker can no longer name; leaks are checked in the offscreen runs.
+  // are its own (its leaks are in the suppressions the test's environment
+  // names, which the program inherits). Under X the video's OpenGL driver
+  // is unloaded at exit with allocations the checker can no longer name;
+  // leaks are checked in the offscreen runs.
   env["ASAN_OPTIONS"] = env.count("DISPLAY") ? "new_delete_type_mismatch=0:detect_leaks=0" : "new_delete_type_mismatch=0";
-  env["LSAN_OPTIONS"] = "suppressions=" + dir + "/lsan.supp";
   auto p = std::make_unique<ChildProcess>("/bin/sh", std::vector<std::string>{"-c", command}, env);
   EXPECT_TRUE(p->started());
   return p;
