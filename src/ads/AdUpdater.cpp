@@ -210,9 +210,14 @@ struct AdUpdater::Shared {
 };
 
 AdUpdater::AdUpdater(std::string programFolder, ConfigStore& config, std::u16string server, MessageTarget* window)
+    : AdUpdater(std::move(programFolder), config, std::move(server),
+                std::shared_ptr<MessageTarget>(std::shared_ptr<MessageTarget>(), window)) {}
+
+AdUpdater::AdUpdater(std::string programFolder, ConfigStore& config, std::u16string server,
+                     std::shared_ptr<MessageTarget> window)
     : shared_(std::make_shared<Shared>()) {
-  Setup setup{std::move(programFolder), &config, std::move(server), window};
-  std::thread([setup = std::move(setup), shared = shared_] {
+  Setup setup{std::move(programFolder), &config, std::move(server), window.get()};
+  std::thread([setup = std::move(setup), shared = shared_, keep = std::move(window)] {
     AdRefreshReport report = RunPass(setup);
     std::lock_guard guard(shared->lock);
     shared->report = std::move(report);

@@ -32,8 +32,8 @@ class ConfigStore;
 // while the pass runs is safe. The settings file is replaced atomically, a
 // package is unpacked into a hidden folder and swapped in whole, and
 // leftovers of a cut-short pass are cleared by the next one. The config
-// store and the window must outlive the pass (both live for the process);
-// the window's send() must return once the window is closing.
+// store must outlive the pass (it lives for the process); a window given as
+// a raw pointer must too, one given as a shared relay need not.
 class AdUpdater {
  public:
   static constexpr uint32_t kMessage = WM_AD_UPDATED;
@@ -51,6 +51,10 @@ class AdUpdater {
 
   // server: the ServiceClient's currentServer() when the updater is made.
   AdUpdater(std::string programFolder, ConfigStore& config, std::u16string server, MessageTarget* window);
+  // The same, the pass's thread keeping the window's relay (not the window)
+  // alive: the window may go while a request hangs.
+  AdUpdater(std::string programFolder, ConfigStore& config, std::u16string server,
+            std::shared_ptr<MessageTarget> window);
   ~AdUpdater();
   AdUpdater(const AdUpdater&) = delete;
   AdUpdater& operator=(const AdUpdater&) = delete;

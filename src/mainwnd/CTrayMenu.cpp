@@ -29,6 +29,7 @@ uint32_t messageOf(const QString& button) {
   if (button == u"aboutbtn") return WM_CMD_ABOUT;
   if (button == u"upgradebtn") return WM_CMD_UPGRADE;
   if (button == u"restorebtn") return WM_CMD_RESTORE;
+  if (button == u"sourcesbtn") return WM_CMD_SOURCES;
   if (button == u"closebtn") return WM_CMD_CLOSE;
   return 0;
 }

@@ -15,6 +15,7 @@
 #include "mainwnd/TrayIcon.h"
 #include "mainwnd/WindowActions.h"
 #include "notice/UdpChannel.h"
+#include "platform/MessageRelay.h"
 #include "player/PlayerHost.h"
 #include "source/ChannelSource.h"
 #include "source/OperatorExtras.h"
@@ -68,7 +69,8 @@ void StartupSequence::run() {
   runner.addGuiStep([&w, extras] {
     if (extras != nullptr) {
       w.udpChannel_ = std::make_unique<UdpChannel>([extras] { return extras->serverAddress(); }, &w.queue_);
-      w.adUpdater_ = std::make_unique<AdUpdater>(w.programFolder_, *w.config_, extras->currentServer(), &w.queue_);
+      w.adUpdater_ = std::make_unique<AdUpdater>(w.programFolder_, *w.config_, extras->currentServer(),
+                                                 std::shared_ptr<MessageTarget>(w.relay_));
     }
     if (w.stats_) w.stats_->recordStartup(true);
     if (w.setup_.endSplash) w.setup_.endSplash();

@@ -25,6 +25,7 @@
 #include "mainwnd/WindowCommands.h"
 #include "mainwnd/WindowModes.h"
 #include "notice/UdpChannel.h"
+#include "platform/MessageRelay.h"
 #include "platform/ModulePath.h"
 #include "platform/Utf.h"
 #include "player/PlayerHost.h"
@@ -126,7 +127,8 @@ TembraPlayerWnd::TembraPlayerWnd(Setup setup)
                                   setup_.service != nullptr ? *setup_.service : ServiceClient::Instance(),
                                   *config_, setup_.guide)),
       programFolder_(setup_.programFolder.empty() ? ModulePath::folder() : setup_.programFolder),
-      queue_(*this) {
+      queue_(*this),
+      relay_(std::make_shared<MessageRelay>(&queue_)) {
   if (!programFolder_.empty() && programFolder_.back() != '/') programFolder_.push_back('/');
   setObjectName(QStringLiteral("TembraPlayerWnd"));
   setWindowTitle(QStringLiteral("TembraPlayerWnd"));
@@ -151,6 +153,7 @@ TembraPlayerWnd::TembraPlayerWnd(Setup setup)
 // Workers are let go first, so joining them below cannot wait on the window.
 TembraPlayerWnd::~TembraPlayerWnd() {
   queue_.beginClosing();
+  relay_->detach();
   closing_ = true;
   screenSaverPoll_.stop();
   removeNotifier(this);
@@ -315,6 +318,7 @@ intptr_t TembraPlayerWnd::handleMessage(uint32_t message, uintptr_t wParam, intp
     case WM_CMD_UPGRADE: a.StartUpdater(wParam != 0); return 0;
     case WM_CMD_RESTORE: a.RestoreOrRaise(); return 0;
     case WM_CMD_ABOUT: a.OpenAbout(); return 0;
+    case WM_CMD_SOURCES: a.OpenSources(); return 0;
     case WM_CMD_HOMEPAGE: a.OpenHomePage(); return 0;
     case WM_BALLOON_CLICKED: return queue_.send(WM_CMD_UPGRADE, 0, 0);
     case WM_UDP_NOTICE:

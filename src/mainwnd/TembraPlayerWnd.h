@@ -24,6 +24,7 @@ class ChannelPanel;
 class CloseSequence;
 class GuidePanel;
 class MainWindowActions;
+class MessageRelay;
 class PlayerControl;
 class ServiceClient;
 class ProgrammeDetailsView;
@@ -173,6 +174,8 @@ class TembraPlayerWnd : public CWindowWnd,
   std::string programFolder_;
   WindowState state_;
   WindowMessageQueue queue_;
+  // What threads nobody joins report through; let go of at the close.
+  std::shared_ptr<MessageRelay> relay_;
 
   std::unique_ptr<PlayerHost> player_;
   std::unique_ptr<StatsReporter> stats_;

@@ -21,6 +21,8 @@ inline constexpr uint32_t WM_CMD_CLOSE = 0x465;
 inline constexpr uint32_t WM_CMD_UPGRADE = 0x466;
 inline constexpr uint32_t WM_CMD_RESTORE = 0x467;
 inline constexpr uint32_t WM_CMD_ABOUT = 0x468;
+// The sources dialog, from the tray menu (a message of this program's own).
+inline constexpr uint32_t WM_CMD_SOURCES = 0x4C9;
 inline constexpr uint32_t WM_CMD_HOMEPAGE = 0x4C8;
 inline constexpr uint32_t WM_BALLOON_CLICKED = 0x52C;
 inline constexpr uint32_t WM_UDP_NOTICE = 0x52D;

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/ConfigStore.h"
+#include "platform/MessageRelay.h"
 #include "service/AddressCipher.h"
 #include "service/ServiceClient.h"
 
@@ -24,10 +25,13 @@ SourceChannelRef toSourceChannel(const ChannelRecord& record) {
 OperatorSource::OperatorSource(ServiceClient& service, ConfigStore& config, ProgrammeGuide::Options guideOptions)
     : service_(service), config_(config), guideOptions_(std::move(guideOptions)) {}
 
-OperatorSource::~OperatorSource() = default;
+OperatorSource::~OperatorSource() {
+  if (relay_) relay_->detach();
+}
 
 void OperatorSource::load(MessageTarget* target, uint32_t message) {
-  service_.Configure(std::u16string(kServiceType), target, message, service_.ReadServerList());
+  relay_ = std::make_shared<MessageRelay>(target);
+  service_.Configure(std::u16string(kServiceType), relay_.get(), message, service_.ReadServerList());
 }
 
 void OperatorSource::createGuide(MessageTarget* target) {
@@ -77,9 +81,10 @@ std::optional<StreamRequest> OperatorSource::streamFor(std::u16string_view id) c
 bool OperatorSource::refresh() {
   if (refreshing_) return true;
   try {
-    // The client lives for the process, so the detached thread never
-    // outlives what it loads into.
-    std::thread(&ServiceClient::RefreshInBackground, &service_).detach();
+    // The client lives for the process and the thread keeps the relay it
+    // reports through: quitting while a request hangs leaves it nothing
+    // dead to touch.
+    std::thread([service = &service_, keep = relay_] { ServiceClient::RefreshInBackground(service); }).detach();
     refreshing_ = true;
   } catch (const std::system_error&) {
     return false;

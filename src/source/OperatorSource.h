@@ -9,6 +9,7 @@
 namespace tembra {
 
 class ConfigStore;
+class MessageRelay;
 class ServiceClient;
 
 // The operator's service as a channel source: sign-in and catalogue through
@@ -49,6 +50,10 @@ class OperatorSource : public ChannelSource, public OperatorExtras {
  private:
   ServiceClient& service_;
   ConfigStore& config_;
+  // The client's catalogue loads report through it; a refresh thread that
+  // nobody joins (its request cannot be cut short) keeps it alive, and the
+  // source lets go of the window through it when it goes.
+  std::shared_ptr<MessageRelay> relay_;
   const ProgrammeGuide::Options guideOptions_;
   std::unique_ptr<OperatorGuide> guide_;
   // A background load runs: until the window takes its message, a second

@@ -93,6 +93,10 @@ class RecordingActions : public WindowActions {
   void RestoreOrRaise() override { calls.push_back("RestoreOrRaise"); }
   void OpenAbout() override { calls.push_back("OpenAbout"); }
   void OpenHomePage() override { calls.push_back("OpenHomePage"); }
+  void OpenSources() override { calls.push_back("OpenSources"); }
+  void ShowProgrammeDetails(GuidePage page, int row) override {
+    calls.push_back("ShowProgrammeDetails " + std::to_string(static_cast<int>(page)) + " " + std::to_string(row));
+  }
   void ForcedUpgrade() override { calls.push_back("ForcedUpgrade"); }
   void ShowNotice(const std::u16string& text) override {
     calls.push_back("ShowNotice " + std::string(text.begin(), text.end()));

@@ -59,6 +59,7 @@ TEST_F(WindowTables, CommandMessages) {
   EXPECT_EQ(message(WM_CMD_UPGRADE, 1), "StartUpdater forced");
   EXPECT_EQ(message(WM_CMD_RESTORE), "RestoreOrRaise");
   EXPECT_EQ(message(WM_CMD_ABOUT), "OpenAbout");
+  EXPECT_EQ(message(WM_CMD_SOURCES), "OpenSources");
   EXPECT_EQ(message(WM_CMD_HOMEPAGE), "OpenHomePage");
   // A balloon click is the upgrade command, never forced.
   EXPECT_EQ(message(WM_BALLOON_CLICKED), "StartUpdater");
@@ -149,6 +150,7 @@ TEST_F(WindowTables, CaptionAndPanelClicks) {
   EXPECT_EQ(notification("click", "topbtn"), "SetTopmost on");
   EXPECT_EQ(notification("click", "notopbtn"), "SetTopmost off");
   EXPECT_EQ(notification("click", "homebtn"), "OpenHomePage");
+  EXPECT_EQ(notification("click", "sourcesbtn"), "OpenSources");
   EXPECT_EQ(notification("click", "upgradebtn"), "StartUpdater");
   EXPECT_EQ(notification("click", "noticeloadbtn"), "RetryGuidePage");
   EXPECT_EQ(notification("click", "listloadbtn"), "StartRefresh");
@@ -175,6 +177,9 @@ TEST_F(WindowTables, ListItems) {
   EXPECT_EQ(notification("itemactivate", "channellist", 0), "OnChannelListActivate");
   EXPECT_EQ(notification("itemactivate", "playinglist", 0), "OnPlayingListActivate");
   EXPECT_EQ(notification("itemselect", "channeltype", 0), "FillChannelList");
+  EXPECT_EQ(notification("itemselect", "playinglist", 3), "ShowProgrammeDetails 0 3");
+  EXPECT_EQ(notification("itemselect", "playlist", 1), "ShowProgrammeDetails 1 1");
+  EXPECT_EQ(notification("itemselect", "thirddaylist", 0), "ShowProgrammeDetails 4 0");
   // The same types from other lists are not the window's business.
   EXPECT_EQ(notification("itemclick", "playinglist", 0), "(0 calls)");
   EXPECT_EQ(notification("itemdoubleclick", "firstdaylist", 0), "(0 calls)");

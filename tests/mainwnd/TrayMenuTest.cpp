@@ -76,7 +76,7 @@ class TrayMenuTest : public ::testing::Test {
 TEST_F(TrayMenuTest, EachButtonPostsItsMessageOnceAndTheMenuCloses) {
   const std::pair<const char*, uint32_t> rows[] = {
       {"aboutbtn", WM_CMD_ABOUT}, {"upgradebtn", WM_CMD_UPGRADE}, {"restorebtn", WM_CMD_RESTORE},
-      {"closebtn", WM_CMD_CLOSE}};
+      {"sourcesbtn", WM_CMD_SOURCES}, {"closebtn", WM_CMD_CLOSE}};
   for (const auto& [button, message] : rows) {
     SCOPED_TRACE(button);
     target.messages.clear();
@@ -113,7 +113,7 @@ TEST_F(TrayMenuTest, SecondOpenReusesTheMenuAndMovesItToTheNewCursor) {
   const QPoint first = middle();
   CTrayMenu* menu = CTrayMenu::Open(&owner, target, first);
   ASSERT_NE(menu, nullptr);
-  EXPECT_EQ(menu->size(), QSize(186, 145)) << "the layout gives the size";
+  EXPECT_EQ(menu->size(), QSize(186, 175)) << "the layout gives the size";
   EXPECT_EQ(menu->geometry().bottomRight(), first - QPoint(1, 1));
   EXPECT_EQ(menu->objectName(), "TrayMenuWnd");
 

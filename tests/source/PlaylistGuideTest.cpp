@@ -89,9 +89,11 @@ struct Fixture {
   std::shared_ptr<const PlaylistCatalogue> catalogue =
       std::make_shared<PlaylistCatalogue>(PlaylistParser::parse(kPlaylist, "/lists"));
 
-  std::unique_ptr<PlaylistGuide> start(const std::string& path, std::chrono::seconds maxAge = std::chrono::hours(12)) {
+  std::unique_ptr<PlaylistGuide> start(const std::string& path, std::chrono::seconds maxAge = std::chrono::hours(12),
+                                       double offsetHours = 0) {
     SourceSettings settings;
     settings.guides = {server.url(path)};
+    settings.offsetHours = offsetHours;
     PlaylistGuide::Options options;
     options.cacheFolder = cache.path();
     options.maxAge = maxAge;
@@ -146,6 +148,15 @@ TEST(PlaylistGuide, ListsShowTheGuideInLocalTimeWithEachChannelsShift) {
   EXPECT_EQ(toUtf8(details->description), "The day so far & more.");
   EXPECT_EQ(toUtf8(details->category), "News");
   EXPECT_TRUE(guide->statusText().empty()) << toUtf8(guide->statusText());
+
+  // A provider whose guide runs an hour late: the source's offset of -1 h
+  // moves every channel, on top of each channel's own shift.
+  auto corrected = f.start("/epg.xml", std::chrono::hours(12), -1);
+  ASSERT_TRUE(f.loaded(10));
+  now.clear();
+  ASSERT_EQ(corrected->GetNowPlaying(now, true), GuideSource::kRows);
+  EXPECT_EQ(texts(now), (std::vector<std::string>{"0 Alpha HD 2026-12-09 12:30:00 Afternoon Film *",
+                                                  "1 Beta 2026-12-09 12:30:00 Late Show *"}));
 }
 
 TEST(PlaylistGuide, TheCacheServesWhileFreshAndStandsInWhenTheProviderFails) {
