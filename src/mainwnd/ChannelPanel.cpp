@@ -4,7 +4,6 @@
 #include <QUrl>
 #include <QVector>
 
-
 #include "app/ConfigStore.h"
 #include "app/LanguageTable.h"
 #include "mainwnd/AdPageAddress.h"
@@ -18,13 +17,13 @@
 #include "notice/UdpChannel.h"
 #include "platform/Utf.h"
 #include "player/PlayerHost.h"
-#include "source/ChannelSource.h"
-#include "source/OperatorExtras.h"
 #include "skin/CListUI.h"
 #include "skin/CWindowWnd.h"
 #include "skin/SkinCombo.h"
 #include "skin/SkinControl.h"
 #include "skin/SkinWebBrowser.h"
+#include "source/ChannelSource.h"
+#include "source/OperatorExtras.h"
 #include "splash/CPictureEx.h"
 #include "stats/StatsReporter.h"
 
