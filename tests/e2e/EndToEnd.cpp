@@ -189,8 +189,12 @@ void EndToEnd::closeBySigterm() {
 }
 
 void EndToEnd::checkEventLoop(const std::string& what, PlayerProcess& run) {
-  // While the program runs the figure may be up to a second old.
+  // While the program runs the figure may be up to a second old; the probe
+  // writes its first one a second after the window's first frame, which a
+  // sanitizer build may take seconds to draw.
   if (run.running()) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  for (int i = 0; i < 100 && run.running() && !run.probe().written; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
   const auto probe = run.probe();
   ASSERT_TRUE(probe.written) << "the event-loop probe wrote nothing to " << run.probePath();
   // On a machine busy with other work the thread also waits for a CPU;

@@ -101,6 +101,7 @@ std::shared_ptr<ChannelSource> CTembraPlayerApp::chooseSource(bool& cancelled, s
   std::optional<std::string> argument;
   if (!playlist_.empty()) argument = StartSource::absoluteLocation(playlist_, QDir::currentPath().toStdString());
   const bool operatorConfigured = !ConfigStore::Instance().ReadValue(u"ServerUrl", true).empty();
+  const std::string lastBefore = list.lastUsed();
   StartSource::Choice choice = StartSource::choose(list, argument, operatorConfigured);
   if (choice.kind == StartSource::Kind::FirstRun) {
     StartupTrace::mark("first-run-page");
@@ -116,7 +117,8 @@ std::shared_ptr<ChannelSource> CTembraPlayerApp::chooseSource(bool& cancelled, s
     choice.settings = *list.find(id);
     choice.kind = StartSource::Kind::Playlist;
   }
-  list.save();
+  // Written only when this start changed it (a new playlist, another last one).
+  if (choice.added || list.lastUsed() != lastBefore) list.save();
   sourceId = choice.settings.id;
   if (choice.kind == StartSource::Kind::Operator) return nullptr;
   return SourceFactory::make(choice.settings);
