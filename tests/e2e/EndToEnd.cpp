@@ -188,8 +188,15 @@ void EndToEnd::closeBySigterm() {
 }
 
 void EndToEnd::checkEventLoop(const std::string& what, PlayerProcess& run) {
-  // While the program runs the figure may be up to a second old.
-  if (run.running()) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+  // While the program runs the figure may be up to a second old, and the
+  // first one is written a second after the first frame, which a slow
+  // (sanitizer) build may show only now.
+  if (run.running()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3 * kSlowdown);
+    while (!run.probe().written && run.running() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
   const auto probe = run.probe();
   ASSERT_TRUE(probe.written) << "the event-loop probe wrote nothing to " << run.probePath();
   // On a machine busy with other work the thread also waits for a CPU;
