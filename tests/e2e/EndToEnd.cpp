@@ -127,11 +127,10 @@ bool EndToEnd::waitForRecord(const std::string& code, int timeoutMs) {
   return false;
 }
 
-PlayerProcess& EndToEnd::startPlayer(const std::map<std::string, std::string>& env,
-                                     const std::vector<std::string>& args) {
+PlayerProcess& EndToEnd::startPlayer(const std::map<std::string, std::string>& env) {
   startedAt_ = std::chrono::steady_clock::now();
   const std::string log = players_.empty() ? "tembra-player.log" : "tembra-player-" + std::to_string(players_.size() + 1) + ".log";
-  players_.push_back(std::make_unique<PlayerProcess>(folders_, x_->display(), bus_->address(), log, env, args));
+  players_.push_back(std::make_unique<PlayerProcess>(folders_, x_->display(), bus_->address(), log, env));
   return *players_.back();
 }
 
@@ -189,12 +188,15 @@ void EndToEnd::closeBySigterm() {
 }
 
 void EndToEnd::checkEventLoop(const std::string& what, PlayerProcess& run) {
-  // While the program runs the figure may be up to a second old; the probe
-  // writes its first one a second after the window's first frame, which a
-  // sanitizer build may take seconds to draw.
-  if (run.running()) std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-  for (int i = 0; i < 100 && run.running() && !run.probe().written; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  // While the program runs the figure may be up to a second old, and the
+  // first one is written a second after the first frame, which a slow
+  // (sanitizer) build may show only now.
+  if (run.running()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3 * kSlowdown);
+    while (!run.probe().written && run.running() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
   const auto probe = run.probe();
   ASSERT_TRUE(probe.written) << "the event-loop probe wrote nothing to " << run.probePath();
   // On a machine busy with other work the thread also waits for a CPU;
