@@ -127,10 +127,11 @@ bool EndToEnd::waitForRecord(const std::string& code, int timeoutMs) {
   return false;
 }
 
-PlayerProcess& EndToEnd::startPlayer(const std::map<std::string, std::string>& env) {
+PlayerProcess& EndToEnd::startPlayer(const std::map<std::string, std::string>& env,
+                                     const std::vector<std::string>& args) {
   startedAt_ = std::chrono::steady_clock::now();
   const std::string log = players_.empty() ? "tembra-player.log" : "tembra-player-" + std::to_string(players_.size() + 1) + ".log";
-  players_.push_back(std::make_unique<PlayerProcess>(folders_, x_->display(), bus_->address(), log, env));
+  players_.push_back(std::make_unique<PlayerProcess>(folders_, x_->display(), bus_->address(), log, env, args));
   return *players_.back();
 }
 
