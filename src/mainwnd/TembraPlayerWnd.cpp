@@ -159,6 +159,10 @@ TembraPlayerWnd::~TembraPlayerWnd() {
   removeNotifier(this);
   if (setup_.instance != nullptr) setup_.instance->stopListening();
   udpChannel_.reset();
+  // The ad pass writes into the settings store. The process-wide store
+  // outlives any pass; one the window was handed may go right after the
+  // window, so a pass still under way is waited for (a bounded time).
+  if (adUpdater_ && setup_.config != nullptr) adUpdater_->WaitForPass(kAdPassWait);
   adUpdater_.reset();
   setup_.source.reset();
   // Its threads are joined here, before the window they report to goes.

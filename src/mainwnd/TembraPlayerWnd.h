@@ -1,6 +1,7 @@
 #pragma once
 #include <QTimer>
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -95,6 +96,9 @@ class TembraPlayerWnd : public CWindowWnd,
   static constexpr PlayerRect kPlayerStartRect{2, 25, 583, 500};
   // How often the screen-saver rule looks at the player by itself.
   static constexpr int kScreenSaverPollMs = 2000;
+  // How long the window's end waits for an ad pass writing into a settings
+  // store it was handed.
+  static constexpr std::chrono::seconds kAdPassWait{10};
 
   TembraPlayerWnd();
   explicit TembraPlayerWnd(Setup setup);
