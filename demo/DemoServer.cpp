@@ -101,6 +101,34 @@ int udpSocket(const std::string& address, uint16_t port, std::string& error) {
   return fd;
 }
 
+// The HTTP library is a shared object built without ThreadSanitizer, so the
+// checker cannot see the guard of what the library makes once on first use
+// (the request parser's table of methods): two workers that parse their
+// first requests at once look to it like a race on that table. Serving one
+// request here, on threads that are joined before the listeners' threads
+// exist, orders that first use before all of them.
+void primeHttpLibrary() {
+  httplib::Server server;
+  server.new_task_queue = [] { return new httplib::ThreadPool(1); };
+  server.Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", kText); });
+  const int port = server.bind_to_any_port("127.0.0.1");
+  if (port <= 0) return;
+  std::atomic<bool> ended{false};
+  std::thread serving([&server, &ended] {
+    server.listen_after_bind();
+    ended = true;
+  });
+  // A stop before the listen loop runs would be lost (see awaitRunning).
+  while (!server.is_running() && !ended) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  if (!ended) {
+    httplib::Client client("127.0.0.1", port);
+    client.set_read_timeout(5, 0);
+    client.Get("/");
+    server.stop();
+  }
+  serving.join();
+}
+
 }  // namespace
 
 DemoServer::DemoServer(DemoOptions options)
@@ -131,6 +159,7 @@ bool DemoServer::Prepare(std::string& error) {
     return false;
   }
   if (!ads_.Build(cacheFolder_, error)) return false;
+  primeHttpLibrary();
   streams_ = std::make_unique<StreamCache>(cacheFolder_, options_.streamSeconds, shutdown_);
   configure(main_);
   configure(inner_);
