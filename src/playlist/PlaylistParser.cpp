@@ -231,6 +231,10 @@ void PlaylistParser::addChannel(std::string_view addressLine, const Entry& entry
   std::string_view optionsText;
   const std::string_view address = capped(StreamOptions::addressPart(addressLine, optionsText));
   if (address.empty()) return;
+  // A control character (a lone carriage return, say) is no part of any
+  // address or path; passed on it would break the request line it lands in.
+  const auto control = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7f; };
+  if (std::any_of(address.begin(), address.end(), control)) return;
   if (playlist_.channels.size() >= maxChannels_) {
     playlist_.truncated = true;
     return;

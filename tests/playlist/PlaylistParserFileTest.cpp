@@ -111,6 +111,20 @@ TEST(PlaylistParserFile, EntriesWithoutAddressStrayLinesAndDuplicates) {
   EXPECT_FALSE(playlist.truncated);
 }
 
+TEST(PlaylistParserFile, AddressesWithControlCharactersAreLeftOut) {
+  for (const char* origin : {"/tv/list.m3u", "http://h/list.m3u"}) {
+    const Playlist playlist = PlaylistParser::parse(
+        "#EXTM3U\n"
+        "#EXTINF:-1,Lone CR\nhttp://s/a\rHost: x\n"
+        "#EXTINF:-1,Tab\nhttp://s/\tb\n"
+        "#EXTINF:-1,Escape\nmedia/\x1b.ts\n"
+        "#EXTINF:-1,Delete\nhttp://s/\x7f\n"
+        "#EXTINF:-1,Fine\r\nhttp://s/ok\r\n",
+        origin);
+    EXPECT_EQ(describe(playlist), std::vector<std::string>{"name=Fine url=http://s/ok"}) << origin;
+  }
+}
+
 TEST(PlaylistParserFile, RelativeAddressesOfALocalPlaylist) {
   const Playlist playlist = PlaylistParser::parse(
       "#EXTINF:-1,a\na.ts\n"
