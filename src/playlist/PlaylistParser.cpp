@@ -200,7 +200,10 @@ void PlaylistParser::parseEntryOption(std::string_view option) {
 }
 
 std::string PlaylistParser::resolved(std::string_view address) const {
-  if (address.find("://") != std::string_view::npos) return std::string(address);
+  // Absolute only when "://" follows a scheme: "/live/1.ts?back=http://x/"
+  // is a path on the playlist's own server (or a local file) all the same.
+  const UriReference reference(address);
+  if (reference.hasScheme && address.substr(reference.scheme.size()).starts_with("://")) return std::string(address);
   // On a remote playlist "/live/1.ts" names a path on the playlist's own
   // server, not a file of this machine: it is resolved like any reference.
   if (remoteOrigin_) return UriReference::resolve(origin_, address);

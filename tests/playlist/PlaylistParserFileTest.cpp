@@ -154,7 +154,8 @@ TEST(PlaylistParserFile, RelativeAddressesOfARemotePlaylist) {
       "#EXTINF:-1,c\n/abs/3.ts\n"
       "#EXTINF:-1,d\n//cdn.example/4.ts\n"
       "#EXTINF:-1,e\nhttps://other/5.ts\n"
-      "#EXTINF:-1,f\n?other=1\n",
+      "#EXTINF:-1,f\n?other=1\n"
+      "#EXTINF:-1,g\n/abs/7.ts?back=http://x/\n",
       "http://tv.example/lists/all.m3u?token=1");
   const std::vector<std::string> expected = {
       "name=a url=http://tv.example/lists/live/1.ts",
@@ -163,6 +164,7 @@ TEST(PlaylistParserFile, RelativeAddressesOfARemotePlaylist) {
       "name=d url=http://cdn.example/4.ts",
       "name=e url=https://other/5.ts",
       "name=f url=http://tv.example/lists/all.m3u?other=1",
+      "name=g url=http://tv.example/abs/7.ts?back=http://x/",
   };
   EXPECT_EQ(describe(playlist), expected);
 }
