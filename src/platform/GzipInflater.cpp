@@ -30,11 +30,12 @@ GzipInflater::~GzipInflater() {
   if (z_->ready) inflateEnd(&z_->s);
 }
 
-// Runs inflate over the pending input; ended is set when a member ends.
+// Runs inflate over the pending input, and on until the output held inside
+// the decoder is out too; ended is set when a member ends.
 bool GzipInflater::drain(bool& ended) {
   ended = false;
   z_stream& s = z_->s;
-  while (s.avail_in > 0 && !ended) {
+  while (!ended) {
     s.next_out = reinterpret_cast<Bytef*>(out_.get());
     s.avail_out = kOutBytes;
     const int rc = inflate(&s, Z_NO_FLUSH);
@@ -49,22 +50,9 @@ bool GzipInflater::drain(bool& ended) {
       failed_ = true;
       error_ = std::string("the gzip data is damaged") + (s.msg ? std::string(": ") + s.msg : std::string());
       return false;
-    } else if (rc == Z_BUF_ERROR && produced == 0) {
+    } else if (produced == 0 && (rc == Z_BUF_ERROR || s.avail_in == 0)) {
       break;  // needs more input
     }
-  }
-  // Output may still be waiting inside the decoder with the input used up.
-  while (!ended && s.avail_in == 0) {
-    s.next_out = reinterpret_cast<Bytef*>(out_.get());
-    s.avail_out = kOutBytes;
-    const int rc = inflate(&s, Z_NO_FLUSH);
-    const size_t produced = kOutBytes - s.avail_out;
-    if (produced > 0 && !sink_(std::string_view(out_.get(), produced))) {
-      failed_ = true;
-      return false;
-    }
-    if (rc == Z_STREAM_END) ended = true;
-    if (produced == 0 || rc != Z_OK) break;
   }
   return true;
 }
