@@ -1,0 +1,84 @@
+#include "guide/GuideTextPool.h"
+
+namespace tembra {
+
+uint32_t GuideTextPool::hash(std::u16string_view text) {
+  uint32_t h = 2166136261u;
+  for (char16_t c : text) {
+    h ^= c;
+    h *= 16777619u;
+  }
+  return h;
+}
+
+uint32_t GuideTextPool::add(std::u16string_view text) {
+  if (text.empty()) return 0;
+  if (text.size() > kMaxShared) return store(text);
+  if ((tableUsed_ + 1) * 2 > table_.size()) growTable();
+  const size_t mask = table_.size() - 1;
+  for (size_t i = hash(text) & mask;; i = (i + 1) & mask) {
+    if (table_[i] == 0) {
+      const uint32_t ref = store(text);
+      if (ref == 0) return 0;
+      table_[i] = ref;
+      ++tableUsed_;
+      return ref;
+    }
+    if (get(table_[i]) == text) return table_[i];
+  }
+}
+
+// A text in a chunk is its length (one unit, or two with the top bit set
+// for 32,768 units and more) followed by its units.
+uint32_t GuideTextPool::store(std::u16string_view text) {
+  const size_t header = text.size() < 0x8000u ? 1 : 2;
+  const size_t need = header + text.size();
+  if (need > kChunkUnits) {
+    if (long_.size() >= kLongBit - 1) return 0;
+    long_.emplace_back(text);
+    return kLongBit | static_cast<uint32_t>(long_.size() - 1);
+  }
+  if (used_ + need > kChunkUnits) {
+    // References are 31 bits: a pool this full takes no more texts (a
+    // reply many times larger than its cap would be needed).
+    if (chunks_.size() >= kMaxChunks) return 0;
+    chunks_.push_back(std::make_unique_for_overwrite<char16_t[]>(kChunkUnits));
+    used_ = 0;
+  }
+  char16_t* p = chunks_.back().get() + used_;
+  const uint32_t ref = static_cast<uint32_t>(((chunks_.size() - 1) << kChunkBits) + used_ + 1);
+  if (header == 1) {
+    p[0] = static_cast<char16_t>(text.size());
+  } else {
+    p[0] = static_cast<char16_t>(0x8000u | (text.size() >> 16));
+    p[1] = static_cast<char16_t>(text.size() & 0xFFFFu);
+  }
+  text.copy(p + header, text.size());
+  used_ += need;
+  return ref;
+}
+
+void GuideTextPool::growTable() {
+  std::vector<uint32_t> old(table_.empty() ? 1024 : table_.size() * 2, 0);
+  old.swap(table_);
+  const size_t mask = table_.size() - 1;
+  for (uint32_t ref : old) {
+    if (ref == 0) continue;
+    size_t i = hash(get(ref)) & mask;
+    while (table_[i] != 0) i = (i + 1) & mask;
+    table_[i] = ref;
+  }
+}
+
+void GuideTextPool::Seal() {
+  std::vector<uint32_t>().swap(table_);
+  tableUsed_ = 0;
+}
+
+size_t GuideTextPool::memoryBytes() const {
+  size_t bytes = chunks_.size() * kChunkUnits * sizeof(char16_t) + table_.capacity() * sizeof(uint32_t);
+  for (const std::u16string& s : long_) bytes += s.capacity() * sizeof(char16_t);
+  return bytes;
+}
+
+}  // namespace tembra
