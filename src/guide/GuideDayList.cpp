@@ -30,7 +30,13 @@ void GuideDayList::Builder::AddEntry(std::u16string_view title, std::u16string_v
                                      std::u16string_view enddate, std::u16string_view starttime) {
   GuideDayList& l = *list_;
   if (dropping_ || l.channels_.empty()) return;
-  l.entries_.push_back({l.pool_.add(title), l.pool_.add(startdate), l.pool_.add(enddate), l.pool_.add(starttime)});
+  // A programme's dates are nearly always the one before's.
+  auto ref = [&l](std::u16string_view text, uint32_t before) {
+    return before != 0 && l.pool_.get(before) == text ? before : l.pool_.add(text);
+  };
+  const Entry last = l.entries_.empty() ? Entry{0, 0, 0, 0} : l.entries_.back();
+  l.entries_.push_back(
+      {l.pool_.add(title), ref(startdate, last.startdate), ref(enddate, last.enddate), l.pool_.add(starttime)});
   ++l.channels_.back().entryCount;
 }
 

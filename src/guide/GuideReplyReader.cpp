@@ -149,9 +149,9 @@ void GuideReplyReader::decodeUtf8(std::string_view bytes, bool final) {
     utf8Tail_.assign(data.substr(data.size() - hold));
     data.remove_suffix(hold);
   }
-  std::u16string text;
-  Utf8Text::Decode(data, text);
-  append(text);
+  if (overLimit_) return;
+  Utf8Text::Decode(data, buf_);
+  process(false);
 }
 
 void GuideReplyReader::decodeUtf16(std::string_view bytes, bool final) {

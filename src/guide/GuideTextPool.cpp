@@ -1,14 +1,11 @@
 #include "guide/GuideTextPool.h"
 
+#include <functional>
+
 namespace tembra {
 
 uint32_t GuideTextPool::hash(std::u16string_view text) {
-  uint32_t h = 2166136261u;
-  for (char16_t c : text) {
-    h ^= c;
-    h *= 16777619u;
-  }
-  return h;
+  return static_cast<uint32_t>(std::hash<std::u16string_view>()(text));
 }
 
 uint32_t GuideTextPool::add(std::u16string_view text) {
@@ -16,15 +13,17 @@ uint32_t GuideTextPool::add(std::u16string_view text) {
   if (text.size() > kMaxShared) return store(text);
   if ((tableUsed_ + 1) * 2 > table_.size()) growTable();
   const size_t mask = table_.size() - 1;
-  for (size_t i = hash(text) & mask;; i = (i + 1) & mask) {
-    if (table_[i] == 0) {
+  const uint32_t h = hash(text);
+  for (size_t i = h & mask;; i = (i + 1) & mask) {
+    Slot& slot = table_[i];
+    if (slot.ref == 0) {
       const uint32_t ref = store(text);
       if (ref == 0) return 0;
-      table_[i] = ref;
+      slot = Slot{h, ref};
       ++tableUsed_;
       return ref;
     }
-    if (get(table_[i]) == text) return table_[i];
+    if (slot.hash == h && get(slot.ref) == text) return slot.ref;
   }
 }
 
@@ -59,24 +58,24 @@ uint32_t GuideTextPool::store(std::u16string_view text) {
 }
 
 void GuideTextPool::growTable() {
-  std::vector<uint32_t> old(table_.empty() ? 1024 : table_.size() * 2, 0);
+  std::vector<Slot> old(table_.empty() ? 1024 : table_.size() * 2, Slot{0, 0});
   old.swap(table_);
   const size_t mask = table_.size() - 1;
-  for (uint32_t ref : old) {
-    if (ref == 0) continue;
-    size_t i = hash(get(ref)) & mask;
-    while (table_[i] != 0) i = (i + 1) & mask;
-    table_[i] = ref;
+  for (const Slot& slot : old) {
+    if (slot.ref == 0) continue;
+    size_t i = slot.hash & mask;
+    while (table_[i].ref != 0) i = (i + 1) & mask;
+    table_[i] = slot;
   }
 }
 
 void GuideTextPool::Seal() {
-  std::vector<uint32_t>().swap(table_);
+  std::vector<Slot>().swap(table_);
   tableUsed_ = 0;
 }
 
 size_t GuideTextPool::memoryBytes() const {
-  size_t bytes = chunks_.size() * kChunkUnits * sizeof(char16_t) + table_.capacity() * sizeof(uint32_t);
+  size_t bytes = chunks_.size() * kChunkUnits * sizeof(char16_t) + table_.capacity() * sizeof(Slot);
   for (const std::u16string& s : long_) bytes += s.capacity() * sizeof(char16_t);
   return bytes;
 }

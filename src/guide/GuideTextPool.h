@@ -18,8 +18,10 @@ class GuideTextPool {
   // its own.
   static constexpr uint32_t kChunkBits = 20;
   static constexpr size_t kChunkUnits = size_t{1} << kChunkBits;
-  // Texts of at most this many units are looked up before they are added.
-  static constexpr size_t kMaxShared = 256;
+  // Texts of at most this many units are looked up before they are added:
+  // dates, times and short titles, of which a day has few distinct ones,
+  // so that the table stays small enough to be quick.
+  static constexpr size_t kMaxShared = 16;
 
   GuideTextPool() = default;
   GuideTextPool(GuideTextPool&&) noexcept = default;
@@ -50,11 +52,17 @@ class GuideTextPool {
   static uint32_t hash(std::u16string_view text);
   void growTable();
 
+  struct Slot {
+    uint32_t hash;
+    uint32_t ref;  // 0: free
+  };
+
   std::vector<std::unique_ptr<char16_t[]>> chunks_;
   size_t used_ = kChunkUnits;  // units taken in the last chunk
   std::vector<std::u16string> long_;
-  // Open addressing over the references of shared texts; 0 is a free slot.
-  std::vector<uint32_t> table_;
+  // Open addressing over the shared texts, with their hashes so that a
+  // probe rarely reads the text itself.
+  std::vector<Slot> table_;
   size_t tableUsed_ = 0;
 };
 

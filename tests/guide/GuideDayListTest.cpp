@@ -105,7 +105,7 @@ TEST(GuideDayList, PackedChannelsComeBackAsTheyWereGiven) {
     channels.push_back(channel);
   }
   channels[7].entries.push_back({huge, u"a", u"b", u"c"});
-  channels[8].name = std::u16string(300, u'\u00e9');  // too long to be shared
+  channels[8].name = std::u16string(GuideTextPool::kMaxShared + 1, u'\u00e9');  // too long to be shared
   GuideChannelDay repeated = channels[3];
   repeated.name = u"Repeated";
   channels.push_back(repeated);
