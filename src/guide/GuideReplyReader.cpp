@@ -229,7 +229,12 @@ void GuideReplyReader::startTag(uint32_t start, uint32_t end, bool empty) {
       return;
     }
   }
-  if (!empty) open_.emplace_back(name);
+  if (empty) return;
+  if (open_.size() >= kMaxDepth) {
+    overLimit_ = true;
+    return;
+  }
+  open_.emplace_back(name);
 }
 
 void GuideReplyReader::endTag(uint32_t start, uint32_t end) {

@@ -30,6 +30,8 @@ class GuideReplyReader {
   // The most text one child of the root may hold: more is taken for a
   // broken reply rather than kept in memory.
   static constexpr size_t kMaxChannelUnits = size_t{16} << 20;
+  // The most elements open at once; a deeper reply is taken for broken.
+  static constexpr size_t kMaxDepth = 10000;
 
   struct Result {
     std::unique_ptr<GuideDayList> list;  // never null
@@ -85,7 +87,7 @@ class GuideReplyReader {
   bool rootSeen_ = false;
   bool rootOpen_ = false;  // open_[0] is the root
   bool illFormed_ = false;
-  bool overLimit_ = false;  // a child of the root, or a tag, over kMaxChannelUnits
+  bool overLimit_ = false;  // over kMaxChannelUnits or kMaxDepth
 
   std::unique_ptr<XmlDocument> doc_;
   std::u16string wrapped_;

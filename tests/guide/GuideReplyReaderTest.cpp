@@ -115,6 +115,14 @@ TEST(GuideReplyReader, AChannelOverTheLimitIsABrokenReplyNotAHeldOne) {
   const GuideReplyReader::Result r = reader.Finish();
   EXPECT_FALSE(r.complete);
   EXPECT_TRUE(r.list->empty());
+
+  // Elements nested without end, after a whole root: the names of the
+  // open elements are what would grow.
+  GuideReplyReader deep(u"07");
+  deep.Feed("<r><tv id=\"1\"/></r>");
+  for (size_t i = 0; i <= GuideReplyReader::kMaxDepth; ++i) deep.Feed("<a>");
+  const GuideReplyReader::Result d = deep.Finish();
+  EXPECT_FALSE(d.complete);
 }
 
 }  // namespace
