@@ -37,11 +37,13 @@ uint32_t GuideTextPool::store(std::u16string_view text) {
     long_.emplace_back(text);
     return kLongBit | static_cast<uint32_t>(long_.size() - 1);
   }
-  if (used_ + need > kChunkUnits) {
+  if (used_ + need > capacity_) {
     // References are 31 bits: a pool this full takes no more texts (a
     // reply many times larger than its cap would be needed).
     if (chunks_.size() >= kMaxChunks) return 0;
-    chunks_.push_back(std::make_unique_for_overwrite<char16_t[]>(kChunkUnits));
+    capacity_ = chunks_.empty() && need <= kFirstChunkUnits ? kFirstChunkUnits : kChunkUnits;
+    chunks_.push_back(std::make_unique_for_overwrite<char16_t[]>(capacity_));
+    chunkUnits_ += capacity_;
     used_ = 0;
   }
   char16_t* p = chunks_.back().get() + used_;
@@ -75,7 +77,7 @@ void GuideTextPool::Seal() {
 }
 
 size_t GuideTextPool::memoryBytes() const {
-  size_t bytes = chunks_.size() * kChunkUnits * sizeof(char16_t) + table_.capacity() * sizeof(Slot);
+  size_t bytes = table_.capacity() * sizeof(Slot) + chunkUnits_ * sizeof(char16_t);
   for (const std::u16string& s : long_) bytes += s.capacity() * sizeof(char16_t);
   return bytes;
 }

@@ -18,6 +18,9 @@ class GuideTextPool {
   // its own.
   static constexpr uint32_t kChunkBits = 20;
   static constexpr size_t kChunkUnits = size_t{1} << kChunkBits;
+  // The first chunk is small: most pools in a test or a small service's
+  // guide need no more.
+  static constexpr size_t kFirstChunkUnits = 4096;
   // Texts of at most this many units are looked up before they are added:
   // dates, times and short titles, of which a day has few distinct ones,
   // so that the table stays small enough to be quick.
@@ -58,7 +61,9 @@ class GuideTextPool {
   };
 
   std::vector<std::unique_ptr<char16_t[]>> chunks_;
-  size_t used_ = kChunkUnits;  // units taken in the last chunk
+  size_t used_ = 0;      // units taken in the last chunk
+  size_t capacity_ = 0;  // units the last chunk has
+  size_t chunkUnits_ = 0;  // units of all chunks
   std::vector<std::u16string> long_;
   // Open addressing over the shared texts, with their hashes so that a
   // probe rarely reads the text itself.
