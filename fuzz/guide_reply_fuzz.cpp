@@ -1,5 +1,7 @@
-// An arbitrary guide reply, as text and as a file: each channel is kept
-// once, carries the day asked for, and the two ways of reading agree.
+// An arbitrary guide reply, read as the program reads it (as a stream, fed
+// in pieces) and as a document loaded whole: both give the same channels
+// and the same verdict on whether the reply was whole. Each channel is kept
+// once and carries the day asked for; a file over the limit is not read.
 #include <cstddef>
 #include <cstdint>
 #include <set>
@@ -7,25 +9,39 @@
 
 #include "FuzzSupport.h"
 #include "guide/GuideReplyParser.h"
-#include "platform/Utf.h"
+#include "guide/GuideReplyReader.h"
+#include "xml/XmlDocument.h"
+#include "xml/XmlFileDecoder.h"
 
 using tembra::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const tembra::fuzz::Scratch scratch("guide-fuzz");
   const std::u16string day = u"2024-05-10";
-  const std::u16string text = tembra::fromUtf8(tembra::fuzz::Bytes(data, size));
-  const auto days = tembra::GuideReplyParser::ParseText(text, day);
+  const std::string_view bytes = tembra::fuzz::Bytes(data, size);
+
+  tembra::XmlDocument doc(tembra::XmlFileDecoder::DecodeBytes(bytes).text);
+  const auto whole = tembra::GuideReplyParser::Read(doc, day);
+  const bool wholeComplete = tembra::GuideReplyParser::Complete(doc);
+
+  // Pieces of a size the input chooses, so that cuts fall everywhere.
+  const size_t piece = size == 0 ? 1 : 1 + data[size / 2] % 67;
+  tembra::GuideReplyReader reader(day);
+  for (size_t at = 0; at < size; at += piece) reader.Feed(bytes.substr(at, piece));
+  const tembra::GuideReplyReader::Result streamed = reader.Finish();
+  const auto channels = streamed.list->channels();
+  Check(channels == whole);
+  Check(streamed.complete == wholeComplete);
   std::set<std::u16string> ids;
-  for (const auto& channel : days) {
+  for (const auto& channel : channels) {
     Check(channel.dayKey == day);
     Check(ids.insert(channel.id).second);
   }
-  const std::string path = scratch.write("tv.xml", tembra::fuzz::Bytes(data, size));
-  bool complete = false;
+
+  const std::string path = scratch.write("tv.xml", bytes);
+  bool complete = !wholeComplete;
   const auto fromFile = tembra::GuideReplyParser::ParseFile(path, day, 1u << 20, &complete);
-  Check(fromFile.has_value());
-  const auto tooBig = tembra::GuideReplyParser::ParseFile(path, day, size == 0 ? 0 : size - 1);
-  if (size > 0) Check(!tooBig.has_value());
+  Check(fromFile.has_value() && *fromFile == whole && complete == wholeComplete);
+  if (size > 0) Check(!tembra::GuideReplyParser::ParseFile(path, day, size - 1).has_value());
   return 0;
 }

@@ -14,6 +14,8 @@ struct GuideChannelDay {
   // Day of month of the guide's creation plus the day index, "%02d", with
   // no wrap at a month's end ("32", "33"): the time keys are built on it.
   std::u16string dayKey;
+
+  bool operator==(const GuideChannelDay&) const = default;
 };
 
 }  // namespace tembra

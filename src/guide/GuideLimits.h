@@ -10,10 +10,16 @@ namespace tembra {
 struct GuideLimits {
   int connectMs = 2000;   // the connection
   int idleMs = 10000;     // between two received blocks
-  int totalMs = 60000;    // from the connection to the end of the reply
-  // Body bytes written to the transfer file, and so the most a parse
-  // reads: about twice a 3,000-channel guide of three days.
-  uint64_t maxBodyBytes = 64ull << 20;
+  // From the connection to the end of the reply: a day of a 100,000-channel
+  // service is some 350 MB.
+  int totalMs = 300000;
+  // Body bytes one reply may have: received, written to the transfer file,
+  // and read from a stored reply. A day of a 20,000-channel service is
+  // about 70 MB, one of 100,000 channels about 350 MB; the reply is read as
+  // it streams in, so only what the day list keeps stays in memory.
+  uint64_t maxBodyBytes = kMaxReplyBytes;
+
+  static constexpr uint64_t kMaxReplyBytes = 512ull << 20;
 };
 
 }  // namespace tembra

@@ -1,9 +1,14 @@
 #include "guide/GuideReplyParser.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <unordered_set>
 
+#include "platform/UniqueFd.h"
 #include "xml/XmlDocument.h"
 
 namespace tembra {
@@ -16,15 +21,42 @@ std::u16string childText(XmlDocument& doc, std::u16string_view name) {
 
 }  // namespace
 
+std::optional<GuideReplyReader::Result> GuideReplyParser::LoadFile(const std::string& path,
+                                                                  std::u16string_view dayKey, uint64_t maxBytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return GuideReplyReader::Result{GuideDayList::Builder(std::u16string(dayKey)).Build(), false};
+  UniqueFd file(fd);
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && static_cast<uint64_t>(info.st_size) > maxBytes) return std::nullopt;
+  GuideReplyReader reader{std::u16string(dayKey)};
+  std::vector<char> block(kReadBlockBytes);
+  uint64_t total = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd, block.data(), block.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return GuideReplyReader::Result{GuideDayList::Builder(std::u16string(dayKey)).Build(), false};
+    if (n == 0) break;
+    total += static_cast<uint64_t>(n);
+    // The size may change under us: what is read counts.
+    if (total > maxBytes) return std::nullopt;
+    reader.Feed(std::string_view(block.data(), static_cast<size_t>(n)));
+  }
+  return reader.Finish();
+}
+
 std::optional<std::vector<GuideChannelDay>> GuideReplyParser::ParseFile(const std::string& path,
                                                                         std::u16string_view dayKey,
                                                                         uint64_t maxBytes, bool* complete) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) == 0 && static_cast<uint64_t>(info.st_size) > maxBytes) return std::nullopt;
-  XmlDocument doc;
-  doc.LoadFile(path);
-  if (complete) *complete = Complete(doc);
-  return Read(doc, dayKey);
+  std::optional<GuideReplyReader::Result> read = LoadFile(path, dayKey, maxBytes);
+  if (!read) return std::nullopt;
+  if (complete) *complete = read->complete;
+  return read->list->channels();
+}
+
+std::vector<GuideChannelDay> GuideReplyParser::ParseText(std::u16string_view text, std::u16string_view dayKey) {
+  GuideReplyReader reader{std::u16string(dayKey)};
+  reader.FeedText(text);
+  return reader.Finish().list->channels();
 }
 
 bool GuideReplyParser::Complete(const XmlDocument& doc) {
@@ -34,11 +66,6 @@ bool GuideReplyParser::Complete(const XmlDocument& doc) {
   if (doc.ElementCount() == 0) return true;
   const XmlDocument::ElementInfo root = doc.Element(1);
   return root.level != 0 || (root.flags & XmlDocument::kUnended) == 0;
-}
-
-std::vector<GuideChannelDay> GuideReplyParser::ParseText(std::u16string_view text, std::u16string_view dayKey) {
-  XmlDocument doc(text);
-  return Read(doc, dayKey);
 }
 
 std::vector<GuideChannelDay> GuideReplyParser::Read(XmlDocument& doc, std::u16string_view dayKey) {

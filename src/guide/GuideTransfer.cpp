@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <chrono>
 #include <string_view>
+#include <vector>
 
 #include "guide/GuideRequest.h"
 #include "guide/GuideStopSignal.h"
@@ -38,6 +39,21 @@ class Exchange {
     return GuideDownloadStatus::Stored;
   }
 
+  // Fills buffer up to size, or to the reply's end; got is 0 only at the
+  // end.
+  GuideDownloadStatus ReceiveBlock(char* buffer, size_t size, size_t& got) {
+    got = 0;
+    while (got < size && !ended_) {
+      size_t n = 0;
+      const GuideDownloadStatus status = Receive(buffer + got, size - got, n);
+      if (status != GuideDownloadStatus::Stored) return status;
+      if (n == 0) ended_ = true;
+      got += n;
+    }
+    return GuideDownloadStatus::Stored;
+  }
+
+ private:
   // Received bytes in got (0 at the reply's end), or the reason to stop.
   GuideDownloadStatus Receive(char* buffer, size_t size, size_t& got) {
     for (;;) {
@@ -51,7 +67,6 @@ class Exchange {
     }
   }
 
- private:
   // Stored when the socket is ready for events.
   GuideDownloadStatus Wait(short events) {
     const auto idleEnd = Clock::now() + std::chrono::milliseconds(limits_.idleMs);
@@ -75,6 +90,7 @@ class Exchange {
   const GuideLimits& limits_;
   const GuideStopSignal* stop_;
   Clock::time_point deadline_;
+  bool ended_ = false;  // the server closed
 };
 
 class BodyFile {
@@ -102,28 +118,36 @@ void closeSocket(UniqueFd& socket) {
 }
 
 GuideDownloadStatus exchange(int socket, const std::string& request, const std::string& path,
-                             const GuideLimits& limits, const GuideStopSignal* stop) {
+                             const GuideLimits& limits, const GuideStopSignal* stop,
+                             const GuideTransfer::BodySink& body) {
   Exchange link(socket, limits, stop);
   GuideDownloadStatus status = link.Send(request);
   if (status != GuideDownloadStatus::Stored) return status;
 
   BodyFile file(path, limits.maxBodyBytes);
   if (!file.opened()) return GuideDownloadStatus::FileFailed;
-  char block[GuideTransfer::kBlockBytes];
+  std::vector<char> buffer(GuideTransfer::kBlockBytes);
+  char* const block = buffer.data();
   size_t got = 0;
-  status = link.Receive(block, sizeof block, got);
+  status = link.ReceiveBlock(block, buffer.size(), got);
   if (status != GuideDownloadStatus::Stored) return status;
   const std::string_view first(block, got);
-  if (got == 0 || !GuideRequest::IsReplyOk(first)) return GuideDownloadStatus::Rejected;
+  if (got == 0 || !GuideRequest::IsReplyOk(first.substr(0, GuideTransfer::kStatusBytes)))
+    return GuideDownloadStatus::Rejected;
   const size_t blank = first.find("\r\n\r\n");
   const size_t from = blank == std::string_view::npos ? 0 : blank + 4;
-  status = file.Append(block + from, got - from);
+  auto store = [&](const char* data, size_t size) {
+    const GuideDownloadStatus stored = file.Append(data, size);
+    if (stored == GuideDownloadStatus::Stored && body && size > 0) body(std::string_view(data, size));
+    return stored;
+  };
+  status = store(block + from, got - from);
   if (status != GuideDownloadStatus::Stored) return status;
   for (;;) {
-    status = link.Receive(block, sizeof block, got);
+    status = link.ReceiveBlock(block, buffer.size(), got);
     if (status != GuideDownloadStatus::Stored) return status;
     if (got == 0) break;
-    status = file.Append(block, got);
+    status = store(block, got);
     if (status != GuideDownloadStatus::Stored) return status;
   }
   return file.Close() ? GuideDownloadStatus::Stored : GuideDownloadStatus::FileFailed;
@@ -133,11 +157,11 @@ GuideDownloadStatus exchange(int socket, const std::string& request, const std::
 
 GuideDownloadStatus GuideTransfer::Run(in_addr address, uint16_t port, const std::string& request,
                                        const std::string& path, const GuideLimits& limits,
-                                       const GuideStopSignal* stop) {
+                                       const GuideStopSignal* stop, const BodySink& body) {
   if (stop && stop->raised()) return GuideDownloadStatus::Cancelled;
   UniqueFd socket = TcpConnector::Connect(address, port, limits.connectMs);
   if (!socket) return GuideDownloadStatus::NoConnection;
-  const GuideDownloadStatus status = exchange(socket.get(), request, path, limits, stop);
+  const GuideDownloadStatus status = exchange(socket.get(), request, path, limits, stop, body);
   closeSocket(socket);
   return status;
 }

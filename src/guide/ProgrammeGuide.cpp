@@ -4,6 +4,7 @@
 
 #include "guide/GuideCalendar.h"
 #include "guide/GuideReplyParser.h"
+#include "guide/GuideReplyReader.h"
 #include "guide/GuideRequest.h"
 #include "guide/GuideRowBuilder.h"
 #include "guide/GuideServiceAddress.h"
@@ -27,6 +28,12 @@ const GuideDayListPtr& emptyList() {
 }
 
 bool validDay(int day) { return day >= 0 && day <= 2; }
+
+// wParam of a completion message: 1 when the day's answer is settled.
+int settled(GuideDownloadStatus status) {
+  return status == GuideDownloadStatus::Stored || status == GuideDownloadStatus::TooLarge ? 1 : 0;
+}
+
 
 }  // namespace
 
@@ -63,7 +70,7 @@ ProgrammeGuide::ProgrammeGuide(std::u16string serviceUrl, std::u16string uuid, s
 }
 
 void ProgrammeGuide::creationDownloads() {
-  const bool ok = Download(0);
+  const GuideDownloadStatus status = DownloadWithStatus(0);
   bool late = false;
   {
     std::lock_guard g(creationLock_);
@@ -73,7 +80,7 @@ void ProgrammeGuide::creationDownloads() {
   creationEnded_.notify_all();
   // Whoever stopped waiting shows a waiting list; this tells it the end.
   MessageTarget* window = resultWindow_.load();
-  if (late && !stop_.raised() && window && window->alive()) window->post(WM_GUIDE_NOWPLAYING, ok ? 1 : 0, 0);
+  if (late && !stop_.raised() && window && window->alive()) window->post(WM_GUIDE_NOWPLAYING, settled(status), 0);
   preload();
 }
 
@@ -129,29 +136,31 @@ GuideDownloadStatus ProgrammeGuide::DownloadWithStatus(int day) {
   // machine here.
   const std::optional<HostAddress> resolved = NameLookup::Resolve(toUtf8(host));
   if (!resolved) return GuideDownloadStatus::HostUnknown;
-  const GuideDownloadStatus status =
-      GuideTransfer::Run(resolved->address, port, *request, transferPath_, limits_, &stop_);
+  // The reply is read as it arrives, so a large one is never held whole.
+  GuideReplyReader reader(dayKey(day));
+  const GuideDownloadStatus status = GuideTransfer::Run(resolved->address, port, *request, transferPath_, limits_,
+                                                        &stop_, [&reader](std::string_view b) { reader.Feed(b); });
+  if (status == GuideDownloadStatus::TooLarge) dayTooLarge_[day].store(1);
   if (status != GuideDownloadStatus::Stored) return status;
-  bool complete = true;
-  auto channels = GuideReplyParser::ParseFile(transferPath_, dayKey(day), limits_.maxBodyBytes, &complete);
-  if (!channels) return GuideDownloadStatus::TooLarge;
+  GuideReplyReader::Result read = reader.Finish();
   // A broken reply is a failed download, to be asked for again, not a day
   // without programmes that is never asked for again in this run.
-  if (!complete) return GuideDownloadStatus::Malformed;
-  install(day, std::move(*channels));
+  if (!read.complete) return GuideDownloadStatus::Malformed;
+  install(day, std::move(read.list));
+  dayTooLarge_[day].store(0);
   return GuideDownloadStatus::Stored;
 }
 
 bool ProgrammeGuide::LoadDay(int day, const std::string& path) {
   if (!validDay(day)) return false;
-  auto channels = GuideReplyParser::ParseFile(path, dayKey(day), limits_.maxBodyBytes);
-  if (!channels) return false;
-  install(day, std::move(*channels));
+  std::optional<GuideReplyReader::Result> read = GuideReplyParser::LoadFile(path, dayKey(day), limits_.maxBodyBytes);
+  if (!read) return false;
+  install(day, std::move(read->list));
   return true;
 }
 
-void ProgrammeGuide::install(int day, std::vector<GuideChannelDay> channels) {
-  GuideDayListPtr list = std::make_shared<const GuideDayList>(std::move(channels));
+void ProgrammeGuide::install(int day, std::unique_ptr<GuideDayList> built) {
+  GuideDayListPtr list(std::move(built));
   {
     std::lock_guard g(guideLock_);
     dayLists_[day].swap(list);
@@ -179,10 +188,10 @@ void ProgrammeGuide::downloadThread(int day, uint32_t message) {
     std::unique_lock l(threadLock_);
     stopped = stopWake_.wait_for(l, kRequestDelay, [this] { return stopping_; });
   }
-  const bool ok = !stopped && Download(day);
+  const GuideDownloadStatus status = stopped ? GuideDownloadStatus::Cancelled : DownloadWithStatus(day);
   MessageTarget* window = resultWindow_.load();
   if (!stop_.raised() && window && window->alive())
-    window->post(message, ok ? 1 : 0, static_cast<intptr_t>(day));
+    window->post(message, settled(status), static_cast<intptr_t>(day));
   inFlight_[day].fetch_sub(1);
   std::lock_guard g(threadLock_);
   downloadRunning_ = false;
@@ -212,6 +221,11 @@ int32_t ProgrammeGuide::begin(int day, uint32_t message, bool noDownload, GuideD
   if (dayEmpty_[day].load() != 0) return kNothing;
   if (!list) list = listOf(day);
   if (!list->empty()) return kRows;
+  if (dayTooLarge_[day].load() != 0) {
+    if (!noDownload) return kNothing;
+    dayTooLarge_[day].store(0);
+    return kNotLoaded;
+  }
   if (noDownload) return kNotLoaded;
   RequestDownload(day, message);
   return kDownloadStarted;
@@ -271,10 +285,22 @@ ProgrammeGuide::DayState ProgrammeGuide::GetDayState(int day) const {
   if (!validDay(day)) return DayState::NotLoaded;
   if (dayEmpty_[day].load() != 0) return DayState::Empty;
   if (!listOf(day)->empty()) return DayState::Loaded;
+  if (dayTooLarge_[day].load() != 0) return DayState::TooLarge;
   return inFlight_[day].load() > 0 ? DayState::Downloading : DayState::NotLoaded;
 }
 
 bool ProgrammeGuide::dayEmpty(int day) const { return validDay(day) && dayEmpty_[day].load() != 0; }
+
+bool ProgrammeGuide::dayTooLarge(int day) const { return validDay(day) && dayTooLarge_[day].load() != 0; }
+
+std::u16string ProgrammeGuide::statusText() const {
+  for (int day = 0; day < 3; ++day) {
+    if (dayTooLarge_[day].load() == 0) continue;
+    return u"The programme guide is too large to load (a day's listing is over " +
+           asciiToUtf16(std::to_string(limits_.maxBodyBytes >> 20)) + u" MB).";
+  }
+  return {};
+}
 
 std::u16string ProgrammeGuide::dayKey(int day) const { return GuideTimeKey::DayKey(creationTime_.day, day); }
 

@@ -51,6 +51,7 @@ class ProgrammeGuide {
     Downloading,  // no list yet; a download of the day runs or waits to
     Loaded,       // a list with at least one channel
     Empty,        // downloaded and empty (dayEmpty): queries give kNothing
+    TooLarge,     // its reply was over the size limit: no retry until asked
   };
 
   // The program's start-up creates the guide while its window waits to be
@@ -104,8 +105,10 @@ class ProgrammeGuide {
   GuideDownloadStatus DownloadWithStatus(int day);
 
   // Starts a download thread for the day unless one runs: after one second
-  // it downloads and posts message with wParam 1 (success) or 0 and lParam
-  // the day. A request while one runs is dropped.
+  // it downloads and posts message with lParam the day and wParam 1 when
+  // the day's answer is settled (success, or a reply over the size limit,
+  // for which the lists then say so instead of waiting to retry), else 0.
+  // A request while one runs is dropped.
   void RequestDownload(int day, uint32_t message);
 
   // Installs a stored reply body file as the day's list, by the rule of a
@@ -119,6 +122,12 @@ class ProgrammeGuide {
   // list's message (WM_GUIDE_NOWPLAYING, WM_GUIDE_UPCOMING,
   // WM_GUIDE_FIRSTDAY + day). Cheap: no network, no list copies.
   //
+  // A day whose reply was over the size limit gives kNothing to the
+  // window's own retries (noDownload false): another download would fail
+  // the same way. A query with noDownload set, which the window makes when
+  // the viewer chooses a list, is asked anew: it gives kNotLoaded and the
+  // window's wait downloads the day again.
+  //
   // What is on now on each of today's channels (a day's last programme
   // until that day's midnight).
   int32_t GetNowPlaying(std::vector<GuideRow>& rows, bool noDownload);
@@ -130,6 +139,9 @@ class ProgrammeGuide {
 
   DayState GetDayState(int day) const;
   bool dayEmpty(int day) const;
+  bool dayTooLarge(int day) const;
+  // Why a day cannot be shown, for the viewer; empty when nothing is wrong.
+  std::u16string statusText() const;
   // The current list of a day (never null; empty when not loaded).
   GuideDayListPtr dayList(int day) const;
   // Day of month of the creation plus the day, "%02d" ("32" on the 31st).
@@ -158,7 +170,7 @@ class ProgrammeGuide {
 
   Snapshot snapshot() const;
   GuideDayListPtr listOf(int day) const;
-  void install(int day, std::vector<GuideChannelDay> channels);
+  void install(int day, std::unique_ptr<GuideDayList> list);
   int32_t begin(int day, uint32_t message, bool noDownload, GuideDayListPtr& list);
   void creationDownloads();  // today, then the preload
   void preload();
@@ -180,6 +192,9 @@ class ProgrammeGuide {
   // Written under guideLock_ together with the list; read without it.
   std::atomic<uint32_t> dayEmpty_[3] = {0, 0, 0};
   std::atomic<int> inFlight_[3] = {0, 0, 0};
+  // Set by a download that failed for size, cleared by a query that asks
+  // anew or by a download that succeeds; no lock.
+  std::atomic<uint32_t> dayTooLarge_[3] = {0, 0, 0};
 
   // Held for a whole download, exchange and parse: one at a time, so the
   // transfer file is never shared. Never taken by the queries.

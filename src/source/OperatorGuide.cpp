@@ -15,6 +15,9 @@ GuideSource::DayState OperatorGuide::GetDayState(int day) const {
     case ProgrammeGuide::DayState::Loaded:
       return DayState::Loaded;
     case ProgrammeGuide::DayState::Empty:
+    case ProgrammeGuide::DayState::TooLarge:
+      // Nothing will come without the viewer asking: the lists show no
+      // programme rather than a wait.
       return DayState::Empty;
   }
   return DayState::NotLoaded;

@@ -22,6 +22,8 @@ class OperatorGuide : public GuideSource {
   }
   DayState GetDayState(int day) const override;
   bool downloadRunning() const override { return guide_->downloadRunning(); }
+  // A day whose reply was over the size limit says so here.
+  std::u16string statusText() const override { return guide_->statusText(); }
 
   ProgrammeGuide& programmeGuide() { return *guide_; }
 

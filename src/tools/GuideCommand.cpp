@@ -128,7 +128,8 @@ int runRows(const std::vector<std::string>& args) {
   ProgrammeGuide guide(u"", u"", u"1", options);
   for (size_t d = 0; d < files.size(); ++d) {
     if (!guide.LoadDay(static_cast<int>(d), files[d])) {
-      std::fprintf(stderr, "tembra-tool: '%s' is larger than a guide reply may be\n", files[d].c_str());
+      std::fprintf(stderr, "tembra-tool: '%s' is larger than a guide reply may be (%llu MB)\n", files[d].c_str(),
+                   static_cast<unsigned long long>(GuideLimits::kMaxReplyBytes >> 20));
       return 2;
     }
   }
@@ -176,8 +177,9 @@ int runFetch(const std::vector<std::string>& args) {
   }
   const GuideDayListPtr list = guide.dayList(day);
   std::printf("download ok: day %d, key %s\n", day, toUtf8(guide.dayKey(day)).c_str());
-  for (const GuideChannelDay& c : list->channels())
-    std::printf("channel\t%s\t%s\t%zu\n", field(c.id).c_str(), field(c.name).c_str(), c.entries.size());
+  for (size_t c = 0; c < list->size(); ++c)
+    std::printf("channel\t%s\t%s\t%zu\n", field(std::u16string(list->id(c))).c_str(),
+                field(std::u16string(list->name(c))).c_str(), list->entryCount(c));
   std::printf("channels %zu programmes %zu%s\n", list->size(), list->programmeCount(),
               guide.dayEmpty(day) ? " (day marked empty)" : "");
   return 0;

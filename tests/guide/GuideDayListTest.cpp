@@ -28,12 +28,14 @@ std::u16string clock(int seconds) {
 TEST(GuideDayList, TheSearchForTheNextEntryAgreesWithWalkingInFileOrder) {
   // Unsorted, repeated, short, empty and odd start times, as a careless
   // service might send them.
+  // A list has one day key: today's and tomorrow's are both tried.
   std::mt19937 random(7);
+  for (const std::u16string dayKey : {u"07", u"08"}) {
   std::vector<GuideChannelDay> channels;
   for (int c = 0; c < 400; ++c) {
     GuideChannelDay channel;
     channel.id = asciiToUtf16(std::to_string(c));
-    channel.dayKey = c % 5 == 0 ? u"08" : u"07";
+    channel.dayKey = dayKey;
     const int count = static_cast<int>(random() % 12);
     int t = static_cast<int>(random() % 3600);
     for (int e = 0; e < count; ++e) {
@@ -58,8 +60,9 @@ TEST(GuideDayList, TheSearchForTheNextEntryAgreesWithWalkingInFileOrder) {
   for (const std::u16string& now : nows) {
     for (size_t c = 0; c < copy.size(); ++c) {
       ASSERT_EQ(list.FirstStillToCome(c, now), firstByWalking(copy[c], now))
-          << "channel " << c << " at " << toUtf8(now);
+          << "channel " << c << " at " << toUtf8(now) << " on " << toUtf8(dayKey);
     }
+  }
   }
 }
 
@@ -85,6 +88,62 @@ TEST(GuideDayList, IdsAreIndexedFirstOneWinsAndUpcomingPlacesCoverEveryDay) {
   const uint32_t expected[4][3] = {{0, X, 2}, {1, 1, X}, {X, 0, 1}, {X, X, 0}};
   for (size_t i = 0; i < 4; ++i)
     for (int d = 0; d < 3; ++d) EXPECT_EQ(places[i].index[d], expected[i][d]) << i << " day " << d;
+}
+
+// The packed list gives back what it was given: shared and long texts,
+// texts longer than a pool chunk, NULs, and the empty text.
+TEST(GuideDayList, PackedChannelsComeBackAsTheyWereGiven) {
+  const std::u16string mid(40000, u'm');                                   // a two-unit length
+  const std::u16string huge(GuideTextPool::kChunkUnits + 5, u'h');         // a text of its own
+  std::vector<GuideChannelDay> channels;
+  for (int c = 0; c < 50; ++c) {
+    GuideChannelDay channel{asciiToUtf16("id" + std::to_string(c)), c % 2 ? u"Odd" : u"", {}, u"12"};
+    for (int e = 0; e < c % 7; ++e) {
+      channel.entries.push_back({e == 3 ? mid : asciiToUtf16("Title " + std::to_string(e)), u"2024-05-12",
+                                 u"", std::u16string(u"10:00:00\0x", 10)});
+    }
+    channels.push_back(channel);
+  }
+  channels[7].entries.push_back({huge, u"a", u"b", u"c"});
+  channels[8].name = std::u16string(GuideTextPool::kMaxShared + 1, u'\u00e9');  // too long to be shared
+  GuideChannelDay repeated = channels[3];
+  repeated.name = u"Repeated";
+  channels.push_back(repeated);
+  const std::vector<GuideChannelDay> given(channels.begin(), channels.end() - 1);
+  GuideDayList list(std::move(channels));
+  EXPECT_EQ(list.dayKey(), u"12");
+  ASSERT_EQ(list.size(), given.size()) << "the repeated id is dropped";
+  EXPECT_EQ(list.channels(), given);
+  size_t programmes = 0;
+  for (size_t c = 0; c < given.size(); ++c) {
+    EXPECT_EQ(list.id(c), given[c].id);
+    EXPECT_EQ(list.entryCount(c), given[c].entries.size());
+    programmes += given[c].entries.size();
+  }
+  EXPECT_EQ(list.programmeCount(), programmes);
+  EXPECT_EQ(list.Find(u"id3")->name, u"Odd");
+  EXPECT_FALSE(list.Find(u"id50"));
+  // Packed: far less than four strings per programme.
+  EXPECT_LT(list.memoryBytes(), huge.size() * 2 + 2 * GuideTextPool::kChunkUnits * 2 + 64 * 1024);
+}
+
+TEST(GuideDayList, ThePoolKeepsEachShortTextOnceAndItsViewsStayPut) {
+  GuideTextPool pool;
+  EXPECT_EQ(pool.add(u""), 0u);
+  EXPECT_EQ(pool.get(0), u"");
+  std::vector<uint32_t> refs;
+  std::vector<std::u16string_view> views;
+  for (int i = 0; i < 200000; ++i) {
+    refs.push_back(pool.add(asciiToUtf16("text " + std::to_string(i % 50000))));
+    views.push_back(pool.get(refs.back()));
+  }
+  for (int i = 0; i < 200000; ++i) {
+    ASSERT_EQ(refs[i], refs[i % 50000]) << i;
+    ASSERT_EQ(views[i], asciiToUtf16("text " + std::to_string(i % 50000)));
+    ASSERT_EQ(views[i].data(), pool.get(refs[i]).data());
+  }
+  const std::u16string longText(GuideTextPool::kMaxShared + 1, u'x');
+  EXPECT_NE(pool.add(longText), pool.add(longText)) << "long texts are not looked up";
 }
 
 }  // namespace

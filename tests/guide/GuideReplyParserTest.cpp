@@ -47,9 +47,9 @@ TEST(GuideReplyParser, DuplicateIdsKeepTheFirstChannelOnly) {
   EXPECT_EQ(channels[2].id, u"1 ");  // exact comparison: a space makes another id
   EXPECT_EQ(channels[3].name, u"NoId");  // a missing id is the empty id, seen once already
   GuideDayList list(std::move(channels));
-  ASSERT_NE(list.Find(u"1"), nullptr);
+  ASSERT_TRUE(list.Find(u"1"));
   EXPECT_EQ(list.Find(u"1")->name, u"First");
-  EXPECT_EQ(list.Find(u"3"), nullptr);
+  EXPECT_FALSE(list.Find(u"3"));
 }
 
 TEST(GuideReplyParser, ChildrenAreSearchedForwardOnly) {

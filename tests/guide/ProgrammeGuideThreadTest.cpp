@@ -206,5 +206,50 @@ TEST_F(GuideThreads, ReadersSeeOnlyWholeListsWhileDaysAreReplaced) {
   EXPECT_FALSE(guide->dayEmpty(0));
 }
 
+// A reply over the size limit is settled, not retried: the window is told
+// at once (wParam 1) so that it shows why instead of a retry countdown, its
+// own retries get nothing, and only the viewer choosing the list again
+// downloads it again.
+TEST_F(GuideThreads, AReplyOverTheSizeLimitIsNotRetriedUntilTheViewerAsks) {
+  limits_.maxBodyBytes = kBody.size() - 1;
+  LoopbackListener server(Http200(kBody));
+  RecordingWindow window;
+  auto guide = Make(server.port());
+  guide->SetResultWindow(&window);
+  std::vector<GuideRow> rows;
+  EXPECT_TRUE(guide->statusText().empty());
+  ASSERT_EQ(guide->GetNowPlaying(rows, false), ProgrammeGuide::kDownloadStarted);
+  ASSERT_TRUE(window.WaitFor(1));
+  ASSERT_TRUE(eventually([&] { return !guide->downloadRunning(); }));
+  EXPECT_EQ(window.messages()[0].id, WM_GUIDE_NOWPLAYING);
+  EXPECT_EQ(window.messages()[0].wParam, 1u) << "settled: the list asks again at once";
+  EXPECT_EQ(guide->GetDayState(0), DayState::TooLarge);
+  EXPECT_TRUE(guide->dayTooLarge(0));
+  EXPECT_FALSE(guide->dayEmpty(0)) << "not a day without programmes";
+  EXPECT_NE(toUtf8(guide->statusText()).find("too large"), std::string::npos);
+
+  // The window's own retries: nothing, and no download.
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(guide->GetNowPlaying(rows, false), ProgrammeGuide::kNothing);
+    EXPECT_EQ(guide->GetUpcoming(rows, false), ProgrammeGuide::kNothing);
+  }
+  EXPECT_FALSE(guide->downloadRunning());
+  // Other days are not affected.
+  EXPECT_EQ(guide->GetDayList(1, u"1", rows, true), ProgrammeGuide::kNotLoaded);
+  EXPECT_FALSE(window.WaitFor(2, 1500ms));
+  EXPECT_EQ(server.connections(), 1);
+
+  // The viewer chooses the list: asked anew, and the window's wait then
+  // downloads it once more.
+  EXPECT_EQ(guide->GetNowPlaying(rows, true), ProgrammeGuide::kNotLoaded);
+  EXPECT_EQ(guide->GetDayState(0), DayState::NotLoaded);
+  EXPECT_TRUE(guide->statusText().empty());
+  EXPECT_EQ(guide->GetNowPlaying(rows, false), ProgrammeGuide::kDownloadStarted);
+  ASSERT_TRUE(window.WaitFor(2));
+  ASSERT_TRUE(eventually([&] { return !guide->downloadRunning(); }));
+  EXPECT_EQ(server.connections(), 2);
+  EXPECT_EQ(guide->GetDayState(0), DayState::TooLarge);
+}
+
 }  // namespace
 }  // namespace tembra

@@ -69,7 +69,7 @@ TEST_F(GuideAgainstDemo, CreationLoadsTodayAndPreloadsTwoDaysOfTheCatalogueChann
   EXPECT_EQ(rows.size(), 9u);
   size_t named = 0;
   for (const auto& channel : catalogue->channels()) {
-    const GuideChannelDay* c = guide->dayList(0)->Find(channel->id);
+    const auto c = guide->dayList(0)->Find(channel->id);
     if (c) {
       ++named;
       EXPECT_EQ(c->name, channel->name);
