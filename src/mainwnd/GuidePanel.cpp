@@ -181,6 +181,15 @@ void GuidePanel::showNoProgramme(GuidePage page) {
   CWindowWnd& skin = window_.skin();
   SkinControl* notice = skin.findControl(QStringLiteral("nonoticelist"));
   if (notice == nullptr) return;
+  // A source without the details pane (the operator's) has nowhere else to
+  // say why there is no guide: a day too large to load says so here, in
+  // short, with the whole reason on the tooltip (the operator's guide has
+  // no other reason to give). Otherwise the skin's text.
+  if (noProgrammeText_.isNull()) noProgrammeText_ = notice->text();
+  const GuideSource* guide = window_.source().guide();
+  const std::u16string why = guide != nullptr && window_.detailsView() == nullptr ? guide->statusText() : u"";
+  notice->setText(why.empty() ? noProgrammeText_ : QStringLiteral("Guide too large"));
+  notice->setToolTip(qs(why));
   if (CListUI* list = skin.findList(QString::fromLatin1(listName(page)))) {
     PanelPlacement::place(notice,
                           MainLayout::guideIndicator(listName(page), PanelPlacement::rectOf(list)).nonoticelist);

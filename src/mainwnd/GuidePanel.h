@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -57,6 +59,8 @@ class GuidePanel {
   // The rows each list shows, for their details.
   std::vector<GuideRow> rows_[5];
   int tickMs_ = LoadCountdown::kIntervalMs;
+  // The skin's own "nonoticelist" text, kept while a reason replaces it.
+  QString noProgrammeText_;
 };
 
 }  // namespace tembra

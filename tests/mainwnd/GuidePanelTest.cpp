@@ -183,11 +183,34 @@ TEST(GuidePanelDemo, ADayThatDownloadedEmptyShowsTheNoticeAndIsNotAskedForAgain)
   auto& w = run.window();
   w.guidePanel().ShowNowPlaying(true);
   expectNoProgramme(w, "playinglist");
+  EXPECT_EQ(w.text("nonoticelist"), "No programme guide");
   EXPECT_TRUE(w.shown("playinglist")) << "an empty list is left as it was";
   w.guidePanel().RetryGuidePage();
   expectNoProgramme(w, "playinglist");
   EXPECT_FALSE(pictureUp(w)) << "nothing was asked for, so nothing is awaited";
   EXPECT_FALSE(guide.downloadRunning());
+}
+
+// A day over the reply cap is not a wait that retries forever: the notice
+// says why (the operator's window has no details pane to say it), and only
+// the viewer asking again downloads it again.
+TEST(GuidePanelDemo, ADayTooLargeToLoadSaysSoAndIsNotRetriedByItself) {
+  PanelDemoRun run({"--groups", "1", "--channels-per-group", "3"});
+  ASSERT_EQ(run.error(), "");
+  run.configure();
+  ProgrammeGuide& guide = run.makeGuide(2000, false, 512);
+  EXPECT_FALSE(guide.Download(0));
+  ASSERT_EQ(guide.GetDayState(0), DayState::TooLarge);
+  auto& w = run.window();
+  // The re-query the download's end message makes.
+  w.guidePanel().ShowNowPlaying(false);
+  expectNoProgramme(w, "playinglist");
+  EXPECT_EQ(w.text("nonoticelist"), "Guide too large");
+  EXPECT_NE(w.findControl(QStringLiteral("nonoticelist"))->toolTip().indexOf(QStringLiteral("too large")), -1);
+  EXPECT_FALSE(guide.downloadRunning());
+  // The viewer choosing the list again waits for a new try.
+  w.guidePanel().ShowNowPlaying(true);
+  expectWaiting(w, "playinglist");
 }
 
 // The waiting panel over a list after a failed download: ten texts, the

@@ -74,12 +74,13 @@ void PanelDemoRun::configure() {
   window_->channels().ShowCatalogueState();
 }
 
-ProgrammeGuide& PanelDemoRun::makeGuide(int idleMs, bool creationDownloads) {
+ProgrammeGuide& PanelDemoRun::makeGuide(int idleMs, bool creationDownloads, uint64_t maxReplyBytes) {
   ProgrammeGuide::Options options;
   options.clock = &guideClock_;
   options.folder = dir_.path();
   options.limits.idleMs = idleMs;
   options.limits.totalMs = 30000;
+  options.limits.maxBodyBytes = maxReplyBytes;
   options.creationDownloads = creationDownloads;
   window_->setGuide(std::make_unique<ProgrammeGuide>(service_->currentServer(), service_->sessionId(), u"1", options));
   return *window_->guide();

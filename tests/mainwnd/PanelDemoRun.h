@@ -44,7 +44,8 @@ class PanelDemoRun {
   void configure();
   // The guide as the start-up creates it (today on this thread, then the
   // preload), on the fixed clock, its transfer file in the run's folder.
-  ProgrammeGuide& makeGuide(int idleMs = 2000, bool creationDownloads = true);
+  ProgrammeGuide& makeGuide(int idleMs = 2000, bool creationDownloads = true,
+                            uint64_t maxReplyBytes = GuideLimits::kMaxReplyBytes);
   // A guide that has tried each of the three days once, on this thread, so
   // no preload races the test.
   ProgrammeGuide& makeLoadedGuide();
