@@ -33,8 +33,9 @@ int GridLayout::xOf(int64_t t, int64_t viewStart) const {
   return timeLeft() + static_cast<int>(std::clamp<int64_t>(offset, -(int64_t{1} << 28), int64_t{1} << 28));
 }
 
+// The first moment drawn at x, so that xOf(timeAt(x)) is x again.
 int64_t GridLayout::timeAt(int x, int64_t viewStart) const {
-  return viewStart + floorDiv(int64_t{x - timeLeft()} * kHalfHour, m_.halfHourWidth);
+  return viewStart - floorDiv(-int64_t{x - timeLeft()} * kHalfHour, m_.halfHourWidth);
 }
 
 std::optional<GridBlock> GridLayout::block(int64_t start, int64_t stop, int64_t viewStart) const {
@@ -56,8 +57,10 @@ GridRows GridLayout::rows(int scrollY, int rowCount) const {
   scrollY = std::clamp(scrollY, 0, maxScrollY(rowCount));
   r.first = std::min(rowCount, scrollY / m_.rowHeight);
   r.firstTop = rowsTop() + r.first * m_.rowHeight - scrollY;
+  // A row cut by the bottom edge is left out (its title would be cut too);
+  // the rest of the area stays empty until a scroll brings it up whole.
   const int bottom = scrollY + rowsHeight();
-  r.last = std::min(rowCount, (bottom + m_.rowHeight - 1) / m_.rowHeight);
+  r.last = std::min(rowCount, std::max(r.first + 1, bottom / m_.rowHeight));
   return r;
 }
 
@@ -69,15 +72,19 @@ int GridLayout::rowAt(int y, int scrollY, int rowCount) const {
   return row >= 0 && row < rowCount ? row : -1;
 }
 
-int GridLayout::maxScrollY(int rowCount) const {
-  return std::max(0, rowCount * m_.rowHeight - rowsHeight());
-}
+int GridLayout::maxScrollY(int rowCount) const { return std::max(0, (rowCount - pageRows()) * m_.rowHeight); }
 
 int GridLayout::revealRow(int row, int scrollY, int rowCount) const {
   const int top = row * m_.rowHeight;
+  const int shown = pageRows() * m_.rowHeight;
   if (top < scrollY) scrollY = top;
-  else if (top + m_.rowHeight > scrollY + rowsHeight()) scrollY = top + m_.rowHeight - rowsHeight();
+  else if (top + m_.rowHeight > scrollY + shown) scrollY = top + m_.rowHeight - shown;
   return std::clamp(scrollY, 0, maxScrollY(rowCount));
+}
+
+int GridLayout::snapScrollY(int scrollY, int rowCount) const {
+  const int snapped = (scrollY + m_.rowHeight / 2) / m_.rowHeight * m_.rowHeight;
+  return std::clamp(snapped, 0, maxScrollY(rowCount));
 }
 
 int64_t GridLayout::halfHourFloor(int64_t t, int64_t utcOffset) {

@@ -24,7 +24,8 @@ struct GridBlock {
 };
 
 // The rows in sight: [first, last), the first one's top at firstTop (above
-// the header's bottom when it is partly scrolled away).
+// the header's bottom when it is partly scrolled away). A row the bottom
+// edge would cut is not in sight.
 struct GridRows {
   int first = 0;
   int last = 0;
@@ -74,7 +75,10 @@ class GridLayout {
   int rowTop(int row, int scrollY) const;
   // The row under y, or -1 (the header, or below the last row).
   int rowAt(int y, int scrollY, int rowCount) const;
+  // The last scroll shows the last page of rows whole.
   int maxScrollY(int rowCount) const;
+  // The nearest scroll that starts at a row's top: where a drag comes to rest.
+  int snapScrollY(int scrollY, int rowCount) const;
   // The scroll that shows the whole of row, moving as little as it can.
   int revealRow(int row, int scrollY, int rowCount) const;
 

@@ -32,8 +32,8 @@ class GuideGridView : public QWidget {
 
  public:
   // The corner picture: 16:9, at the right of the details strip.
-  static constexpr int kPictureWidth = 192;
-  static constexpr int kPictureHeight = 108;
+  static constexpr int kPictureWidth = 160;
+  static constexpr int kPictureHeight = 90;
   static constexpr int kBarHeight = 34;
 
   explicit GuideGridView(QWidget* parent = nullptr);

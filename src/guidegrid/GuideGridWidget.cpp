@@ -306,6 +306,8 @@ void GuideGridWidget::keyPressEvent(QKeyEvent* e) {
   e->accept();
 }
 
+// Rows scroll whole (a wheel's notch is two, a touchpad's pixels add up to
+// one); time scrolls by the pixel.
 void GuideGridWidget::wheelEvent(QWheelEvent* e) {
   QPoint step = e->pixelDelta();
   if (step.isNull()) {
@@ -314,7 +316,10 @@ void GuideGridWidget::wheelEvent(QWheelEvent* e) {
     step = QPoint(angle.x() * metrics_.halfHourWidth / 3 / 120, angle.y() * 2 * metrics_.rowHeight / 120);
   }
   if (e->modifiers() & Qt::ShiftModifier) step = QPoint(step.y(), step.x());
-  scrollByPixels(-step.x(), -step.y());
+  wheelRows_ -= step.y();
+  const int rows = wheelRows_ / metrics_.rowHeight;
+  wheelRows_ -= rows * metrics_.rowHeight;
+  scrollByPixels(-step.x(), rows * metrics_.rowHeight);
   e->accept();
 }
 
@@ -347,6 +352,7 @@ void GuideGridWidget::mouseReleaseEvent(QMouseEvent* e) {
   if (dragging_) {
     dragging_ = false;
     unsetCursor();
+    if (model_ != nullptr) setScrollY(layout().snapScrollY(scrollY_, static_cast<int>(model_->rowCount())));
     return;
   }
   selectAtPoint(e->position().toPoint());

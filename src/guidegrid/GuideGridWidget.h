@@ -102,6 +102,7 @@ class GuideGridWidget : public QWidget {
   bool dragging_ = false;
   int64_t pressViewStart_ = 0;
   int pressScrollY_ = 0;
+  int wheelRows_ = 0;  // wheel pixels not yet a whole row
   QTimer minute_;
 };
 
