@@ -61,6 +61,8 @@ class GuideGridView : public QWidget {
   // A due reminder said while there is no tray: shown in the bar a while.
   void showBanner(const QString& text);
   QString bannerText() const;
+  // Tells the reminders due now; a timer calls it at each one's minute.
+  void checkReminders();
 
  signals:
   void playRequested(const std::u16string& channelId);
@@ -79,7 +81,6 @@ class GuideGridView : public QWidget {
  private:
   void fillDayPicker();
   void showSelection();
-  void checkReminders();
   void armReminderTimer();
   void askForMissingDays();
   void updateReminderButton();

@@ -183,22 +183,31 @@ void GuideGridWidget::selectAt(int row, int64_t t) {
   const int i = GridNavigator::onAt(spansOf(slice), t);
   selRow_ = row;
   anchor_ = t;
+  selStart_ = selStop_ = 0;
+  // In a gap the nearest programme is taken only when it is in sight: a day
+  // still loading must not send the view to the next day's first programme.
+  const int64_t viewEnd = viewStart_ + layout().viewSpan();
   if (i >= 0) {
-    selStart_ = slice.programmes[static_cast<size_t>(i)]->start;
-    selStop_ = slice.programmes[static_cast<size_t>(i)]->stop;
-  } else {
-    selStart_ = selStop_ = 0;
+    const GuideProgramme& p = *slice.programmes[static_cast<size_t>(i)];
+    if ((p.start <= t && t < p.stop) || (p.stop > viewStart_ && p.start < viewEnd)) {
+      selStart_ = p.start;
+      selStop_ = p.stop;
+    }
   }
-  reveal();
+  reveal(false);
   update();
   emit selectionChanged();
 }
 
-void GuideGridWidget::reveal() {
+// Along a row the view follows the selection; across rows it stays at its
+// time unless the programme reached has no part in sight.
+void GuideGridWidget::reveal(bool alongRow) {
   const GridLayout l = layout();
   if (model_ == nullptr || selRow_ < 0) return;
   scrollY_ = l.revealRow(selRow_, scrollY_, static_cast<int>(model_->rowCount()));
-  if (selStop_ > selStart_) viewStart_ = GridNavigator::reveal({selStart_, selStop_}, viewStart_, l.viewSpan());
+  const bool outOfSight = selStop_ <= viewStart_ || selStart_ >= viewStart_ + l.viewSpan();
+  if (selStop_ > selStart_ && (alongRow || outOfSight))
+    viewStart_ = GridNavigator::reveal({selStart_, selStop_}, viewStart_, l.viewSpan());
   clampView();
 }
 
@@ -223,7 +232,7 @@ void GuideGridWidget::moveAlong(int dir) {
   const GuideProgramme& p = *slice.programmes[static_cast<size_t>(next)];
   selStart_ = p.start;
   selStop_ = p.stop;
-  reveal();
+  reveal(true);
   anchor_ = GridNavigator::anchorOf({p.start, p.stop}, viewStart_);
   update();
   emit selectionChanged();

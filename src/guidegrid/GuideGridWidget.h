@@ -81,7 +81,7 @@ class GuideGridWidget : public QWidget {
   void moveAlong(int dir);
   void moveRows(int dir);
   // Keeps the selection in sight after a key moved it.
-  void reveal();
+  void reveal(bool alongRow);
   bool selectAtPoint(const QPoint& p);
   void armMinuteTimer();
 
