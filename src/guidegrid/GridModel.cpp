@@ -85,10 +85,12 @@ GridModel::Cached& GridModel::day(size_t row, int d) {
 GridModel::Slice GridModel::programmes(size_t row, int64_t from, int64_t to) {
   Slice slice;
   if (row >= channels_.size() || to <= from) return slice;
-  // A programme that runs past midnight may be listed by the day before
-  // (or after) the range's own days.
-  const int first = std::max(0, dayOf(from) - 1);
-  const int last = std::min(dayCount() - 1, dayOf(to - 1) + 1);
+  // A programme that runs past midnight may be listed only by the day it
+  // began: the day before is read too while the range begins early in its
+  // day.
+  int first = dayOf(from);
+  if (first > 0 && from < dayStart(first) + kReachBack) --first;
+  const int last = dayOf(to - 1);
   for (int d = first; d <= last; ++d) {
     const Cached& c = day(row, d);
     if (c.missing && dayStart(d + 1) > from && dayStart(d) < to) slice.loading = true;

@@ -28,6 +28,8 @@ class GridModel {
   };
 
   static constexpr size_t kDefaultCacheDays = 4096;
+  // How far into a day a programme of the day before is looked for.
+  static constexpr int64_t kReachBack = 6 * 3600;
 
   // guide may be null (a source without one): every row is empty.
   GridModel(GuideSource* guide, std::vector<SourceChannelRef> channels, size_t cacheDays = kDefaultCacheDays);

@@ -58,34 +58,38 @@ QString qs(const std::u16string& text) { return QString::fromStdU16String(text);
 
 }  // namespace
 
-GridPainter::GridPainter(const QFont& base) : title_(base), small_(base), badge_(base) {
-  title_.setPixelSize(12);
-  title_.setBold(true);
-  small_.setPixelSize(11);
-  badge_.setPixelSize(11);
-  badge_.setBold(true);
+namespace {
+
+QFont sized(QFont font, int pixels, bool bold) {
+  font.setPixelSize(pixels);
+  font.setBold(bold);
+  return font;
 }
 
-void GridPainter::paint(QPainter& p, const GridLayout& layout, GridModel* model, const Frame& frame) const {
-  p.fillRect(0, 0, layout.width(), layout.height(), kBackground);
+}  // namespace
+
+GridPainter::GridPainter(const QFont& base)
+    : title_(sized(base, 12, true)), small_(sized(base, 11, false)), badge_(sized(base, 11, true)) {}
+
+void GridPainter::paint(QPainter& p, const GridLayout& layout, GridModel* model, const Frame& frame) {
   const int count = model != nullptr ? static_cast<int>(model->rowCount()) : 0;
   const GridRows rows = layout.rows(frame.scrollY, count);
+  // Only what no row covers is filled: a frame fills each pixel about once.
+  const int rowsBottom = rows.last > rows.first ? rows.firstTop + (rows.last - rows.first) * layout.metrics().rowHeight
+                                                : layout.rowsTop();
+  p.fillRect(0, rowsBottom, layout.width(), layout.height() - rowsBottom, kBackground);
+  ticks_ = layout.ticks(frame.viewStart, utcOffsetAt(frame.viewStart));
   p.save();
   p.setClipRect(0, layout.rowsTop(), layout.width(), layout.rowsHeight());
-  // Faint half-hour lines under the blocks.
-  p.setPen(kLine);
-  for (const GridTick& tick : layout.ticks(frame.viewStart, utcOffsetAt(frame.viewStart)))
-    if (tick.x >= layout.timeLeft()) p.drawLine(tick.x, layout.rowsTop(), tick.x, layout.height());
   for (int row = rows.first; row < rows.last; ++row) {
     const int top = rows.firstTop + (row - rows.first) * layout.metrics().rowHeight;
     paintRow(p, layout, *model, row, top, frame);
     paintChannel(p, layout, *model, row, top, !frame.playingId.empty() && model->channel(row).id == frame.playingId);
   }
   if (count == 0) {
-    p.setFont(small_);
     p.setPen(kDim);
-    p.drawText(QRect(0, layout.rowsTop(), layout.width(), layout.rowsHeight()), Qt::AlignCenter,
-               QStringLiteral("No channels in this group"));
+    small_.drawCentred(p, QRect(0, layout.rowsTop(), layout.width(), layout.rowsHeight()),
+                       QStringLiteral("No channels in this group"));
   }
   p.restore();
   paintNowLine(p, layout, frame);
@@ -93,22 +97,21 @@ void GridPainter::paint(QPainter& p, const GridLayout& layout, GridModel* model,
 }
 
 void GridPainter::paintRow(QPainter& p, const GridLayout& layout, GridModel& model, int row, int top,
-                           const Frame& frame) const {
+                           const Frame& frame) {
   const int h = layout.metrics().rowHeight;
   const int64_t viewEnd = frame.viewStart + layout.viewSpan();
   const GridModel::Slice slice = model.programmes(static_cast<size_t>(row), frame.viewStart, viewEnd);
+  p.fillRect(layout.timeLeft(), top, layout.timeWidth(), h, row % 2 ? kRowAlt : kRow);
+  for (const GridTick& tick : ticks_)
+    if (tick.x >= layout.timeLeft()) p.fillRect(tick.x, top, 1, h, kLine);
   if (slice.programmes.empty()) {
-    p.fillRect(layout.timeLeft(), top, layout.timeWidth(), h, row % 2 ? kRowAlt : kRow);
-    p.setFont(small_);
     p.setPen(kPastText);
-    p.drawText(QRect(layout.timeLeft() + 2 * kPad, top, layout.timeWidth() - 4 * kPad, h), Qt::AlignVCenter | Qt::AlignLeft,
-               slice.loading ? QStringLiteral("Loading the guide…") : QStringLiteral("No programme information"));
+    small_.draw(p, QRect(layout.timeLeft() + 2 * kPad, top, layout.timeWidth() - 4 * kPad, h),
+                slice.loading ? QStringLiteral("Loading the guide…") : QStringLiteral("No programme information"));
     return;
   }
-  p.fillRect(layout.timeLeft(), top, layout.timeWidth(), h, row % 2 ? kRowAlt : kRow);
-  const QFontMetrics titleMetrics(title_);
-  const QFontMetrics smallMetrics(small_);
   const SourceChannel& channel = model.channel(static_cast<size_t>(row));
+  const int line = title_.height();
   for (size_t i = 0; i < slice.programmes.size(); ++i) {
     const GuideProgramme& g = *slice.programmes[i];
     // Overlapping programmes of a careless guide: each ends where the next
@@ -123,7 +126,7 @@ void GridPainter::paintRow(QPainter& p, const GridLayout& layout, GridModel& mod
     const bool onNow = g.start <= frame.now && frame.now < g.stop;
     const bool past = g.stop <= frame.now;
     p.fillRect(box, selected ? kSelected : onNow ? kOnNow : past ? kPast : kFuture);
-    if (onNow && g.stop > g.start) {
+    if (onNow) {
       const int left = layout.xOf(g.start, frame.viewStart), right = layout.xOf(g.stop, frame.viewStart);
       const int done = left + static_cast<int>((right - left) * (frame.now - g.start) / (g.stop - g.start));
       const QRect track(box.left(), box.bottom() - 2, box.width(), 3);
@@ -135,35 +138,29 @@ void GridPainter::paintRow(QPainter& p, const GridLayout& layout, GridModel& mod
       p.drawRect(box.adjusted(1, 1, -1, -1));
     }
     const bool reminded = !past && frame.hasReminder && frame.hasReminder(channel.id, g.start);
-    const int textLeft = box.left() + kPad;
-    int textWidth = box.width() - 2 * kPad - (reminded ? 10 : 0);
+    const QRect text(box.left() + kPad, box.top() + 4, box.width() - 2 * kPad - (reminded ? 10 : 0), line);
     if (reminded) {
       p.setPen(Qt::NoPen);
       p.setBrush(kReminder);
       p.drawEllipse(QPoint(box.right() - 8, box.top() + 8), 3, 3);
       p.setBrush(Qt::NoBrush);
     }
-    if (textWidth < titleMetrics.horizontalAdvance(QStringLiteral("W…"))) continue;
-    const QColor titleColour = selected ? QColor(Qt::white) : past ? kPastText : kText;
-    const QString title = titleMetrics.elidedText(qs(g.entry.title), Qt::ElideRight, textWidth);
-    p.setFont(title_);
-    p.setPen(titleColour);
-    const int line = titleMetrics.height();
-    p.drawText(QRect(textLeft, box.top() + 4, textWidth, line), Qt::AlignLeft | Qt::AlignVCenter, title);
+    p.setPen(selected ? QColor(Qt::white) : past ? kPastText : kText);
+    if (!title_.draw(p, text, qs(g.entry.title))) continue;
     // The start (and end) under the title where they fit: the columns
     // alone do not say when a short programme begins.
+    if (box.height() < line + small_.height() + 6) continue;
+    const QRect under(text.left(), text.bottom() + 1, text.width(), small_.height());
     QString when = clockText(g.start) + QStringLiteral("–") + clockText(g.stop);
-    if (smallMetrics.horizontalAdvance(when) > textWidth) when = clockText(g.start);
-    if (smallMetrics.horizontalAdvance(when) > textWidth || box.height() < line + smallMetrics.height() + 6) continue;
-    p.setFont(small_);
+    if (small_.advance(when) > under.width()) when = clockText(g.start);
+    if (small_.advance(when) > under.width()) continue;
     p.setPen(selected ? kText : past ? kPastText : kDim);
-    p.drawText(QRect(textLeft, box.top() + 4 + line, textWidth, smallMetrics.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               when);
+    small_.draw(p, under, when);
   }
 }
 
 void GridPainter::paintChannel(QPainter& p, const GridLayout& layout, GridModel& model, int row, int top,
-                               bool playing) const {
+                               bool playing) {
   const int h = layout.metrics().rowHeight;
   const QRect cell(0, top, layout.timeLeft(), h);
   p.fillRect(cell, kPanel);
@@ -171,11 +168,9 @@ void GridPainter::paintChannel(QPainter& p, const GridLayout& layout, GridModel&
   p.fillRect(0, top + h - 1, cell.width(), 1, kBackground);
   if (playing) p.fillRect(0, top + 4, 3, h - 8, kPlaying);
   const SourceChannel& channel = model.channel(static_cast<size_t>(row));
-  p.setFont(small_);
   p.setPen(kDim);
   const QRect numberBox(4, top, 34, h);
-  p.drawText(numberBox, Qt::AlignRight | Qt::AlignVCenter,
-             QFontMetrics(small_).elidedText(QString::number(model.number(static_cast<size_t>(row))), Qt::ElideLeft, 34));
+  small_.draw(p, numberBox, QString::number(model.number(static_cast<size_t>(row))), true);
   const int d = std::min(28, h - 10);
   const QRect badge(numberBox.right() + 7, top + (h - d) / 2, d, d);
   p.setRenderHint(QPainter::Antialiasing, true);
@@ -184,30 +179,21 @@ void GridPainter::paintChannel(QPainter& p, const GridLayout& layout, GridModel&
   p.drawEllipse(badge);
   p.setBrush(Qt::NoBrush);
   p.setRenderHint(QPainter::Antialiasing, false);
-  p.setFont(badge_);
   p.setPen(Qt::white);
-  p.drawText(badge, Qt::AlignCenter, qs(channelInitials(channel.name)));
+  badge_.drawCentred(p, badge, qs(channelInitials(channel.name)));
   const int nameLeft = badge.right() + 7;
-  const int nameWidth = cell.width() - nameLeft - kPad;
-  if (nameWidth <= 0) return;
-  p.setFont(title_);
   p.setPen(kText);
-  p.drawText(QRect(nameLeft, top, nameWidth, h), Qt::AlignLeft | Qt::AlignVCenter,
-             QFontMetrics(title_).elidedText(qs(channel.name), Qt::ElideRight, nameWidth));
+  title_.draw(p, QRect(nameLeft, top, cell.width() - nameLeft - kPad, h), qs(channel.name));
 }
 
-void GridPainter::paintHeader(QPainter& p, const GridLayout& layout, const Frame& frame) const {
+void GridPainter::paintHeader(QPainter& p, const GridLayout& layout, const Frame& frame) {
   const int h = layout.rowsTop();
   p.fillRect(0, 0, layout.width(), h, kPanel);
   p.fillRect(0, h - 1, layout.width(), 1, kLine);
-  p.setFont(title_);
   p.setPen(kText);
-  const QFontMetrics titleMetrics(title_);
-  p.drawText(QRect(kPad, 0, layout.timeLeft() - 2 * kPad, h), Qt::AlignLeft | Qt::AlignVCenter,
-             titleMetrics.elidedText(dayText(frame.viewStart, "%a %d %b"), Qt::ElideRight, layout.timeLeft() - 2 * kPad));
+  title_.draw(p, QRect(kPad, 0, layout.timeLeft() - 2 * kPad, h), dayText(frame.viewStart, "%a %d %b"));
   p.save();
   p.setClipRect(layout.timeLeft(), 0, layout.timeWidth(), h);
-  const QFontMetrics smallMetrics(small_);
   const int labelWidth = layout.metrics().halfHourWidth - 2 * kPad;
   for (const GridTick& tick : layout.ticks(frame.viewStart, utcOffsetAt(frame.viewStart))) {
     // A label cut by the channel column would read as another time.
@@ -215,11 +201,10 @@ void GridPainter::paintHeader(QPainter& p, const GridLayout& layout, const Frame
     p.fillRect(tick.x, h - 7, 1, 6, kDim);
     const std::tm f = localOf(tick.time);
     const bool midnight = f.tm_hour == 0 && f.tm_min == 0;
-    p.setFont(midnight ? title_ : small_);
     p.setPen(midnight ? kText : kDim);
-    const QString label = midnight ? dayText(tick.time, "%a %d") : clockText(tick.time);
-    p.drawText(QRect(tick.x + 4, 0, labelWidth, h - 2), Qt::AlignLeft | Qt::AlignVCenter,
-               (midnight ? titleMetrics : smallMetrics).elidedText(label, Qt::ElideRight, labelWidth));
+    const QRect box(tick.x + 4, 0, std::min(labelWidth, layout.width() - tick.x - 4), h - 2);
+    if (midnight) title_.draw(p, box, dayText(tick.time, "%a %d"));
+    else small_.draw(p, box, clockText(tick.time));
   }
   p.restore();
 }

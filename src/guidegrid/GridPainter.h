@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "guidegrid/GridLayout.h"
+#include "guidegrid/GridTextCache.h"
 
 class QPainter;
 
@@ -17,7 +19,7 @@ class GridModel;
 // Draws one frame of the guide grid in the dark skin's colours: the rows in
 // sight with their channel cells and programme blocks, the time header and
 // the line at now. Titles are cut with an ellipsis to their block, so none
-// runs into the next.
+// runs into the next. Keeps its laid-out texts from frame to frame.
 class GridPainter {
  public:
   struct Frame {
@@ -36,17 +38,18 @@ class GridPainter {
 
   explicit GridPainter(const QFont& base);
 
-  void paint(QPainter& p, const GridLayout& layout, GridModel* model, const Frame& frame) const;
+  void paint(QPainter& p, const GridLayout& layout, GridModel* model, const Frame& frame);
 
  private:
-  void paintRow(QPainter& p, const GridLayout& layout, GridModel& model, int row, int top, const Frame& frame) const;
-  void paintChannel(QPainter& p, const GridLayout& layout, GridModel& model, int row, int top, bool playing) const;
-  void paintHeader(QPainter& p, const GridLayout& layout, const Frame& frame) const;
+  void paintRow(QPainter& p, const GridLayout& layout, GridModel& model, int row, int top, const Frame& frame);
+  void paintChannel(QPainter& p, const GridLayout& layout, GridModel& model, int row, int top, bool playing);
+  void paintHeader(QPainter& p, const GridLayout& layout, const Frame& frame);
   void paintNowLine(QPainter& p, const GridLayout& layout, const Frame& frame) const;
 
-  QFont title_;
-  QFont small_;
-  QFont badge_;
+  GridTextCache title_;
+  GridTextCache small_;
+  GridTextCache badge_;
+  std::vector<GridTick> ticks_;  // of the frame being drawn
 };
 
 }  // namespace tembra

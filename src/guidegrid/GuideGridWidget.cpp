@@ -9,7 +9,6 @@
 #include <ctime>
 
 #include "guidegrid/GridNavigator.h"
-#include "guidegrid/GridPainter.h"
 
 namespace tembra {
 
@@ -289,7 +288,13 @@ void GuideGridWidget::paintEvent(QPaintEvent*) {
   frame.selectedStart = selStart_;
   frame.playingId = playingId_;
   frame.hasReminder = reminderCheck_;
-  GridPainter(font()).paint(p, layout(), model_, frame);
+  if (!painter_) painter_ = std::make_unique<GridPainter>(font());
+  painter_->paint(p, layout(), model_, frame);
+}
+
+void GuideGridWidget::changeEvent(QEvent* e) {
+  if (e->type() == QEvent::FontChange) painter_.reset();
+  QWidget::changeEvent(e);
 }
 
 void GuideGridWidget::resizeEvent(QResizeEvent*) { clampView(); }

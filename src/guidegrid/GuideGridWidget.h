@@ -5,10 +5,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "guidegrid/GridLayout.h"
 #include "guidegrid/GridModel.h"
+#include "guidegrid/GridPainter.h"
 
 namespace tembra {
 
@@ -75,6 +77,7 @@ class GuideGridWidget : public QWidget {
   void mouseMoveEvent(QMouseEvent*) override;
   void mouseReleaseEvent(QMouseEvent*) override;
   void mouseDoubleClickEvent(QMouseEvent*) override;
+  void changeEvent(QEvent*) override;
 
  private:
   void clampView();
@@ -87,6 +90,7 @@ class GuideGridWidget : public QWidget {
 
   GridModel* model_ = nullptr;
   GridMetrics metrics_;
+  std::unique_ptr<GridPainter> painter_;
   std::function<int64_t()> clock_;
   std::function<bool(const std::u16string&, int64_t)> reminderCheck_;
   std::u16string playingId_;
