@@ -92,7 +92,7 @@ void GridPainter::paint(QPainter& p, const GridLayout& layout, GridModel* model,
                        QStringLiteral("No channels in this group"));
   }
   p.restore();
-  paintNowLine(p, layout, frame);
+  paintNowLine(p, layout, frame, rowsBottom);
   paintHeader(p, layout, frame);
 }
 
@@ -209,10 +209,10 @@ void GridPainter::paintHeader(QPainter& p, const GridLayout& layout, const Frame
   p.restore();
 }
 
-void GridPainter::paintNowLine(QPainter& p, const GridLayout& layout, const Frame& frame) const {
+void GridPainter::paintNowLine(QPainter& p, const GridLayout& layout, const Frame& frame, int bottom) const {
   const int x = layout.xOf(frame.now, frame.viewStart);
   if (x < layout.timeLeft() || x + kNowLineWidth > layout.width()) return;
-  p.fillRect(x, layout.rowsTop(), kNowLineWidth, layout.rowsHeight(), QColor::fromRgba(kNowLine));
+  p.fillRect(x, layout.rowsTop(), kNowLineWidth, bottom - layout.rowsTop(), QColor::fromRgba(kNowLine));
 }
 
 }  // namespace tembra

@@ -44,7 +44,8 @@ class GridPainter {
   void paintRow(QPainter& p, const GridLayout& layout, GridModel& model, int row, int top, const Frame& frame);
   void paintChannel(QPainter& p, const GridLayout& layout, GridModel& model, int row, int top, bool playing);
   void paintHeader(QPainter& p, const GridLayout& layout, const Frame& frame);
-  void paintNowLine(QPainter& p, const GridLayout& layout, const Frame& frame) const;
+  // Down to the bottom of the last row drawn.
+  void paintNowLine(QPainter& p, const GridLayout& layout, const Frame& frame, int bottom) const;
 
   GridTextCache title_;
   GridTextCache small_;
