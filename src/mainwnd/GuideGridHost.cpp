@@ -44,7 +44,7 @@ QWidget* GuideGridHost::video() const {
   return widget != nullptr && widget->parentWidget() == area() ? widget : nullptr;
 }
 
-bool GuideGridHost::isOpen() const { return view_ && view_->isVisible(); }
+bool GuideGridHost::isOpen() const { return view_ && !view_->isHidden(); }
 
 void GuideGridHost::toggle() {
   if (isOpen()) close();
