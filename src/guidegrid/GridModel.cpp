@@ -7,8 +7,6 @@ namespace tembra {
 
 namespace {
 
-constexpr int kMaxDays = 31;
-
 uint64_t keyOf(size_t row, int day) { return (static_cast<uint64_t>(row) << 8) | static_cast<uint64_t>(day); }
 
 const std::shared_ptr<const std::vector<GuideProgramme>>& emptyDay() {

@@ -28,6 +28,8 @@ class GridModel {
   };
 
   static constexpr size_t kDefaultCacheDays = 4096;
+  // Days beyond these are not shown.
+  static constexpr int kMaxDays = 31;
   // How far into a day a programme of the day before is looked for.
   static constexpr int64_t kReachBack = 6 * 3600;
 

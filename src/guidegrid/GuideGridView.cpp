@@ -290,6 +290,11 @@ QString GuideGridView::bannerText() const { return banner_->text(); }
 // guide's own rule), and read again on the next round.
 void GuideGridView::askForMissingDays() {
   if (!model_ || guide_ == nullptr || model_->rowCount() == 0) return;
+  // A new day began, or the guide found out which days it holds.
+  if (guide_->dayStart(0) != model_->dayStart(0) || std::clamp(guide_->dayCount(), 1, GridModel::kMaxDays) != model_->dayCount()) {
+    guideChanged();
+    return;
+  }
   const std::vector<int> missing = model_->takeMissingDays();
   if (missing.empty()) return;
   const int row = std::max(0, grid_->selectedRow());

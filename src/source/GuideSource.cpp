@@ -65,6 +65,8 @@ int64_t GuideSource::localMidnight(int64_t utc, int days) {
 }
 
 int64_t GuideSource::dayStart(int day) const {
+  for (int known = 0; known < kListedDays; ++known)
+    if (listedDay_[known] != 0) return localMidnight(listedDay_[known], day - known);
   return localMidnight(static_cast<int64_t>(std::time(nullptr)), day);
 }
 
@@ -87,7 +89,11 @@ int32_t GuideSource::GetDayProgrammes(int day, std::u16string_view channelId, st
             out.end());
   for (size_t i = first; i < out.size(); ++i)
     out[i].stop = i + 1 < out.size() ? out[i + 1].start : localMidnight(out[i].start, 1);
-  return out.size() > first ? kRows : kNothing;
+  if (out.size() == first) return kNothing;
+  // The day's date by its last programme: the first may have begun the
+  // evening before.
+  if (day >= 0 && day < kListedDays) listedDay_[day] = localMidnight(out.back().start);
+  return kRows;
 }
 
 }  // namespace tembra

@@ -70,7 +70,9 @@ class GuideSource {
   // picker's; at least 1.
   virtual int dayCount() const { return 3; }
   // The local midnight opening day `day` (0 today, may be dayCount()), as
-  // UTC seconds.
+  // UTC seconds. This one goes by the dates the day lists were found to
+  // hold (a guide that keeps its lists past midnight has yesterday as its
+  // day 0), else by the clock.
   virtual int64_t dayStart(int day) const;
   // One channel's programmes of day `day`, by start, appended to out (pass
   // it empty); the codes and downloads of GetDayList. This one is built on
@@ -86,6 +88,12 @@ class GuideSource {
   static std::optional<int64_t> localTimeOf(std::u16string_view date, std::u16string_view time);
   // The local midnight `days` days after the one opening the day of utc.
   static int64_t localMidnight(int64_t utc, int days = 0);
+
+ private:
+  static constexpr int kListedDays = 3;
+  // The midnight opening each day list, as its rows' dates said; 0 until
+  // read. Only the window's thread, which makes every query, touches it.
+  mutable int64_t listedDay_[kListedDays] = {0, 0, 0};
 };
 
 }  // namespace tembra

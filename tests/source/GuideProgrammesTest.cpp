@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <mutex>
 
 #include "TempDir.h"
@@ -72,8 +73,14 @@ TEST(GuideProgrammes, DayListTextsReadAsLocalTimesEachEndingWhereTheNextBegins) 
                    {u"2026-12-09", u"12:00", u"Noon"},        {u"2026-12-09", u"12:00:00", u"Noon again"},
                    {u"2026-12-09", u"25:00:00", u"Bad hour"}, {u"2026-02-30", u"10:00:00", u"Bad day"},
                    {u"2026-12-09", u"23:30:00", u"Late"}};
+  EXPECT_EQ(guide.dayStart(1), GuideSource::localMidnight(static_cast<int64_t>(std::time(nullptr)), 1))
+      << "nothing read yet: by the clock";
   std::vector<GuideProgramme> out;
   ASSERT_EQ(guide.GetDayProgrammes(0, u"7", out, true), GuideSource::kRows);
+  // A guide whose lists outlived their day (the operator's, after midnight)
+  // places its days by the dates they hold.
+  EXPECT_EQ(guide.dayStart(0), kBerlinMidnight);
+  EXPECT_EQ(guide.dayStart(2), kBerlinMidnight + 2 * 86400);
   EXPECT_EQ(spans(out, kBerlinMidnight),
             (std::vector<std::string>{"360-720 Morning", "720-1215 Noon", "1215-1410 Film", "1410-1440 Late"}));
   EXPECT_EQ(out[0].entry.starttime, u"06:00:00") << "the entry as the day list gave it, for details()";
