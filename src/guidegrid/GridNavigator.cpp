@@ -27,14 +27,12 @@ int64_t GridNavigator::anchorOf(const GridSpan& p, int64_t viewStart) {
 }
 
 int64_t GridNavigator::reveal(const GridSpan& p, int64_t viewStart, int64_t span) {
-  const int64_t viewEnd = viewStart + span;
-  if (p.start >= viewStart && p.stop <= viewEnd) return viewStart;
-  // Already partly in sight and reaching past an edge: fine as long as its
-  // start or most of the view shows it.
-  if (p.start < viewStart && p.stop > viewStart) return p.stop - viewStart >= span / 2 ? viewStart : p.start;
-  if (p.start >= viewStart && p.start < viewEnd && p.start - viewStart <= span / 2) return viewStart;
-  if (p.stop - p.start >= span || p.start < viewStart) return p.start;
-  return p.stop - span;
+  // Enough of it to read: all of a short one, a third of the view of a long one.
+  const int64_t need = std::min(p.stop - p.start, span / 3);
+  const int64_t shown = std::min(p.stop, viewStart + span) - std::max(p.start, viewStart);
+  if (shown >= need) return viewStart;
+  if (p.start >= viewStart) return p.start + need - span;
+  return p.stop - need;
 }
 
 int GridNavigator::rowFrom(int current, int dir, int rowCount) {

@@ -24,8 +24,9 @@ class GridNavigator {
   // The moment a selected programme stands for: its start, or the view's
   // left edge when it began before it.
   static int64_t anchorOf(const GridSpan& p, int64_t viewStart);
-  // The view start that shows p (from its start, as much of it as fits),
-  // moving the view as little as it can; viewStart when p is in sight.
+  // The view start that shows enough of p to read (all of a short one, a
+  // third of the view of a long one), moving the view as little as it can;
+  // viewStart when that much is in sight already.
   static int64_t reveal(const GridSpan& p, int64_t viewStart, int64_t span);
   // The row dir rows from current (a page with dir = +/- pageRows), kept
   // within [0, rowCount).

@@ -60,13 +60,13 @@ TEST(GridNavigator, RevealMovesTheViewOnlyAsFarAsNeeded) {
   };
   const Case cases[] = {
       {"in sight", {37800, 39600}, 36000},
-      {"ends past the edge, starts early in the view", {37800, 45000}, 36000},
-      {"starts late in the view and runs on: ends at the edge", {41400, 45000}, 37800},
-      {"longer than the view, starts in its second half: from its start", {41400, 52000}, 41400},
-      {"after the view: ends at the edge", {45000, 46800}, 39600},
-      {"before the view: from its start", {28800, 30600}, 28800},
+      {"runs past the edge, much of it in sight", {37800, 45000}, 36000},
+      {"covers the whole view", {30000, 50000}, 36000},
       {"begun before, mostly in sight", {34200, 43200}, 36000},
-      {"begun before, a sliver in sight: from its start", {30000, 36600}, 30000},
+      {"a sliver at the right edge: a third of the view of it", {41400, 45000}, 36600},
+      {"after the view: all of it, at the edge", {45000, 46800}, 39600},
+      {"before the view: all of it, at the edge", {28800, 30600}, 28800},
+      {"begun long before, a sliver in sight: a third of the view", {30000, 36600}, 34200},
   };
   for (const Case& c : cases) EXPECT_EQ(GridNavigator::reveal(c.p, 36000, span), c.viewStart) << c.what;
 }
