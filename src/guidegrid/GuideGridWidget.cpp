@@ -83,7 +83,8 @@ GridLayout GuideGridWidget::layout() const { return GridLayout(metrics_, width()
 
 std::optional<GuideProgramme> GuideGridWidget::selectedProgramme() const {
   if (model_ == nullptr || selRow_ < 0 || selRow_ >= static_cast<int>(model_->rowCount())) return std::nullopt;
-  const GridModel::Slice slice = model_->programmes(static_cast<size_t>(selRow_), selStart_, selStop_ > selStart_ ? selStop_ : selStart_ + 1);
+  if (selStop_ <= selStart_) return std::nullopt;
+  const GridModel::Slice slice = model_->programmes(static_cast<size_t>(selRow_), selStart_, selStop_);
   for (const GuideProgramme* p : slice.programmes)
     if (p->start == selStart_) return *p;
   return std::nullopt;
@@ -272,10 +273,6 @@ bool GuideGridWidget::selectAtPoint(const QPoint& pos) {
   clampView();
   update();
   return true;
-}
-
-void GuideGridWidget::refresh() {
-  update();
 }
 
 void GuideGridWidget::paintEvent(QPaintEvent*) {

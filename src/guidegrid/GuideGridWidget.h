@@ -60,8 +60,6 @@ class GuideGridWidget : public QWidget {
   void selectAt(int row, int64_t t);
   // The day of the model the view is on (by the selection, else its centre).
   int dayInView() const;
-  // The guide behind the model changed: read again and draw.
-  void refresh();
 
  signals:
   void selectionChanged();
