@@ -1,6 +1,7 @@
 #include "mainwnd/MainWindowActions.h"
 
 #include "mainwnd/ChannelPanel.h"
+#include "mainwnd/GuideGridHost.h"
 #include "mainwnd/StartupSequence.h"
 #include "mainwnd/ScreenSaverRule.h"
 #include "mainwnd/TembraPlayerWnd.h"
@@ -20,6 +21,7 @@ void MainWindowActions::RestoreOrRaise() { w_.commands().RestoreOrRaise(); }
 void MainWindowActions::OpenAbout() { w_.commands().OpenAbout(); }
 void MainWindowActions::OpenHomePage() { w_.commands().OpenHomePage(); }
 void MainWindowActions::OpenSources() { w_.openSources(); }
+void MainWindowActions::ToggleGuideGrid() { w_.guideGrid().toggle(); }
 void MainWindowActions::ForcedUpgrade() { w_.commands().ForcedUpgrade(); }
 void MainWindowActions::ShowNotice(const std::u16string& text) { w_.commands().ShowNotice(text); }
 int MainWindowActions::TrayCallback(intptr_t mouseMessage) { return w_.commands().TrayCallback(mouseMessage); }
@@ -46,7 +48,10 @@ void MainWindowActions::StartRefresh() { w_.channels().StartRefresh(); }
 void MainWindowActions::OnCatalogueLoaded() { w_.channels().OnCatalogueLoaded(); }
 void MainWindowActions::ShowProgrammeDetails(GuidePage page, int row) { w_.guidePanel().ShowDetails(page, row); }
 void MainWindowActions::ShowRightAd() { w_.channels().ShowRightAd(); }
-void MainWindowActions::FillChannelList() { w_.channels().FillChannelList(); }
+void MainWindowActions::FillChannelList() {
+  w_.channels().FillChannelList();
+  w_.guideGrid().channelsChanged();
+}
 void MainWindowActions::OnChannelListActivate() { w_.channels().OnChannelListActivate(); }
 void MainWindowActions::OnPlayingListActivate() { w_.channels().OnPlayingListActivate(); }
 // A viewer reading a channel's days (page 0 of "guidetab") while zapping
@@ -69,7 +74,10 @@ void MainWindowActions::PageChannelList(int direction) {
 
 void MainWindowActions::TickGuideWait() { w_.guidePanel().TickGuideWait(); }
 void MainWindowActions::RetryGuidePage() { w_.guidePanel().RetryGuidePage(); }
-void MainWindowActions::OnGuideDownloaded(GuidePage page, bool ok) { w_.guidePanel().OnGuideDownloaded(page, ok); }
+void MainWindowActions::OnGuideDownloaded(GuidePage page, bool ok) {
+  w_.guidePanel().OnGuideDownloaded(page, ok);
+  if (ok) w_.guideGrid().guideChanged();
+}
 void MainWindowActions::ShowGuidePage(GuidePage page) { w_.guidePanel().ShowGuidePage(page); }
 void MainWindowActions::OpenChannelGuide(const std::u16string& id, const std::u16string& name) {
   w_.guidePanel().OpenChannelGuide(id, name);

@@ -18,6 +18,7 @@ class MainWindowActions : public WindowActions {
   void OpenAbout() override;
   void OpenHomePage() override;
   void OpenSources() override;
+  void ToggleGuideGrid() override;
   void ForcedUpgrade() override;
   void ShowNotice(const std::u16string& text) override;
   int TrayCallback(intptr_t mouseMessage) override;

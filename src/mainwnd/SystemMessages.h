@@ -17,6 +17,10 @@ inline constexpr uintptr_t SC_RESTORE = 0xF120;
 inline constexpr uintptr_t SC_SCREENSAVE = 0xF140;
 inline constexpr uintptr_t SC_MONITORPOWER = 0xF170;
 
+// The guide grid over the video area, opened and closed (its caption
+// button and the G key).
+inline constexpr uint32_t WM_CMD_GUIDEGRID = 0x4CA;
+
 // WM_TIMER wParam: the channel list's and the guide's count-down timers.
 inline constexpr uintptr_t kListTimer = 1;
 inline constexpr uintptr_t kGuideTimer = 2;

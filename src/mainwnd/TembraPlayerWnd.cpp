@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QShortcut>
 #include <QWindowStateChangeEvent>
 
 #include "ads/AdUpdater.h"
@@ -12,6 +13,7 @@
 #include "mainwnd/CloseSequence.h"
 #include "mainwnd/EmbeddedPlayerControl.h"
 #include "mainwnd/ErrorMessage.h"
+#include "mainwnd/GuideGridHost.h"
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/MainWindowActions.h"
@@ -87,6 +89,7 @@ const NotificationRow kNotifications[] = {
     {"click", "notopbtn", [](Wnd&, Act& a, const Note&) { a.SetTopmost(false); }},
     {"click", "homebtn", [](Wnd&, Act& a, const Note&) { a.OpenHomePage(); }},
     {"click", "sourcesbtn", [](Wnd&, Act& a, const Note&) { a.OpenSources(); }},
+    {"click", "guidegridbtn", [](Wnd&, Act& a, const Note&) { a.ToggleGuideGrid(); }},
     {"click", "upgradebtn", [](Wnd&, Act& a, const Note&) { a.StartUpdater(false); }},
     {"click", "noticeloadbtn", [](Wnd&, Act& a, const Note&) { a.RetryGuidePage(); }},
     {"click", "listloadbtn", [](Wnd&, Act& a, const Note&) { a.StartRefresh(); }},
@@ -137,6 +140,7 @@ TembraPlayerWnd::TembraPlayerWnd(Setup setup)
 
   channels_ = std::make_unique<ChannelPanel>(*this);
   guidePanel_ = std::make_unique<GuidePanel>(*this);
+  guideGrid_ = std::make_unique<GuideGridHost>(*this);
   modes_ = std::make_unique<WindowModes>(*this, state_, [this] { applyLayout(); });
   commands_ = std::make_unique<WindowCommands>(WindowCommands::Setup{
       this, &state_, &queue_, config_, programFolder_, [this] { return tray_.get(); }, setup_.findUpdater});
@@ -164,6 +168,7 @@ TembraPlayerWnd::~TembraPlayerWnd() {
   // window, so a pass still under way is waited for (a bounded time).
   if (adUpdater_ && setup_.config != nullptr) adUpdater_->WaitForPass(kAdPassWait);
   adUpdater_.reset();
+  guideGrid_.reset();
   setup_.source.reset();
   // Its threads are joined here, before the window they report to goes.
   source_.reset();
@@ -191,6 +196,10 @@ bool TembraPlayerWnd::Create() {
   setWindowTitle(text(u"TV_WND_CAPTION_TEXT"));
   setWindowIcon(AppIcon::load());
   createLoadingPictures();
+  // A shortcut, not a key press: the channel list would take a letter for
+  // its own type-ahead search.
+  auto* gridKey = new QShortcut(QKeySequence(Qt::Key_G), this);
+  connect(gridKey, &QShortcut::activated, this, [this] { handleMessage(WM_CMD_GUIDEGRID, 0, 0); });
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
   created_ = true;
   applyLayout();
@@ -323,6 +332,7 @@ intptr_t TembraPlayerWnd::handleMessage(uint32_t message, uintptr_t wParam, intp
     case WM_CMD_RESTORE: a.RestoreOrRaise(); return 0;
     case WM_CMD_ABOUT: a.OpenAbout(); return 0;
     case WM_CMD_SOURCES: a.OpenSources(); return 0;
+    case WM_CMD_GUIDEGRID: a.ToggleGuideGrid(); return 0;
     case WM_CMD_HOMEPAGE: a.OpenHomePage(); return 0;
     case WM_BALLOON_CLICKED: return queue_.send(WM_CMD_UPGRADE, 0, 0);
     case WM_UDP_NOTICE:

@@ -23,6 +23,7 @@ namespace tembra {
 class AdUpdater;
 class ChannelPanel;
 class CloseSequence;
+class GuideGridHost;
 class GuidePanel;
 class MainWindowActions;
 class MessageRelay;
@@ -142,6 +143,7 @@ class TembraPlayerWnd : public CWindowWnd,
   TrayIcon* tray() const { return tray_.get(); }
   ChannelPanel& channels() { return *channels_; }
   GuidePanel& guidePanel() { return *guidePanel_; }
+  GuideGridHost& guideGrid() { return *guideGrid_; }
   WindowModes& modes() { return *modes_; }
   WindowCommands& commands() { return *commands_; }
   ScreenSaverRule& screenSaver() { return *screenSaver_; }
@@ -192,6 +194,7 @@ class TembraPlayerWnd : public CWindowWnd,
 
   std::unique_ptr<ChannelPanel> channels_;
   std::unique_ptr<GuidePanel> guidePanel_;
+  std::unique_ptr<GuideGridHost> guideGrid_;
   std::unique_ptr<WindowModes> modes_;
   std::unique_ptr<WindowCommands> commands_;
   std::unique_ptr<ScreenSaverRule> screenSaver_;

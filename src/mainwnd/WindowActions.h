@@ -27,6 +27,8 @@ class WindowActions {
   virtual void OpenHomePage() = 0;
   // The sources dialog ("sourcesbtn").
   virtual void OpenSources() {}
+  // The guide grid ("guidegridbtn", the G key): opens or closes it.
+  virtual void ToggleGuideGrid() {}
   // A notice from the service: the forced-upgrade dialog, or a balloon.
   virtual void ForcedUpgrade() = 0;
   virtual void ShowNotice(const std::u16string& text) = 0;

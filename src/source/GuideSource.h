@@ -18,6 +18,17 @@ struct ProgrammeDetails {
   std::u16string episode;
 };
 
+// One programme as the guide grid places it: its times as UTC seconds
+// (stop after start) and the entry the day lists give for it, which
+// details() takes.
+struct GuideProgramme {
+  int64_t start = 0;
+  int64_t stop = 0;
+  GuideEntry entry;
+
+  bool operator==(const GuideProgramme&) const = default;
+};
+
 // The guide of a channel source, as the window's five guide lists ask it:
 // what is on now on each channel, what comes next, and one channel's
 // programmes on day 0 (today), 1 or 2. Queries never wait for the network;
@@ -54,6 +65,35 @@ class GuideSource {
   virtual std::optional<ProgrammeDetails> details(std::u16string_view channelId, const GuideEntry& entry) const {
     return std::nullopt;
   }
+
+  // The days from today on that the guide can hold, each one the day
+  // picker's; at least 1.
+  virtual int dayCount() const { return 3; }
+  // The local midnight opening day `day` (0 today, may be dayCount()), as
+  // UTC seconds. This one goes by the dates the day lists were found to
+  // hold (a guide that keeps its lists past midnight has yesterday as its
+  // day 0), else by the clock.
+  virtual int64_t dayStart(int day) const;
+  // One channel's programmes of day `day`, by start, appended to out (pass
+  // it empty); the codes and downloads of GetDayList. This one is built on
+  // GetDayList: each row's startdate and starttime are read as local time
+  // and a programme ends where the next one starts (the last at the
+  // midnight after it starts); rows whose times cannot be read are left
+  // out, and of rows starting at the same second only the first is kept.
+  virtual int32_t GetDayProgrammes(int day, std::u16string_view channelId, std::vector<GuideProgramme>& out,
+                                   bool noDownload);
+
+  // "YYYY-MM-DD" and "HH:MM[:SS]" of local time as UTC seconds; nothing
+  // for a text that is not a real date or time.
+  static std::optional<int64_t> localTimeOf(std::u16string_view date, std::u16string_view time);
+  // The local midnight `days` days after the one opening the day of utc.
+  static int64_t localMidnight(int64_t utc, int days = 0);
+
+ private:
+  static constexpr int kListedDays = 3;
+  // The midnight opening each day list, as its rows' dates said; 0 until
+  // read. Only the window's thread, which makes every query, touches it.
+  mutable int64_t listedDay_[kListedDays] = {0, 0, 0};
 };
 
 }  // namespace tembra

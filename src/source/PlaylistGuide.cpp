@@ -37,14 +37,6 @@ GuideEntry entryOf(const XmltvProgramme& p) {
   return entry;
 }
 
-// Local midnight opening the day of `utc`.
-int64_t localMidnight(int64_t utc) {
-  std::tm fields = localOf(utc);
-  fields.tm_hour = fields.tm_min = fields.tm_sec = 0;
-  fields.tm_isdst = -1;
-  return static_cast<int64_t>(std::mktime(&fields));
-}
-
 // Seconds since the file was written, by the machine's clock (the guide's
 // own clock may stand elsewhere); -1 for no file.
 int64_t fileAge(const std::string& path) {
@@ -198,19 +190,58 @@ int32_t PlaylistGuide::GetDayList(int day, std::u16string_view channelId, std::v
   if (!loaded) return notThere(noDownload);
   const std::optional<size_t> index = catalogue_->indexOf(channelId);
   if (!index || *index >= loaded->store.playlistSize()) return kNothing;
-  // The store's days begin on the day it was loaded; after midnight today
-  // is its day 1.
   const int64_t at = now();
-  const XmltvWindow& window = loaded->store.window();
-  int shift = 0;
-  while (shift < XmltvWindow::kDays && window.dayStart[shift + 1] <= localMidnight(at)) ++shift;
-  const int storeDay = day + shift;
+  const int storeDay = day + pastDays(*loaded, at);
   if (storeDay >= XmltvWindow::kDays) return kNothing;
   const PlaylistChannel& channel = catalogue_->playlist().channels[*index];
   const std::u16string name = fromUtf8(channel.name);
   for (const XmltvProgramme& p : loaded->store.day(*index, storeDay))
     rows.push_back({std::u16string(channelId), name, entryOf(p), p.start <= at && at < p.stop});
   return rows.empty() ? kNothing : kRows;
+}
+
+std::shared_ptr<const PlaylistGuide::Loaded> PlaylistGuide::loaded() const {
+  std::lock_guard guard(lock_);
+  return loaded_;
+}
+
+int PlaylistGuide::pastDays(const Loaded& loaded, int64_t at) {
+  const XmltvWindow& window = loaded.store.window();
+  const int64_t today = localMidnight(at);
+  int shift = 0;
+  while (shift < XmltvWindow::kDays && window.dayStart[shift + 1] <= today) ++shift;
+  return shift;
+}
+
+int PlaylistGuide::dayCount() const {
+  const std::shared_ptr<const Loaded> held = loaded();
+  if (!held) return XmltvWindow::kDays;
+  return std::max(1, XmltvWindow::kDays - pastDays(*held, now()));
+}
+
+int64_t PlaylistGuide::dayStart(int day) const {
+  const int64_t at = now();
+  const std::shared_ptr<const Loaded> held = loaded();
+  if (held) {
+    const int storeDay = day + pastDays(*held, at);
+    if (storeDay >= 0 && storeDay <= XmltvWindow::kDays) return held->store.window().dayStart[storeDay];
+  }
+  return GuideSource::localMidnight(at, day);
+}
+
+int32_t PlaylistGuide::GetDayProgrammes(int day, std::u16string_view channelId, std::vector<GuideProgramme>& out,
+                                        bool noDownload) {
+  if (day < 0 || day >= XmltvWindow::kDays) return kNothing;
+  const std::shared_ptr<const Loaded> held = loaded();
+  if (!held) return notThere(noDownload);
+  const std::optional<size_t> index = catalogue_->indexOf(channelId);
+  if (!index || *index >= held->store.playlistSize()) return kNothing;
+  const int storeDay = day + pastDays(*held, now());
+  if (storeDay >= XmltvWindow::kDays) return kNothing;
+  const size_t first = out.size();
+  for (const XmltvProgramme& p : held->store.day(*index, storeDay))
+    if (p.stop > p.start) out.push_back({p.start, p.stop, entryOf(p)});
+  return out.size() > first ? kRows : kNothing;
 }
 
 GuideSource::DayState PlaylistGuide::GetDayState(int day) const {

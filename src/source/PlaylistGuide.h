@@ -50,6 +50,11 @@ class PlaylistGuide : public GuideSource {
   bool downloadRunning() const override;
   std::u16string statusText() const override;
   std::optional<ProgrammeDetails> details(std::u16string_view channelId, const GuideEntry& entry) const override;
+  // The store's days that are today or later; its own times, exactly.
+  int dayCount() const override;
+  int64_t dayStart(int day) const override;
+  int32_t GetDayProgrammes(int day, std::u16string_view channelId, std::vector<GuideProgramme>& out,
+                           bool noDownload) override;
 
   // The locations loaded, in order: the source's guides, then the playlist's.
   std::vector<std::string> locations() const;
@@ -64,6 +69,10 @@ class PlaylistGuide : public GuideSource {
   bool startLoad();
   void loadThread(std::stop_token stop);
   int64_t now() const;
+  std::shared_ptr<const Loaded> loaded() const;
+  // How many of the store's days lie before today (the store keeps the
+  // days of its load; after midnight today is its day 1).
+  static int pastDays(const Loaded& loaded, int64_t at);
 
   const SourceSettings settings_;
   const Options options_;
