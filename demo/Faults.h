@@ -49,6 +49,11 @@ class Faults {
     EpgNotGzip,
     EpgGarbage,
     EpgWrongTz,
+    XtreamRefused,
+    XtreamExpired,
+    XtreamBadJson,
+    XtreamWrongShape,
+    XtreamHang,
     Count
   };
 

@@ -1,0 +1,135 @@
+#include "XtreamService.h"
+
+#include <chrono>
+
+#include "PlaylistWriter.h"
+#include "TextEscape.h"
+
+namespace tembra {
+
+namespace {
+
+constexpr const char* kJson = "application/json";
+constexpr const char* kHtml = "text/html; charset=utf-8";
+
+int64_t nowSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
+
+// A number written as a number, or as a string the way many servers do.
+std::string number(int64_t value, bool asString) {
+  return asString ? "\"" + std::to_string(value) + "\"" : std::to_string(value);
+}
+
+}  // namespace
+
+XtreamService::XtreamService(const DemoData& data, const DemoOptions& options, const Faults& faults,
+                             ReplyShaper& shaper, Hooks hooks)
+    : data_(data), options_(options), faults_(faults), shaper_(shaper), hooks_(std::move(hooks)) {}
+
+void XtreamService::install(httplib::Server& server) {
+  using R = const httplib::Request&;
+  using S = httplib::Response&;
+  server.Get(R"(/+player_api\.php)", [this](R q, S s) { api(q, s); });
+  server.Get(R"(/+xmltv\.php)", [this](R q, S s) { xmltv(q, s); });
+  server.Get(R"(/+live/([^/]+)/([^/]+)/([0-9]+)\.ts)", [this](R q, S s) { stream(q, s); });
+  server.Get(R"(/+timeshift/([^/]+)/([^/]+)/[0-9]+/[0-9]{4}-[0-9]{2}-[0-9]{2}:[0-9]{2}-[0-9]{2}/([0-9]+)\.ts)",
+             [this](R q, S s) { stream(q, s); });
+}
+
+bool XtreamService::known(const std::string& user, const std::string& password) const {
+  return user == options_.xtreamUser && password == options_.xtreamPassword;
+}
+
+std::string XtreamService::account(const std::string& base, bool expired) const {
+  const int64_t now = nowSeconds();
+  const int64_t end = expired ? now - 86400 : now + 30 * 86400;
+  std::string host = base.substr(base.find("://") + 3);
+  host = host.substr(0, host.find('/'));
+  const std::string port = host.find(':') == std::string::npos ? "80" : host.substr(host.find(':') + 1);
+  host = host.substr(0, host.find(':'));
+  return "{\"user_info\": {\"username\": " + TextEscape::JsonString(options_.xtreamUser) +
+         ", \"password\": " + TextEscape::JsonString(options_.xtreamPassword) +
+         ", \"message\": \"Welcome to the Tembra demo\", \"auth\": 1, \"status\": \"" +
+         (expired ? "Expired" : "Active") + "\", \"exp_date\": \"" + std::to_string(end) +
+         "\", \"is_trial\": \"0\", \"active_cons\": \"0\", \"created_at\": \"" + std::to_string(now - 86400 * 100) +
+         "\", \"max_connections\": \"1\", \"allowed_output_formats\": [\"m3u8\", \"ts\"]}, "
+         "\"server_info\": {\"url\": " +
+         TextEscape::JsonString(host) + ", \"port\": " + TextEscape::JsonString(port) +
+         ", \"server_protocol\": \"http\", \"timezone\": \"UTC\", \"timestamp_now\": " + std::to_string(now) + "}}\n";
+}
+
+std::string XtreamService::categories(bool wrongShape) const {
+  std::string out = wrongShape ? "{" : "[";
+  for (size_t g = 0; g < data_.groups().size(); ++g) {
+    const DemoGroup& group = data_.groups()[g];
+    if (g) out += ",";
+    if (wrongShape) out += "\"" + group.id + "\": ";
+    out += "{\"category_id\": \"" + group.id + "\", \"category_name\": " + TextEscape::JsonString(group.name) +
+           ", \"parent_id\": 0}";
+  }
+  out += wrongShape ? "}\n" : "]\n";
+  return out;
+}
+
+std::string XtreamService::streams(const std::string& base, const std::string& category, bool wrongShape) const {
+  const auto& channels = data_.channels();
+  std::string out = wrongShape ? "{" : "[";
+  out.reserve(channels.size() * 360);
+  bool first = true;
+  for (size_t i = 0; i < channels.size(); ++i) {
+    const DemoChannel& c = channels[i];
+    const DemoGroup& group = data_.groups()[c.group];
+    if (!category.empty() && category != group.id) continue;
+    const bool strings = i % 2 == 1;
+    if (!first) out += ",";
+    first = false;
+    if (wrongShape) out += "\"" + c.id + "\": ";
+    out += "{\"num\": " + number(static_cast<int64_t>(i + 1), strings) +
+           ", \"name\": " + TextEscape::JsonString(c.name) + ", \"stream_type\": \"live\", \"stream_id\": " +
+           number(std::stoll(c.id), strings) + ", \"stream_icon\": " + TextEscape::JsonString(base + "logo/" + c.id + ".png") +
+           ", \"epg_channel_id\": " + (PlaylistWriter::HasGuideId(i) ? TextEscape::JsonString(c.id) : "null") +
+           ", \"added\": \"1700000000\", \"category_id\": \"" + group.id + "\", \"custom_sid\": null" +
+           ", \"tv_archive\": " + number(HasArchive(i) ? 1 : 0, strings) +
+           ", \"direct_source\": \"\", \"tv_archive_duration\": " + number(HasArchive(i) ? kArchiveDays : 0, strings) +
+           "}";
+  }
+  out += wrongShape ? "}\n" : "]\n";
+  return out;
+}
+
+void XtreamService::api(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::XtreamHang)) return shaper_.Hang(res);
+  if (faults_.on(Faults::XtreamBadJson)) {
+    return res.set_content("<html><body><h1>Service temporarily unavailable</h1></body></html>\n", kHtml);
+  }
+  if (faults_.on(Faults::XtreamRefused) ||
+      !known(req.get_param_value("username"), req.get_param_value("password"))) {
+    // What real servers answer for wrong credentials: a 200 with auth 0.
+    return res.set_content("{\"user_info\": {\"auth\": 0}}\n", kJson);
+  }
+  const std::string action = req.get_param_value("action");
+  const bool wrongShape = faults_.on(Faults::XtreamWrongShape);
+  if (action.empty()) return res.set_content(account(hooks_.base(req), faults_.on(Faults::XtreamExpired)), kJson);
+  if (faults_.on(Faults::XtreamExpired)) return res.set_content("[]\n", kJson);
+  if (action == "get_live_categories") return res.set_content(categories(wrongShape), kJson);
+  if (action == "get_live_streams")
+    return res.set_content(streams(hooks_.base(req), req.get_param_value("category_id"), wrongShape), kJson);
+  res.set_content("[]\n", kJson);
+}
+
+void XtreamService::xmltv(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::XtreamHang)) return shaper_.Hang(res);
+  if (!known(req.get_param_value("username"), req.get_param_value("password"))) return ReplyShaper::Page(res, 403);
+  hooks_.guide(req, res);
+}
+
+void XtreamService::stream(const httplib::Request& req, httplib::Response& res) {
+  if (!known(req.matches[1].str(), req.matches[2].str())) return ReplyShaper::Page(res, 403);
+  const DemoChannel* channel = data_.FindChannel(req.matches[req.matches.size() - 1].str());
+  if (!channel) return ReplyShaper::Page(res, 404);
+  hooks_.stream(*channel, res);
+}
+
+}  // namespace tembra
