@@ -9,7 +9,7 @@
 #include "platform/Utf.h"
 #include "platform/XdgFolders.h"
 #include "playlist/CatchupAddress.h"
-#include "source/PlaylistGuide.h"
+#include "source/AccountGuide.h"
 #include "xtream/XtreamClient.h"
 #include "xtream/XtreamReplyParser.h"
 
@@ -169,7 +169,7 @@ void XtreamSource::createGuide(MessageTarget* target) {
   // The account's own guide comes with its line-up.
   SourceSettings guideSettings = settings_;
   guideSettings.guides.clear();
-  guide_ = std::make_unique<PlaylistGuide>(std::move(guideSettings), std::move(options));
+  guide_ = std::make_unique<AccountGuide>(std::move(guideSettings), std::move(options), settings_.password);
   guide_->start(target, guideCatalogue_);
 }
 

@@ -1,5 +1,7 @@
 #include "source/XtreamSource.h"
 
+#include "source/AccountGuide.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 #include <sys/stat.h>
@@ -217,6 +219,30 @@ TEST(XtreamSource, APasswordTheSecretStoreCouldNotGiveIsSaidSoAndNotSent) {
   EXPECT_EQ(source.catalogueLoaded(), 0);
   EXPECT_EQ(toUtf8(source.statusText()), "The account's password could not be read from the desktop's secret store.");
   EXPECT_EQ(f.server.requests(), 0);
+}
+
+TEST(AccountGuide, ItsMessagesNeverShowThePassword) {
+  const std::string text =
+      "The guide http://s/xmltv.php?username=demo&password=p%26w%20x could not be downloaded: HTTP 500. "
+      "The guide http://s/xmltv.php?username=demo&password=p%26w%20x could not be read.";
+  EXPECT_EQ(AccountGuide::hidden(text, "p&w x"),
+            "The guide http://s/xmltv.php?username=demo&password=*** could not be downloaded: HTTP 500. "
+            "The guide http://s/xmltv.php?username=demo&password=*** could not be read.");
+  EXPECT_EQ(AccountGuide::hidden("password=d and the word d", "d"), "password=*** and the word d");
+  EXPECT_EQ(AccountGuide::hidden(text, ""), text);
+}
+
+TEST(XtreamSource, TheGuidesFailureIsToldWithoutThePassword) {
+  Fixture f;
+  auto source = f.make();
+  source->load(&f.target, WM_CATALOGUE_LOADED);
+  ASSERT_EQ(source->catalogueLoaded(), 1);
+  source->createGuide(&f.target);  // xmltv.php is not served: a 404
+  ASSERT_NE(source->guide(), nullptr);
+  ASSERT_TRUE(test::eventually([&] { return !source->guide()->statusText().empty(); }));
+  const std::string status = toUtf8(source->guide()->statusText());
+  EXPECT_NE(status.find("xmltv.php?username=me&password=*** could not be downloaded"), std::string::npos) << status;
+  EXPECT_EQ(status.find("p%26w"), std::string::npos) << status;
 }
 
 }  // namespace
