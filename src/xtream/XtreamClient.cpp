@@ -94,21 +94,21 @@ XtreamClient::Result XtreamClient::load(std::stop_token stop) const {
     result.problem = "The account's server sent a bad answer to the list of categories: " + categories.error + ".";
     return result;
   }
-  const XtreamParsed<std::vector<XtreamStream>> streams = XtreamReplyParser::streams(result.streamsReply);
+  XtreamParsed<std::vector<XtreamStream>> streams = XtreamReplyParser::streams(result.streamsReply);
   if (!streams.ok()) {
     result.problem = "The account's server sent a bad answer to the list of channels: " + streams.error + ".";
     return result;
   }
-  result.playlist = XtreamLineUp::playlist(account_, result.user.formats, categories.value, streams.value);
+  result.playlist = XtreamLineUp::playlist(account_, result.user.formats, categories.value, std::move(streams.value));
   return result;
 }
 
 std::optional<Playlist> XtreamClient::fromReplies(const XtreamAccount& account, const std::vector<std::string>& formats,
                                                   std::string_view categoriesReply, std::string_view streamsReply) {
   const XtreamParsed<std::vector<XtreamCategory>> categories = XtreamReplyParser::categories(categoriesReply);
-  const XtreamParsed<std::vector<XtreamStream>> streams = XtreamReplyParser::streams(streamsReply);
+  XtreamParsed<std::vector<XtreamStream>> streams = XtreamReplyParser::streams(streamsReply);
   if (!categories.ok() || !streams.ok()) return std::nullopt;
-  return XtreamLineUp::playlist(account, formats, categories.value, streams.value);
+  return XtreamLineUp::playlist(account, formats, categories.value, std::move(streams.value));
 }
 
 }  // namespace tembra

@@ -17,7 +17,7 @@ namespace tembra {
 class XtreamLineUp {
  public:
   static Playlist playlist(const XtreamAccount& account, const std::vector<std::string>& formats,
-                           const std::vector<XtreamCategory>& categories, const std::vector<XtreamStream>& streams);
+                           const std::vector<XtreamCategory>& categories, std::vector<XtreamStream> streams);
   // Whether streams are asked for as .m3u8: the allowed formats offer m3u8
   // but not ts (an empty list allows ts).
   static bool useM3u8(const std::vector<std::string>& formats);
