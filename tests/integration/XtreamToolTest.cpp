@@ -72,6 +72,14 @@ TEST(XtreamTool, CredentialsArePercentEncodedInEveryAddress) {
   // The stream and guide answer at those addresses.
   EXPECT_EQ(demo.Get("/xmltv.php?username=me%40home&password=p%26ss%20w%3Frd").status, 200);
   EXPECT_EQ(demo.Get("/xmltv.php?username=me%40home&password=wrong").status, 403);
+  EXPECT_EQ(demo.Get("/live/me%40home/wrong/10001.ts").status, 403);
+  EXPECT_EQ(demo.Get("/live/me%40home/p%26ss%20w%3Frd/99.ts").status, 404);
+  EXPECT_EQ(demo.Get("/timeshift/me%40home/wrong/60/2026-01-02:20-00/10001.ts").status, 403);
+  // A category's streams only, as servers offer them.
+  const std::string api = "/player_api.php?username=me%40home&password=p%26ss%20w%3Frd&action=get_live_streams";
+  const auto one = demo.Get(api + "&category_id=1");
+  EXPECT_EQ(all(one.body, R"re("stream_id": "?([0-9]+))re"), (std::vector<std::string>{"10001", "10002"}));
+  EXPECT_EQ(demo.Get(api + "&category_id=7").body, "[]\n");
 }
 
 TEST(XtreamTool, ARefusedAccountOrABadReplyExitsWithOneAndSaysWhy) {
