@@ -47,6 +47,7 @@ const std::array<Faults::Info, Faults::Count>& Faults::Table() {
       {"xtream-bad-json", "player_api.php answers a page that is not JSON (status 200)"},
       {"xtream-wrong-shape", "player_api.php's lists come as objects instead of arrays"},
       {"xtream-hang", "player_api.php and xmltv.php hold the connection without answering"},
+      {"xtream-slow", "player_api.php trickles its answers"},
   }};
   return table;
 }

@@ -54,6 +54,7 @@ class Faults {
     XtreamBadJson,
     XtreamWrongShape,
     XtreamHang,
+    XtreamSlow,
     Count
   };
 

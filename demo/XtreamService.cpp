@@ -99,6 +99,11 @@ std::string XtreamService::streams(const std::string& base, const std::string& c
   return out;
 }
 
+void XtreamService::send(httplib::Response& res, std::string body) {
+  if (faults_.on(Faults::XtreamSlow)) return shaper_.Trickle(res, std::move(body), kJson);
+  res.set_content(std::move(body), kJson);
+}
+
 void XtreamService::api(const httplib::Request& req, httplib::Response& res) {
   if (faults_.on(Faults::XtreamHang)) return shaper_.Hang(res);
   if (faults_.on(Faults::XtreamBadJson)) {
@@ -107,16 +112,16 @@ void XtreamService::api(const httplib::Request& req, httplib::Response& res) {
   if (faults_.on(Faults::XtreamRefused) ||
       !known(req.get_param_value("username"), req.get_param_value("password"))) {
     // What real servers answer for wrong credentials: a 200 with auth 0.
-    return res.set_content("{\"user_info\": {\"auth\": 0}}\n", kJson);
+    return send(res, "{\"user_info\": {\"auth\": 0}}\n");
   }
   const std::string action = req.get_param_value("action");
   const bool wrongShape = faults_.on(Faults::XtreamWrongShape);
-  if (action.empty()) return res.set_content(account(hooks_.base(req), faults_.on(Faults::XtreamExpired)), kJson);
-  if (faults_.on(Faults::XtreamExpired)) return res.set_content("[]\n", kJson);
-  if (action == "get_live_categories") return res.set_content(categories(wrongShape), kJson);
+  if (action.empty()) return send(res, account(hooks_.base(req), faults_.on(Faults::XtreamExpired)));
+  if (faults_.on(Faults::XtreamExpired)) return send(res, "[]\n");
+  if (action == "get_live_categories") return send(res, categories(wrongShape));
   if (action == "get_live_streams")
-    return res.set_content(streams(hooks_.base(req), req.get_param_value("category_id"), wrongShape), kJson);
-  res.set_content("[]\n", kJson);
+    return send(res, streams(hooks_.base(req), req.get_param_value("category_id"), wrongShape));
+  send(res, "[]\n");
 }
 
 void XtreamService::xmltv(const httplib::Request& req, httplib::Response& res) {

@@ -44,6 +44,8 @@ class XtreamService {
   // the stream id the last.
   void stream(const httplib::Request& req, httplib::Response& res);
   bool known(const std::string& user, const std::string& password) const;
+  // A JSON answer, trickled when the slow fault is on.
+  void send(httplib::Response& res, std::string body);
 
   std::string account(const std::string& base, bool expired) const;
   std::string categories(bool wrongShape) const;

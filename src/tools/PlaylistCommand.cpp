@@ -2,7 +2,12 @@
 // an http(s) URL) the way a playlist source does and prints what it found as
 // one JSON object. With --xtream SERVER USER PASSWORD it prints a provider
 // account's live line-up the same way.
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 #include <string>
 
 #include "playlist/JsonWriter.h"
@@ -49,6 +54,8 @@ void appendChannel(std::string& out, const PlaylistChannel& c) {
   out += '}';
 }
 
+constexpr std::chrono::seconds kXtreamDeadline{55};
+
 bool write(const std::string& text) { return std::fwrite(text.data(), 1, text.size(), stdout) == text.size(); }
 
 
@@ -88,9 +95,24 @@ int runXtream(const std::vector<std::string>& args) {
     return 2;
   }
   const XtreamClient client(XtreamAccount{args[1], args[2], args[3]}, XtreamClient::Options{});
-  const XtreamClient::Result result = client.load(std::stop_token());
+  // Each request gives up after its own silence, but a server that trickles
+  // could hold the three of them for long: the whole load has a deadline.
+  std::stop_source deadline;
+  std::jthread timer([&deadline](std::stop_token ended) {
+    std::mutex lock;
+    std::condition_variable_any wake;
+    std::unique_lock held(lock);
+    wake.wait_for(held, ended, kXtreamDeadline, [] { return false; });
+    if (!ended.stop_requested()) deadline.request_stop();
+  });
+  const XtreamClient::Result result = client.load(deadline.get_token());
+  timer.request_stop();
   if (!result.ok()) {
-    std::fprintf(stderr, "tembra-tool: %s\n", result.problem.c_str());
+    if (deadline.stop_requested())
+      std::fprintf(stderr, "tembra-tool: the account's server did not answer in full within %lld seconds\n",
+                   static_cast<long long>(kXtreamDeadline.count()));
+    else
+      std::fprintf(stderr, "tembra-tool: %s\n", result.problem.c_str());
     return 1;
   }
   return printPlaylist(result.playlist);

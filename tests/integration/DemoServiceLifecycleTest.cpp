@@ -66,7 +66,7 @@ TEST(DemoServiceLifecycle, HelpListsEverySwitch) {
         "--playlist-hang", "--playlist-slow", "--playlist-not-m3u", "--epg-404", "--epg-hang", "--epg-slow",
         "--epg-truncated", "--epg-not-gzip", "--epg-garbage", "--epg-wrong-tz", "--xtream-user",
         "--xtream-password", "--xtream-refused", "--xtream-expired", "--xtream-bad-json", "--xtream-wrong-shape",
-        "--xtream-hang"})
+        "--xtream-hang", "--xtream-slow"})
     EXPECT_NE(help.output.find(std::string("  ") + name + " "), std::string::npos) << name;
 }
 

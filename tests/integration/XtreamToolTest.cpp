@@ -123,6 +123,20 @@ TEST(XtreamTool, AServerThatDoesNotAnswerEndsWithinAMinute) {
   }
 }
 
+TEST(XtreamTool, AServerThatTricklesItsAnswersIsGivenUpWithinAMinute) {
+  // Bytes keep coming, so no request's silence limit ends it.
+  DemoService demo({"--fault", "xtream-slow"});
+  ASSERT_TRUE(demo.started()) << demo.error();
+  const auto started = std::chrono::steady_clock::now();
+  const auto r = runTool({"playlist", "--xtream", demo.base(), "demo", "demo"});
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_GE(took, std::chrono::seconds(50));
+  EXPECT_LT(took, std::chrono::seconds(60));
+  EXPECT_EQ(r.err, "tembra-tool: the account's server did not answer in full within 55 seconds\n");
+}
+
 TEST(XtreamTool, CatchupOfTheAccountsChannelIsItsTimeshiftAddress) {
   DemoService demo({"--groups", "1", "--channels-per-group", "3"});
   ASSERT_TRUE(demo.started()) << demo.error();
