@@ -1,6 +1,7 @@
 #include "source/XtreamSource.h"
 
 #include "source/AccountGuide.h"
+#include "source/SourceFactory.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -243,6 +244,19 @@ TEST(XtreamSource, TheGuidesFailureIsToldWithoutThePassword) {
   const std::string status = toUtf8(source->guide()->statusText());
   EXPECT_NE(status.find("xmltv.php?username=me&password=*** could not be downloaded"), std::string::npos) << status;
   EXPECT_EQ(status.find("p%26w"), std::string::npos) << status;
+}
+
+TEST(SourceFactory, AnAccountBecomesAnAccountSourceWithItsOwnCache) {
+  Fixture f;
+  SourceSettings settings;
+  settings.id = "12";
+  settings.kind = SourceKind::Xtream;
+  settings.server = f.server.url();
+  settings.user = "me";
+  settings.password = "p&w";
+  const std::shared_ptr<ChannelSource> source = SourceFactory::make(settings);
+  ASSERT_NE(dynamic_cast<XtreamSource*>(source.get()), nullptr);
+  EXPECT_NE(SourceFactory::cacheFolderOf(settings).find("/tembra/sources/12"), std::string::npos);
 }
 
 }  // namespace
