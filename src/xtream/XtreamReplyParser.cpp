@@ -138,8 +138,11 @@ XtreamParsed<XtreamUserInfo> XtreamReplyParser::account(std::string_view reply) 
     return out;
   }
   XtreamUserInfo& user = out.value;
-  user.authorised = integer(member(info, "auth")).value_or(0) == 1;
   user.status = text(member(info, "status"));
+  // Servers say "auth"; one that leaves it out still says whether the
+  // account is active.
+  const std::optional<int64_t> auth = integer(member(info, "auth"));
+  user.authorised = auth ? *auth == 1 : (user.status == "Active" || user.status == "active");
   user.message = text(member(info, "message"));
   const std::optional<int64_t> expires = integer(member(info, "exp_date"));
   if (expires && *expires > 0) user.expires = expires;

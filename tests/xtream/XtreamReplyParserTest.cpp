@@ -141,6 +141,13 @@ TEST(XtreamReplyParser, TheAccountCheckReadsItsFieldsInEitherForm) {
   ASSERT_TRUE(refused.ok());
   EXPECT_FALSE(refused.value.authorised);
 
+  const auto noAuth = XtreamReplyParser::account(R"({"user_info": {"status": "Active"}})");
+  ASSERT_TRUE(noAuth.ok());
+  EXPECT_TRUE(noAuth.value.authorised) << "no auth, but active";
+  const auto nothing = XtreamReplyParser::account(R"({"user_info": {}})");
+  ASSERT_TRUE(nothing.ok());
+  EXPECT_FALSE(nothing.value.authorised);
+
   const auto noEnd = XtreamReplyParser::account(R"({"user_info": {"auth": "1", "exp_date": null}})");
   ASSERT_TRUE(noEnd.ok());
   EXPECT_TRUE(noEnd.value.authorised);
