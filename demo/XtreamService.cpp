@@ -1,7 +1,9 @@
 #include "XtreamService.h"
 
 #include <chrono>
+#include <memory>
 
+#include "PieceStream.h"
 #include "PlaylistWriter.h"
 #include "TextEscape.h"
 
@@ -9,8 +11,12 @@ namespace tembra {
 
 namespace {
 
-constexpr const char* kJson = "application/json";
+// With its charset named, the HTTP library leaves a reply uncompressed: its
+// compression of a streamed body is far slower than any client's download.
+constexpr const char* kJson = "application/json; charset=utf-8";
+constexpr const char* kGuide = "application/xml; charset=utf-8";
 constexpr const char* kHtml = "text/html; charset=utf-8";
+constexpr size_t kStreamsPerPiece = 256;
 
 int64_t nowSeconds() {
   return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
@@ -73,30 +79,58 @@ std::string XtreamService::categories(bool wrongShape) const {
   return out;
 }
 
-std::string XtreamService::streams(const std::string& base, const std::string& category, bool wrongShape) const {
-  const auto& channels = data_.channels();
-  std::string out = wrongShape ? "{" : "[";
-  out.reserve(channels.size() * 360);
-  bool first = true;
-  for (size_t i = 0; i < channels.size(); ++i) {
-    const DemoChannel& c = channels[i];
-    const DemoGroup& group = data_.groups()[c.group];
-    if (!category.empty() && category != group.id) continue;
-    const bool strings = i % 2 == 1;
-    if (!first) out += ",";
-    first = false;
-    if (wrongShape) out += "\"" + c.id + "\": ";
-    out += "{\"num\": " + number(static_cast<int64_t>(i + 1), strings) +
-           ", \"name\": " + TextEscape::JsonString(c.name) + ", \"stream_type\": \"live\", \"stream_id\": " +
-           number(std::stoll(c.id), strings) + ", \"stream_icon\": " + TextEscape::JsonString(base + "logo/" + c.id + ".png") +
-           ", \"epg_channel_id\": " + (PlaylistWriter::HasGuideId(i) ? TextEscape::JsonString(c.id) : "null") +
-           ", \"added\": \"1700000000\", \"category_id\": \"" + group.id + "\", \"custom_sid\": null" +
-           ", \"tv_archive\": " + number(HasArchive(i) ? 1 : 0, strings) +
-           ", \"direct_source\": \"\", \"tv_archive_duration\": " + number(HasArchive(i) ? kArchiveDays : 0, strings) +
-           "}";
-  }
-  out += wrongShape ? "}\n" : "]\n";
+std::string XtreamService::stream(size_t index, const std::string& base, bool wrongShape) const {
+  const DemoChannel& c = data_.channels()[index];
+  const DemoGroup& group = data_.groups()[c.group];
+  const bool strings = index % 2 == 1;
+  std::string out;
+  if (wrongShape) out += "\"" + c.id + "\": ";
+  out += "{\"num\": " + number(static_cast<int64_t>(index + 1), strings) + ", \"name\": " + TextEscape::JsonString(c.name) +
+         ", \"stream_type\": \"live\", \"stream_id\": " + number(std::stoll(c.id), strings) +
+         ", \"stream_icon\": " + TextEscape::JsonString(base + "logo/" + c.id + ".png") +
+         ", \"epg_channel_id\": " + (PlaylistWriter::HasGuideId(index) ? TextEscape::JsonString(c.id) : "null") +
+         ", \"added\": \"1700000000\", \"category_id\": \"" + group.id + "\", \"custom_sid\": null" +
+         ", \"tv_archive\": " + number(HasArchive(index) ? 1 : 0, strings) +
+         ", \"direct_source\": \"\", \"tv_archive_duration\": " + number(HasArchive(index) ? kArchiveDays : 0, strings) +
+         "}";
   return out;
+}
+
+// A large line-up's list runs to tens of megabytes: it goes out in pieces
+// as it is written, so the first bytes leave at once.
+void XtreamService::streams(httplib::Response& res, const std::string& base, const std::string& category,
+                            bool wrongShape) {
+  struct Cursor {
+    size_t next = 0;
+    bool started = false;
+    bool first = true;
+  };
+  auto cursor = std::make_shared<Cursor>();
+  auto body = std::make_shared<PieceStream>(
+      [this, cursor, base, category, wrongShape](std::string& out) {
+        const auto& channels = data_.channels();
+        if (!cursor->started) {
+          cursor->started = true;
+          out += wrongShape ? "{" : "[";
+          return true;
+        }
+        if (cursor->next > channels.size()) return false;
+        if (cursor->next == channels.size()) {
+          out += wrongShape ? "}\n" : "]\n";
+          ++cursor->next;
+          return true;
+        }
+        for (size_t end = std::min(channels.size(), cursor->next + kStreamsPerPiece); cursor->next < end;
+             ++cursor->next) {
+          if (!category.empty() && category != data_.groups()[channels[cursor->next].group].id) continue;
+          if (!cursor->first) out += ",";
+          cursor->first = false;
+          out += stream(cursor->next, base, wrongShape);
+        }
+        return true;
+      },
+      PieceStream::Packing::Plain);
+  shaper_.Stream(res, Faults::XtreamSlow, std::move(body), kJson);
 }
 
 void XtreamService::send(httplib::Response& res, std::string body) {
@@ -120,7 +154,7 @@ void XtreamService::api(const httplib::Request& req, httplib::Response& res) {
   if (faults_.on(Faults::XtreamExpired)) return send(res, "[]\n");
   if (action == "get_live_categories") return send(res, categories(wrongShape));
   if (action == "get_live_streams")
-    return send(res, streams(hooks_.base(req), req.get_param_value("category_id"), wrongShape));
+    return streams(res, hooks_.base(req), req.get_param_value("category_id"), wrongShape);
   send(res, "[]\n");
 }
 
@@ -128,6 +162,10 @@ void XtreamService::xmltv(const httplib::Request& req, httplib::Response& res) {
   if (faults_.on(Faults::XtreamHang)) return shaper_.Hang(res);
   if (!known(req.get_param_value("username"), req.get_param_value("password"))) return ReplyShaper::Page(res, 403);
   hooks_.guide(req, res);
+  if (res.status == -1 || res.status == 200) {
+    res.headers.erase("Content-Type");
+    res.set_header("Content-Type", kGuide);
+  }
 }
 
 void XtreamService::stream(const httplib::Request& req, httplib::Response& res) {

@@ -49,7 +49,9 @@ class XtreamService {
 
   std::string account(const std::string& base, bool expired) const;
   std::string categories(bool wrongShape) const;
-  std::string streams(const std::string& base, const std::string& category, bool wrongShape) const;
+  // One entry of get_live_streams.
+  std::string stream(size_t index, const std::string& base, bool wrongShape) const;
+  void streams(httplib::Response& res, const std::string& base, const std::string& category, bool wrongShape);
 
   const DemoData& data_;
   const DemoOptions& options_;

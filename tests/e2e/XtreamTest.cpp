@@ -59,6 +59,20 @@ TEST_F(XtreamEndToEnd, SignsInListsTheChannelsPlaysOneAndShowsTheGuide) {
   closeBySigterm();
 }
 
+TEST_F(XtreamEndToEnd, AHundredThousandStreamsLoadWithoutHoldingTheWindow) {
+  ASSERT_TRUE(startDemo({"--groups", "100", "--channels-per-group", "1000", "--epg-days", "1", "--programmes-per-day",
+                         "4"}));
+  keepAccount("demo");
+  start();
+  ASSERT_FALSE(waitForMainWindow(60000).empty());
+  const WindowPlaces at = places();
+  ASSERT_TRUE(waitForScreen("xtream-100k", [&](const QImage& s) { return channelRowsShown(s, at); }, 60000));
+  const std::string trace = readAll(stateFile("trace"));
+  EXPECT_TRUE(std::regex_search(trace, std::regex("channel-list-filled [0-9]+ 100000\n"))) << trace;
+  checkEventLoop("loading an account of 100,000 streams");
+  closeBySigterm();
+}
+
 TEST_F(XtreamEndToEnd, ARefusedAccountSaysSoAndRecovers) {
   ASSERT_TRUE(startDemo({"--fault", "xtream-refused"}));
   keepAccount("demo");
