@@ -106,6 +106,13 @@ bool DemoOptions::Parse(int argc, char** argv, std::string& error) {
         error = "--cache needs a folder";
         ok = false;
       }
+    } else if (arg == "--xtream-user" || arg == "--xtream-password") {
+      ok = value(v);
+      if (ok && v.empty()) {
+        error = std::string(arg) + " needs a value";
+        ok = false;
+      }
+      if (ok) (arg == "--xtream-user" ? xtreamUser : xtreamPassword) = std::string(v);
     } else if (arg == "--groups") {
       ok = number(groups, 0, kMaxChannels);
     } else if (arg == "--channels-per-group") {
@@ -238,6 +245,10 @@ std::string DemoOptions::HelpText() {
       "                            most 14), each day as /tvitem.action gives it\n"
       "  --playlist-crlf           end the playlist's lines with CR LF\n"
       "\n"
+      "Provider account (player_api.php, /live/U/P/ID.ts, xmltv.php, /timeshift/...):\n"
+      "  --xtream-user NAME        the account's user name (default demo)\n"
+      "  --xtream-password TEXT    the account's password (default demo)\n"
+      "\n"
       "Faults (at run time: POST /demo/faults with name=1&name=0...):\n"
       "  --fault NAME[,NAME...]    turn on the faults named (as the switches below)\n"
       "  --hang-seconds N          how long a hang holds the connection (default 60)\n"
@@ -255,7 +266,9 @@ std::string DemoOptions::HelpText() {
       "\n"
       "Endpoints: /auth.action /tv.action /tvitem.action /getTime /collected pcad.action\n"
       "/ads/fix.zip /ads/pop.zip /stream/ID /playlist.m3u /playlist.m3u.gz /epg.xml\n"
-      "/epg.xml.gz /logo/ID.png; /demo/faults /demo/records /demo/notice /demo/status.\n";
+      "/epg.xml.gz /logo/ID.png /player_api.php /live/U/P/ID.ts /xmltv.php\n"
+      "/timeshift/U/P/MINUTES/YYYY-MM-DD:HH-MM/ID.ts; /demo/faults /demo/records /demo/notice\n"
+      "/demo/status.\n";
   return text;
 }
 

@@ -37,6 +37,11 @@ struct DemoOptions {
   uint32_t epgDays = 3;        // days of the XMLTV guide, from today
   bool playlistCrlf = false;   // the M3U playlist ends its lines with CR LF
 
+  // The provider account over the same line-up (player_api.php, /live/,
+  // xmltv.php, /timeshift/).
+  std::string xtreamUser = "demo";
+  std::string xtreamPassword = "demo";
+
   uint32_t streamSeconds = 10;
   bool noPregenerate = false;
 

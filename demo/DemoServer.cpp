@@ -136,7 +136,11 @@ DemoServer::DemoServer(DemoOptions options)
       data_(options_),
       sessions_(options_.seed),
       shaper_(faults_, shutdown_, options_.hangSeconds, options_.slowBytesPerSecond),
-      notices_(shutdown_) {
+      notices_(shutdown_),
+      xtream_(data_, options_, faults_, shaper_,
+              {[this](const httplib::Request& q, httplib::Response& s) { epg(q, s, false); },
+               [this](const DemoChannel& c, httplib::Response& s) { serveStream(c, s); },
+               [this](const httplib::Request& q) { return baseFor(q); }}) {
   for (Faults::Id id : options_.faults) faults_.set(id, true);
   if (options_.forcedUpgrade)
     notices_.SetAnswer(NoticeResponder::Mode::Forced, {});
@@ -291,6 +295,7 @@ void DemoServer::install(httplib::Server& server) {
   server.Get(R"(/+epg\.xml)", [this](R q, S s) { epg(q, s, false); });
   server.Get(R"(/+epg\.xml\.gz)", [this](R q, S s) { epg(q, s, true); });
   server.Get(R"(/+logo/([0-9]+)\.png)", [this](R q, S s) { logo(q, s); });
+  xtream_.install(server);
   server.Get("/demo/faults", [this](R q, S s) { faultsPage(q, s); });
   server.Post("/demo/faults", [this](R q, S s) { faultsPage(q, s); });
   server.Get("/demo/records", [this](R, S s) {
@@ -410,8 +415,13 @@ void DemoServer::stream(const httplib::Request& req, httplib::Response& res) {
   if (faults_.on(Faults::Stream404)) return ReplyShaper::Page(res, 404);
   const DemoChannel* channel = data_.FindChannel(req.matches[1].str());
   if (!channel) return ReplyShaper::Page(res, 404);
-  auto looper = streams_->Get(channel->id, channel->name + "\nchannel " + channel->id,
-                              static_cast<uint32_t>(data_.IndexOf(*channel)));
+  serveStream(*channel, res);
+}
+
+void DemoServer::serveStream(const DemoChannel& channel, httplib::Response& res) {
+  if (faults_.on(Faults::Stream404)) return ReplyShaper::Page(res, 404);
+  auto looper = streams_->Get(channel.id, channel.name + "\nchannel " + channel.id,
+                              static_cast<uint32_t>(data_.IndexOf(channel)));
   if (!looper) return ReplyShaper::Page(res, 503);
 
   // Paced to the segment's own rate after a short burst, as a live source

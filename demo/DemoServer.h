@@ -19,6 +19,7 @@
 #include "ShutdownFlag.h"
 #include "StatsCollector.h"
 #include "StreamCache.h"
+#include "XtreamService.h"
 
 namespace tembra {
 
@@ -59,6 +60,7 @@ class DemoServer {
   void manifest(const httplib::Request& req, httplib::Response& res);
   void package(const httplib::Request& req, httplib::Response& res);
   void stream(const httplib::Request& req, httplib::Response& res);
+  void serveStream(const DemoChannel& channel, httplib::Response& res);
   void faultsPage(const httplib::Request& req, httplib::Response& res);
   void noticePage(const httplib::Request& req, httplib::Response& res);
   void indexPage(const httplib::Request& req, httplib::Response& res);
@@ -79,6 +81,7 @@ class DemoServer {
   ReplyShaper shaper_;
   NoticeResponder notices_;
   NetNamespace ns_;
+  XtreamService xtream_;
   std::string cacheFolder_;
   std::unique_ptr<StreamCache> streams_;
 

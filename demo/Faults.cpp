@@ -42,6 +42,12 @@ const std::array<Faults::Info, Faults::Count>& Faults::Table() {
       {"epg-not-gzip", "/epg.xml.gz answers plain, uncompressed XML"},
       {"epg-garbage", "the XMLTV guide answers bytes that are neither gzip nor XML"},
       {"epg-wrong-tz", "XMLTV times say +0300 on UTC clock times: 3 h early"},
+      {"xtream-refused", "player_api.php refuses the account ({\"user_info\": {\"auth\": 0}})"},
+      {"xtream-expired", "player_api.php says the account expired yesterday"},
+      {"xtream-bad-json", "player_api.php answers a page that is not JSON (status 200)"},
+      {"xtream-wrong-shape", "player_api.php's lists come as objects instead of arrays"},
+      {"xtream-hang", "player_api.php and xmltv.php hold the connection without answering"},
+      {"xtream-slow", "player_api.php trickles its answers"},
   }};
   return table;
 }

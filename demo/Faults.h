@@ -49,6 +49,12 @@ class Faults {
     EpgNotGzip,
     EpgGarbage,
     EpgWrongTz,
+    XtreamRefused,
+    XtreamExpired,
+    XtreamBadJson,
+    XtreamWrongShape,
+    XtreamHang,
+    XtreamSlow,
     Count
   };
 

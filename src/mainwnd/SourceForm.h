@@ -10,8 +10,9 @@ class QLineEdit;
 
 namespace tembra {
 
-// The fields of one source: name, kind, playlist, guides, time offset and
-// user agent. The first-run page shows only the playlist and guide.
+// The fields of one source: name, kind, playlist and guides (or a provider
+// account's server, user name and password), time offset and user agent.
+// The first-run page shows only the playlist and guide.
 class SourceForm : public QWidget {
   Q_OBJECT
 
@@ -28,6 +29,7 @@ class SourceForm : public QWidget {
  private:
   void browse(QLineEdit* field, bool guide);
   void kindChanged();
+  SourceKind kind() const;
 
   SourceSettings original_;
   QLineEdit* name_ = nullptr;
@@ -36,7 +38,12 @@ class SourceForm : public QWidget {
   QLineEdit* guides_ = nullptr;
   QDoubleSpinBox* offset_ = nullptr;
   QLineEdit* userAgent_ = nullptr;
-  QList<QWidget*> playlistOnly_;
+  QLineEdit* server_ = nullptr;
+  QLineEdit* user_ = nullptr;
+  QLineEdit* password_ = nullptr;
+  QList<QWidget*> playlistOnly_;  // shown for a playlist
+  QList<QWidget*> accountOnly_;   // shown for a provider account
+  QList<QWidget*> notOperator_;   // shown for a playlist and an account
 };
 
 }  // namespace tembra

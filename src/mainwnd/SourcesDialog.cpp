@@ -11,6 +11,7 @@
 #include "mainwnd/AppIcon.h"
 #include "mainwnd/DialogStyle.h"
 #include "mainwnd/SourceForm.h"
+#include "source/SecretStore.h"
 
 namespace tembra {
 
@@ -74,8 +75,13 @@ QString SourcesDialog::describe(const SourceSettings& source, bool current) {
   QString line = QString::fromStdString(source.name);
   if (current) line += tr("  (open now)");
   line += QLatin1Char('\n');
-  line += source.kind == SourceKind::Operator ? tr("Operator service (config.ini)")
-                                              : QString::fromStdString(source.playlist);
+  if (source.kind == SourceKind::Operator)
+    line += tr("Operator service (config.ini)");
+  else if (source.kind == SourceKind::Xtream)
+    line += tr("Provider account %1 at %2")
+                .arg(QString::fromStdString(source.user), QString::fromStdString(source.server));
+  else
+    line += QString::fromStdString(source.playlist);
   return line;
 }
 
@@ -136,10 +142,21 @@ bool SourcesDialog::ask(SourceSettings& settings, const QString& title) {
   return true;
 }
 
+// The desktop's secret store keeps an account's password when one answers;
+// otherwise it stays in the sources file, which only the user can read.
+void SourcesDialog::keepPassword(SourceSettings& settings) {
+  if (settings.kind != SourceKind::Xtream) return;
+  settings.passwordStored =
+      SecretStore::store(list_.path(), settings.id, "Tembra Player: " + settings.name, settings.password);
+}
+
 void SourcesDialog::add() {
   SourceSettings fresh;
   if (!ask(fresh, tr("Add a source"))) return;
   const std::string id = list_.add(fresh);
+  SourceSettings added = *list_.find(id);
+  keepPassword(added);
+  list_.update(added);
   save();
   fill(id);
 }
@@ -148,7 +165,12 @@ void SourcesDialog::edit() {
   const SourceSettings* current = list_.find(selectedId());
   if (current == nullptr) return;
   SourceSettings changed = *current;
+  if (changed.passwordStored && changed.password.empty())
+    changed.password = SecretStore::lookup(list_.path(), changed.id).value_or(std::string());
+  const bool wasAccount = changed.kind == SourceKind::Xtream;
   if (!ask(changed, tr("Edit the source"))) return;
+  if (wasAccount && changed.kind != SourceKind::Xtream) SecretStore::clear(list_.path(), changed.id);
+  keepPassword(changed);
   list_.update(changed);
   save();
   fill(changed.id);
@@ -157,6 +179,8 @@ void SourcesDialog::edit() {
 void SourcesDialog::remove() {
   const std::string id = selectedId();
   if (id.empty()) return;
+  if (const SourceSettings* source = list_.find(id); source != nullptr && source->kind == SourceKind::Xtream)
+    SecretStore::clear(list_.path(), id);
   list_.remove(id);
   save();
   fill(currentId_);

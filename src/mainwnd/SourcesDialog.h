@@ -33,6 +33,7 @@ class SourcesDialog : public QDialog {
   void open();
   void updateButtons();
   bool save();
+  void keepPassword(SourceSettings& settings);
   // Asks for a source's settings; false when cancelled.
   bool ask(SourceSettings& settings, const QString& title);
 

@@ -25,6 +25,9 @@ struct SourceChannel {
   std::u16string groupId;  // the first group; empty for none
   std::optional<int> number;
   std::string logo;  // URL, empty for none
+  // How many days back past programmes can be played; none: the channel
+  // has no catch-up; 0: it has, for a span it does not say.
+  std::optional<int> catchupDays;
 };
 using SourceChannelRef = std::shared_ptr<const SourceChannel>;
 
@@ -61,6 +64,11 @@ class ChannelSource {
   virtual std::vector<SourceChannelRef> channels(std::u16string_view groupId) const = 0;
   virtual SourceChannelRef findChannel(std::u16string_view id) const = 0;
   virtual std::optional<StreamRequest> streamFor(std::u16string_view id) const = 0;
+  // What plays the channel's programme from start to stop (UTC seconds);
+  // nothing when the channel has no catch-up.
+  virtual std::optional<StreamRequest> catchupFor(std::u16string_view id, int64_t start, int64_t stop) const {
+    return std::nullopt;
+  }
   // Loads the catalogue again in the background; its end posts the message
   // given to load. A refresh asked for while one runs is dropped. False
   // when no load could be started at all (the window counts down again).

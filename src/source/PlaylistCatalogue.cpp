@@ -1,6 +1,9 @@
 #include "source/PlaylistCatalogue.h"
 
+#include <algorithm>
+
 #include "platform/Utf.h"
+#include "playlist/CatchupAddress.h"
 
 namespace tembra {
 
@@ -19,6 +22,7 @@ PlaylistCatalogue::PlaylistCatalogue(Playlist playlist) : playlist_(std::move(pl
     channel->name = fromUtf8(entry.name);
     channel->number = entry.number;
     channel->logo = entry.logo;
+    if (CatchupAddress::offered(entry)) channel->catchupDays = std::max(0, entry.catchupDays.value_or(0));
     for (const std::string& group : entry.groups) {
       std::u16string id = fromUtf8(group);
       if (channel->groupId.empty()) channel->groupId = id;

@@ -3,10 +3,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 
 #include "platform/MessageTarget.h"
 #include "platform/Utf.h"
 #include "platform/XdgFolders.h"
+#include "playlist/CatchupAddress.h"
 #include "playlist/PlaylistLoader.h"
 #include "playlist/PlaylistParser.h"
 #include "source/PlaylistGuide.h"
@@ -189,6 +191,18 @@ std::optional<StreamRequest> PlaylistSource::streamFor(std::u16string_view id) c
   // The source's own user agent stands in where the playlist names none.
   request.userAgent = entry->userAgent.empty() ? settings_.userAgent : entry->userAgent;
   request.referrer = entry->referrer;
+  return request;
+}
+
+std::optional<StreamRequest> PlaylistSource::catchupFor(std::u16string_view id, int64_t start, int64_t stop) const {
+  std::optional<StreamRequest> request = streamFor(id);
+  const auto catalogue = this->catalogue();
+  const PlaylistChannel* entry = catalogue ? catalogue->entry(id) : nullptr;
+  if (!request || entry == nullptr || stop <= start) return std::nullopt;
+  const std::optional<std::string> address =
+      CatchupAddress::build(*entry, {start, stop, static_cast<int64_t>(std::time(nullptr))});
+  if (!address) return std::nullopt;
+  request->address = fromUtf8(*address);
   return request;
 }
 

@@ -47,6 +47,7 @@ class PlaylistSource : public ChannelSource {
   std::vector<SourceChannelRef> channels(std::u16string_view groupId) const override;
   SourceChannelRef findChannel(std::u16string_view id) const override;
   std::optional<StreamRequest> streamFor(std::u16string_view id) const override;
+  std::optional<StreamRequest> catchupFor(std::u16string_view id, int64_t start, int64_t stop) const override;
   bool refresh() override;
   void catalogueArrived() override;
   GuideSource* guide() override;

@@ -38,6 +38,18 @@ std::string formatHours(double hours) {
   return text;
 }
 
+const char* kindName(SourceKind kind) {
+  switch (kind) {
+    case SourceKind::Operator:
+      return "operator";
+    case SourceKind::Xtream:
+      return "xtream";
+    case SourceKind::Playlist:
+      break;
+  }
+  return "playlist";
+}
+
 }  // namespace
 
 std::string SourceList::defaultPath() { return XdgFolders::configHome() + "/tembra/sources.ini"; }
@@ -66,6 +78,7 @@ bool SourceList::load() {
     const std::string kind = read(path_, section, u"kind");
     if (kind == "operator") source.kind = SourceKind::Operator;
     else if (kind == "playlist") source.kind = SourceKind::Playlist;
+    else if (kind == "xtream") source.kind = SourceKind::Xtream;
     else continue;  // a kind this version does not know is left alone
     source.playlist = read(path_, section, u"playlist");
     source.guides = SourceSettings::splitList(read(path_, section, u"guides"));
@@ -74,6 +87,13 @@ bool SourceList::load() {
     const double hours = std::strtod(offset.c_str(), &end);
     if (end != offset.c_str() && std::isfinite(hours) && std::fabs(hours) <= 24) source.offsetHours = hours;
     source.userAgent = read(path_, section, u"useragent");
+    if (source.kind == SourceKind::Xtream) {
+      source.server = read(path_, section, u"server");
+      source.user = read(path_, section, u"user");
+      source.passwordStored = read(path_, section, u"secret") == "1";
+      if (!source.passwordStored) source.password = read(path_, section, u"password");
+      if (source.server.empty() || source.user.empty()) continue;
+    }
     if (source.kind == SourceKind::Playlist && source.playlist.empty()) continue;
     sources_.push_back(std::move(source));
   }
@@ -92,7 +112,15 @@ bool SourceList::save() const {
   for (const SourceSettings& source : sources_) {
     text += "\n[source." + source.id + "]\n";
     text += line("name", source.name);
-    text += line("kind", source.kind == SourceKind::Operator ? "operator" : "playlist");
+    text += line("kind", kindName(source.kind));
+    if (source.kind == SourceKind::Xtream) {
+      text += line("server", source.server);
+      text += line("user", source.user);
+      // The file is the user's alone (mode 0600); a password the secret
+      // store keeps never lands in it.
+      if (source.passwordStored) text += line("secret", "1");
+      else text += line("password", source.password);
+    }
     text += line("playlist", source.playlist);
     text += line("guides", SourceSettings::joinList(source.guides));
     text += line("offset", formatHours(source.offsetHours));

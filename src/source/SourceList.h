@@ -13,6 +13,8 @@ namespace tembra {
 //   [tembra]            order=1,3        last=3
 //   [source.1]          name=...  kind=playlist  playlist=...  guides=a,b
 //                       offset=0  useragent=...
+//   [source.3]          name=...  kind=xtream  server=...  user=...
+//                       password=... (or secret=1: in the secret store)
 class SourceList {
  public:
   static std::string defaultPath();

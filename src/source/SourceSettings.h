@@ -4,10 +4,10 @@
 
 namespace tembra {
 
-enum class SourceKind { Operator, Playlist };
+enum class SourceKind { Operator, Playlist, Xtream };
 
 // One source the user keeps: the operator's service (config.ini beside the
-// program) or a playlist with its guides.
+// program), a playlist with its guides, or a provider account.
 struct SourceSettings {
   std::string id;  // stable; names the source's cache folder
   std::string name;
@@ -16,6 +16,13 @@ struct SourceSettings {
   std::vector<std::string> guides;  // XMLTV files or URLs, used before the playlist's own
   double offsetHours = 0;           // added to every guide time of the source
   std::string userAgent;            // for the downloads and the streams; empty: the player's own
+  // A provider account: its server, user name and password. The password
+  // lives in the desktop's secret store when passwordStored is set (and
+  // is then empty in the sources file), else in the file itself.
+  std::string server;
+  std::string user;
+  std::string password;
+  bool passwordStored = false;
 
   bool operator==(const SourceSettings&) const = default;
 

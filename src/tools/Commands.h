@@ -27,6 +27,10 @@ inline constexpr const char* kUsage =
     "  ads refresh BASEURL DIR [--key HEX32]   one ad refresh with DIR as the program folder\n"
     "                                          (BASEURL + \"pcad.action\" is the manifest)\n"
     "  playlist FILE|URL                       print the guides and channels of an M3U playlist as JSON\n"
+    "  playlist --xtream SERVER USER PASSWORD  the channels of a provider account, as the same JSON\n"
+    "  catchup PLAYLIST INDEX START STOP [--now TIME]\n"
+    "                                          the address that plays channel INDEX (from 0) from\n"
+    "                                          START to STOP (\"YYYY-MM-DD HH:MM:SS\", local time)\n"
     "  epg GUIDE [--playlist PLAYLIST] [--at \"YYYY-MM-DD HH:MM:SS\"]\n"
     "                                          load an XMLTV guide (file or URL), print its counts and\n"
     "                                          what is on now and next as JSON (times local)\n"
@@ -47,5 +51,6 @@ int runAds(const std::vector<std::string>& args);
 int runSkin(const std::vector<std::string>& args);
 int runEpg(const std::vector<std::string>& args);
 int runPlaylist(const std::vector<std::string>& args);
+int runCatchup(const std::vector<std::string>& args);
 
 }  // namespace tembra::tools

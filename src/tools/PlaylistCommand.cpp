@@ -1,13 +1,20 @@
 // tembra-tool playlist PLAYLIST: reads an extended M3U playlist (a file or
 // an http(s) URL) the way a playlist source does and prints what it found as
-// one JSON object.
+// one JSON object. With --xtream SERVER USER PASSWORD it prints a provider
+// account's live line-up the same way.
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <stop_token>
+#include <thread>
 #include <string>
 
 #include "playlist/JsonWriter.h"
 #include "playlist/PlaylistLoader.h"
 #include "playlist/PlaylistParser.h"
 #include "tools/Commands.h"
+#include "xtream/XtreamClient.h"
 
 namespace tembra::tools {
 
@@ -47,23 +54,14 @@ void appendChannel(std::string& out, const PlaylistChannel& c) {
   out += '}';
 }
 
+constexpr std::chrono::seconds kXtreamDeadline{55};
+
 bool write(const std::string& text) { return std::fwrite(text.data(), 1, text.size(), stdout) == text.size(); }
 
-}  // namespace
 
-int runPlaylist(const std::vector<std::string>& args) {
-  if (args.size() != 1 || args[0].empty()) {
-    std::fputs("tembra-tool: usage: tembra-tool playlist FILE|URL\n", stderr);
-    return 2;
-  }
-  FetchRequest request;
-  request.location = args[0];
-  const PlaylistLoadResult result = PlaylistLoader::load(request);
-  if (!result.ok()) {
-    std::fprintf(stderr, "tembra-tool: %s\n", result.message.c_str());
-    return result.status == PlaylistLoadResult::Status::NotAPlaylist ? 1 : 2;
-  }
-  const Playlist& playlist = result.playlist;
+// The whole playlist as one JSON object on stdout; 0, or 2 when it could
+// not be written.
+int printPlaylist(const Playlist& playlist) {
   std::string out = "{\"guides\": [";
   for (size_t i = 0; i < playlist.guides.size(); ++i) {
     if (i) out += ", ";
@@ -89,6 +87,53 @@ int runPlaylist(const std::vector<std::string>& args) {
     std::fprintf(stderr, "tembra-tool: only the first %zu channels are read; the rest are left out\n",
                  PlaylistParser::kMaxChannels);
   return 0;
+}
+
+int runXtream(const std::vector<std::string>& args) {
+  if (args.size() != 4 || args[1].empty()) {
+    std::fputs("tembra-tool: usage: tembra-tool playlist --xtream SERVER USER PASSWORD\n", stderr);
+    return 2;
+  }
+  const XtreamClient client(XtreamAccount{args[1], args[2], args[3]}, XtreamClient::Options{});
+  // Each request gives up after its own silence, but a server that trickles
+  // could hold the three of them for long: the whole load has a deadline.
+  std::stop_source deadline;
+  std::jthread timer([&deadline](std::stop_token ended) {
+    std::mutex lock;
+    std::condition_variable_any wake;
+    std::unique_lock held(lock);
+    wake.wait_for(held, ended, kXtreamDeadline, [] { return false; });
+    if (!ended.stop_requested()) deadline.request_stop();
+  });
+  const XtreamClient::Result result = client.load(deadline.get_token());
+  timer.request_stop();
+  if (!result.ok()) {
+    if (deadline.stop_requested())
+      std::fprintf(stderr, "tembra-tool: the account's server did not answer in full within %lld seconds\n",
+                   static_cast<long long>(kXtreamDeadline.count()));
+    else
+      std::fprintf(stderr, "tembra-tool: %s\n", result.problem.c_str());
+    return 1;
+  }
+  return printPlaylist(result.playlist);
+}
+
+}  // namespace
+
+int runPlaylist(const std::vector<std::string>& args) {
+  if (!args.empty() && args[0] == "--xtream") return runXtream(args);
+  if (args.size() != 1 || args[0].empty()) {
+    std::fputs("tembra-tool: usage: tembra-tool playlist FILE|URL | --xtream SERVER USER PASSWORD\n", stderr);
+    return 2;
+  }
+  FetchRequest request;
+  request.location = args[0];
+  const PlaylistLoadResult result = PlaylistLoader::load(request);
+  if (!result.ok()) {
+    std::fprintf(stderr, "tembra-tool: %s\n", result.message.c_str());
+    return result.status == PlaylistLoadResult::Status::NotAPlaylist ? 1 : 2;
+  }
+  return printPlaylist(result.playlist);
 }
 
 }  // namespace tembra::tools

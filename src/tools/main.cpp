@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
   if (command == "ads") return tembra::tools::runAds(args);
   if (command == "skin") return tembra::tools::runSkin(args);
   if (command == "playlist") return tembra::tools::runPlaylist(args);
+  if (command == "catchup") return tembra::tools::runCatchup(args);
   if (command == "epg") return tembra::tools::runEpg(args);
   std::fprintf(stderr, "tembra-tool: unknown command '%s'\n\n%s", command.c_str(), tembra::tools::kUsage);
   return 2;

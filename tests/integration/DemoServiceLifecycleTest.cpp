@@ -64,7 +64,9 @@ TEST(DemoServiceLifecycle, HelpListsEverySwitch) {
         "--ads-500", "--hang-ads", "--slow-ads", "--stats-500", "--hang-stats", "--hang-time", "--slow-time",
         "--stream-404", "--epg-days", "--playlist-crlf", "--slow-bytes-per-second", "--playlist-404",
         "--playlist-hang", "--playlist-slow", "--playlist-not-m3u", "--epg-404", "--epg-hang", "--epg-slow",
-        "--epg-truncated", "--epg-not-gzip", "--epg-garbage", "--epg-wrong-tz"})
+        "--epg-truncated", "--epg-not-gzip", "--epg-garbage", "--epg-wrong-tz", "--xtream-user",
+        "--xtream-password", "--xtream-refused", "--xtream-expired", "--xtream-bad-json", "--xtream-wrong-shape",
+        "--xtream-hang", "--xtream-slow"})
     EXPECT_NE(help.output.find(std::string("  ") + name + " "), std::string::npos) << name;
 }
 
@@ -84,6 +86,8 @@ TEST(DemoServiceLifecycle, BadCommandLinesAreRefusedWithStatusTwo) {
       {"--notice", "a|b"},
       {"--notice", "x", "--forced-upgrade"},
       {"--seed"},
+      {"--xtream-user", ""},
+      {"--xtream-password"},
   };
   for (const auto& args : cases) {
     std::vector<std::string> argv = {DemoService::Executable()};

@@ -1,11 +1,14 @@
 // The first-run page and the sources dialog, offscreen, with real files.
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "TempDir.h"
 #include "mainwnd/FirstRunDialog.h"
@@ -54,6 +57,69 @@ TEST(SourceForm, AnOperatorSourceKeepsNoPlaylistFields) {
   EXPECT_EQ(got.id, "7");
   EXPECT_EQ(got.kind, SourceKind::Operator);
   EXPECT_TRUE(got.playlist.empty());
+}
+
+TEST(SourceForm, AProviderAccountKeepsItsServerUserAndPasswordOnly) {
+  SourceForm form(SourceForm::Fields::All);
+  form.set(SourceSettings{});
+  auto* kind = child<QComboBox>(form, "kind");
+  ASSERT_EQ(kind->count(), 3);
+  kind->setCurrentIndex(2);
+  EXPECT_FALSE(child<QLineEdit>(form, "playlist")->isVisibleTo(&form));
+  EXPECT_TRUE(child<QLineEdit>(form, "server")->isVisibleTo(&form));
+  EXPECT_EQ(child<QLineEdit>(form, "password")->echoMode(), QLineEdit::Password);
+  EXPECT_FALSE(form.problem().isEmpty()) << "no server or user yet";
+  child<QLineEdit>(form, "playlist")->setText(QStringLiteral("/left/over.m3u"));
+  child<QLineEdit>(form, "server")->setText(QStringLiteral(" http://tv.example:8080 "));
+  child<QLineEdit>(form, "user")->setText(QStringLiteral("me"));
+  child<QLineEdit>(form, "password")->setText(QStringLiteral(" secret "));
+  EXPECT_TRUE(form.problem().isEmpty()) << form.problem().toStdString();
+  const SourceSettings got = form.get();
+  EXPECT_EQ(got.kind, SourceKind::Xtream);
+  EXPECT_EQ(got.server, "http://tv.example:8080");
+  EXPECT_EQ(got.user, "me");
+  EXPECT_EQ(got.password, " secret ");
+  EXPECT_EQ(got.name, "tv.example:8080");
+  EXPECT_TRUE(got.playlist.empty());
+
+  // Back to a playlist: the account's fields go.
+  kind->setCurrentIndex(0);
+  const SourceSettings playlist = form.get();
+  EXPECT_EQ(playlist.playlist, "/left/over.m3u");
+  EXPECT_TRUE(playlist.server.empty() && playlist.user.empty() && playlist.password.empty());
+}
+
+TEST(SourcesDialog, AnAccountIsListedAndItsPasswordKeptInTheFileWithoutASecretStore) {
+  // No session bus: the secret store is not there to ask.
+  const char* bus = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  const std::string savedBus = bus ? bus : "";
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  test::TempDir dir("sourcesdlg-xtream");
+  SourceList list(dir.file("sources.ini"));
+  SourcesDialog dialog(list, "");
+  // The add dialog is modal: fill it in once it shows.
+  QTimer::singleShot(0, [] {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      auto* form = w->findChild<SourceForm*>(QStringLiteral("form"));
+      if (form == nullptr || !w->isVisible()) continue;
+      form->findChild<QComboBox*>(QStringLiteral("kind"))->setCurrentIndex(2);
+      form->findChild<QLineEdit*>(QStringLiteral("server"))->setText(QStringLiteral("http://tv.example"));
+      form->findChild<QLineEdit*>(QStringLiteral("user"))->setText(QStringLiteral("me"));
+      form->findChild<QLineEdit*>(QStringLiteral("password"))->setText(QStringLiteral("pw"));
+      static_cast<QDialog*>(w)->accept();
+    }
+  });
+  child<QPushButton>(dialog, "add")->click();
+  if (!savedBus.empty()) setenv("DBUS_SESSION_BUS_ADDRESS", savedBus.c_str(), 1);
+  auto* view = child<QListWidget>(dialog, "sources");
+  ASSERT_EQ(view->count(), 1);
+  EXPECT_EQ(view->item(0)->text(), QStringLiteral("tv.example\nProvider account me at http://tv.example"));
+  SourceList saved(dir.file("sources.ini"));
+  ASSERT_TRUE(saved.load());
+  ASSERT_EQ(saved.sources().size(), 1u);
+  EXPECT_EQ(saved.sources()[0].kind, SourceKind::Xtream);
+  EXPECT_EQ(saved.sources()[0].password, "pw");
+  EXPECT_FALSE(saved.sources()[0].passwordStored);
 }
 
 TEST(SourcesDialog, RemovingAndOpeningWorkOnTheSavedList) {

@@ -142,5 +142,36 @@ TEST(PlaylistSource, ARefreshReportsOnceAndANewPlaylistReplacesTheOld) {
   EXPECT_EQ(f.target.count(), 1u);
 }
 
+TEST(PlaylistSource, ChannelsTellTheirCatchupAndItsAddress) {
+  Fixture f;
+  f.server.set("/catchup.m3u",
+               "#EXTM3U catchup-correction=\"1\"\n"
+               "#EXTINF:-1 catchup=\"append\" catchup-days=\"7\" catchup-source=\"?from={utc}&len={duration}\","
+               "Seven\nhttp://tv.example/seven.ts\n"
+               "#EXTINF:-1 timeshift=\"2\",Old style\nhttp://tv.example/old.ts?k=v\n"
+               "#EXTINF:-1 catchup=\"xc\",Unsaid\nhttp://tv.example/live/u/p/5.ts\n"
+               "#EXTINF:-1,None\nhttp://tv.example/none.ts\n");
+  auto source = f.make("/catchup.m3u", "Agent/1");
+  source->load(&f.target, WM_CATALOGUE_LOADED);
+  ASSERT_EQ(source->catalogueLoaded(), 1) << toUtf8(source->statusText());
+  EXPECT_EQ(source->findChannel(u"0")->catchupDays, 7);
+  EXPECT_EQ(source->findChannel(u"1")->catchupDays, 2);
+  EXPECT_EQ(source->findChannel(u"2")->catchupDays, 0) << "catch-up for a span it does not say";
+  EXPECT_EQ(source->findChannel(u"3")->catchupDays, std::nullopt);
+
+  // 2023-11-14 22:13:20 UTC for half an hour; the header's correction of
+  // an hour moves it.
+  const std::optional<StreamRequest> seven = source->catchupFor(u"0", 1700000000, 1700001800);
+  ASSERT_TRUE(seven);
+  EXPECT_EQ(toUtf8(seven->address), "http://tv.example/seven.ts?from=1700003600&len=1800");
+  EXPECT_EQ(seven->userAgent, "Agent/1");
+  EXPECT_EQ(toUtf8(seven->name), "Seven");
+  EXPECT_EQ(toUtf8(source->catchupFor(u"2", 1700000000, 1700001800)->address),
+            "http://tv.example/timeshift/u/p/30/2023-11-14:23-13/5.ts");
+  EXPECT_FALSE(source->catchupFor(u"3", 1700000000, 1700001800));
+  EXPECT_FALSE(source->catchupFor(u"0", 1700001800, 1700000000));
+  EXPECT_FALSE(source->catchupFor(u"9", 1700000000, 1700001800));
+}
+
 }  // namespace
 }  // namespace tembra

@@ -66,6 +66,52 @@ TEST(SourceList, EverythingKeptSurvivesARoundTripAndIdsAreNeverReused) {
   EXPECT_EQ(third, "4") << "the removed source's id 2 and the operator's 3 are not given again";
 }
 
+TEST(SourceList, AccountsKeepTheirPasswordInTheFileOnlyWhenNoSecretStoreHasIt) {
+  test::TempDir dir("sources-xtream");
+  const std::string path = dir.file("sources.ini");
+  SourceSettings inFile;
+  inFile.kind = SourceKind::Xtream;
+  inFile.name = "Provider";
+  inFile.server = "http://tv.example:8080";
+  inFile.user = "me";
+  inFile.password = " p=w \"x\" ";
+  inFile.userAgent = "Box/1";
+  SourceSettings inStore = inFile;
+  inStore.password = "kept elsewhere";
+  inStore.passwordStored = true;
+  {
+    SourceList list(path);
+    ASSERT_TRUE(list.load());
+    list.add(inFile);
+    list.add(inStore);
+    ASSERT_TRUE(list.save());
+  }
+  const std::string text = test::readFile(path);
+  EXPECT_NE(text.find("kind=xtream"), std::string::npos);
+  EXPECT_EQ(text.find("kept elsewhere"), std::string::npos) << text;
+  EXPECT_NE(text.find("secret=1"), std::string::npos);
+
+  SourceList again(path);
+  ASSERT_TRUE(again.load());
+  ASSERT_EQ(again.sources().size(), 2u);
+  const SourceSettings& a = again.sources()[0];
+  EXPECT_EQ(a.kind, SourceKind::Xtream);
+  EXPECT_EQ(a.server, "http://tv.example:8080");
+  EXPECT_EQ(a.user, "me");
+  EXPECT_EQ(a.password, " p=w \"x\" ");
+  EXPECT_FALSE(a.passwordStored);
+  EXPECT_EQ(a.userAgent, "Box/1");
+  const SourceSettings& b = again.sources()[1];
+  EXPECT_TRUE(b.passwordStored);
+  EXPECT_EQ(b.password, "");
+
+  // An account without its server or user is left out.
+  test::writeFile(path, "[tembra]\norder=1,2\n[source.1]\nkind=xtream\nuser=me\n"
+                        "[source.2]\nkind=xtream\nserver=http://s\n");
+  ASSERT_TRUE(again.load());
+  EXPECT_TRUE(again.sources().empty());
+}
+
 TEST(SourceList, AFileThatCannotBeReadIsNeverOverwritten) {
   test::TempDir dir("sources");
   // Something that is there but is no file it can read: a folder.
