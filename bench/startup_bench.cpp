@@ -83,7 +83,10 @@ struct Run {
 };
 
 // The player's moments reported as detail lines, in the order they come.
-const char* const kPhases[] = {"app-start", "splash-shown", "window-created", "startup-begin", "window-shown"};
+const char* const kPhases[] = {"app-start",        "splash-shown",    "window-created", "startup-begin",
+                               "reporter-made",    "catalogue-loaded", "channels-listed", "guide-made",
+                               "window-shown",     "window-painted",  "channel-list-filled", "player-begin",
+                               "player-component", "player-started"};
 
 // Starts program with args in folder, waits until the trace holds every
 // mark in wanted, then ends it with SIGTERM.
