@@ -94,7 +94,8 @@ TEST_F(StartupAgainstDemo, MakesEverythingInOrderThenShowsTheWindow) {
   TembraPlayerWnd& wnd = *under.window;
 
   EXPECT_TRUE(wnd.isVisible());
-  ASSERT_NE(under.player, nullptr);
+  // The player comes once the window has shown its first frame, shown.
+  ASSERT_TRUE(spinUntil([&] { return under.player != nullptr; }, 10000));
   EXPECT_TRUE(under.player->widget()->isVisible());
   // Made after sign-in: its forced authentication is the plan of the server
   // in use.
