@@ -93,6 +93,10 @@ int mpv_set_option_string(mpv_handle* ctx, const char* name, const char* data) {
 
 int mpv_command(mpv_handle* ctx, const char** args) { TEMBRA_MPV_FORWARD(mpv_command, MPV_ERROR_UNINITIALIZED, ctx, args); }
 
+int mpv_command_async(mpv_handle* ctx, uint64_t reply_userdata, const char** args) {
+  TEMBRA_MPV_FORWARD(mpv_command_async, MPV_ERROR_UNINITIALIZED, ctx, reply_userdata, args);
+}
+
 int mpv_command_node(mpv_handle* ctx, mpv_node* args, mpv_node* result) {
   TEMBRA_MPV_FORWARD(mpv_command_node, MPV_ERROR_UNINITIALIZED, ctx, args, result);
 }
