@@ -27,6 +27,8 @@ namespace tembra {
 namespace {
 // How often the start-up trace looks for the first channel in the list.
 constexpr int kTracePollMs = 5;
+// How long after the first frame the player's library starts loading.
+constexpr int kPlayerAfterMs = 1500;
 }  // namespace
 
 void StartupSequence::run() {
@@ -90,18 +92,20 @@ void StartupSequence::run() {
 void StartupSequence::showWindow() {
   TembraPlayerWnd& w = w_;
   if (w.closing_) return;
-  // The player (its library, video surface and logo page) and the ad
-  // pane's web view are the slowest things to start: they come once the
-  // window is on the screen with its channels. The library loads on a
-  // worker while the GUI thread has nothing else to do; then the ad pane
-  // and the player each take a turn of the event loop of their own. A
-  // channel played before that makes the player on the spot.
+  // The ad pane's web view and the player (its library, video surface and
+  // logo page) are the slowest things to start: they come once the window
+  // is on the screen with its channels, the ad pane first. The player's
+  // library loads on a worker once the window's first pictures are drawn:
+  // loading a library holds a lock that the software renderer takes for
+  // every new shader, so a load alongside the first frames would freeze
+  // them. A channel played before that makes the player on the spot.
   AfterFirstFrame::call(&w, [&w] {
-    w.preparePlayer([&w] {
-      w.actions_->ShowRightAd();
-      QTimer::singleShot(0, &w, [&w] {
-        if (!w.closing_) w.createPlayer();
-      });
+    StartupTrace::mark("ad-pane-begin");
+    w.actions_->ShowRightAd();
+    StartupTrace::mark("ad-pane-made");
+    QTimer::singleShot(kPlayerAfterMs, &w, [&w] {
+      if (w.closing_) return;
+      w.preparePlayer([&w] { w.createPlayer(); });
     });
   });
   if (StartupTrace::enabled()) {

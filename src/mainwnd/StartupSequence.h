@@ -18,9 +18,9 @@ class TembraPlayerWnd;
 // Steps 2, 5 and 8 block on the network: each runs on a worker while the
 // GUI thread waits in a local event loop, so the splash keeps animating
 // and a second copy still gets its answer. Once the window has shown its
-// first frame the player's library loads on a worker, then the ad pane's
-// page and the player are made (the player sooner when a channel is
-// played first). Messages that workers post or send
+// first frame the ad pane's page is made; a moment later the player's
+// library loads on a worker and then the player is made (sooner when a
+// channel is played first). Messages that workers post or send
 // to the window meanwhile are held by its queue and delivered, in order,
 // once the window is shown.
 class StartupSequence {
