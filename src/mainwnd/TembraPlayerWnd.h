@@ -211,10 +211,13 @@ class TembraPlayerWnd : public CWindowWnd,
   std::unique_ptr<StartupSequence> startup_;
   std::unique_ptr<CloseSequence> close_;
   QTimer screenSaverPoll_;
-  // Runs Setup::preparePlayer; joined before the window goes.
+  // Runs Setup::preparePlayer; started, joined and read on the GUI thread
+  // only (the window's end joins it). The thread itself touches no field:
+  // it queues its end to the GUI thread.
   std::thread playerPreparation_;
 
   bool created_ = false;
+  // GUI thread only: the preparation has ended; what waits for it.
   bool playerPrepared_ = false;
   std::vector<std::function<void()>> afterPreparation_;
   bool startupBegun_ = false;
