@@ -101,6 +101,7 @@ void StartupSequence::showWindow() {
   // them. A channel played before that makes the player on the spot.
   AfterFirstFrame::call(&w, [&w] {
     StartupTrace::mark("ad-pane-begin");
+    w.adPaneDue_ = true;
     w.actions_->ShowRightAd();
     StartupTrace::mark("ad-pane-made");
     QTimer::singleShot(kPlayerAfterMs, &w, [&w] {
