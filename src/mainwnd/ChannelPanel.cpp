@@ -102,8 +102,7 @@ void ChannelPanel::FillChannelList() {
     item.maxWidth = state.rowWidthLimit;
     items.append(std::move(item));
   }
-  list->removeAll();
-  list->addMany(items);
+  list->replaceAll(std::move(items));
   // The rows are new: the playing channel is marked again where it now is,
   // or nowhere when this group does not have it.
   int& mark = window_.state().channelListMark;

@@ -5,6 +5,7 @@
 #include "mainwnd/ProgramLauncher.h"
 #include "mainwnd/ScreenSaverRule.h"
 #include "mainwnd/SingleInstance.h"
+#include "mainwnd/StartupTrace.h"
 #include "mainwnd/SystemMessages.h"
 #include "mainwnd/TembraPlayerWnd.h"
 #include "mainwnd/TrayIcon.h"
@@ -15,6 +16,7 @@ namespace tembra {
 void CloseSequence::run() {
   TembraPlayerWnd& w = w_;
   if (w.closing_) return;
+  StartupTrace::mark("close-begin");
   w.closing_ = true;
   w.queue_.beginClosing();
 
@@ -32,8 +34,10 @@ void CloseSequence::run() {
     w.stats_->recordShutdown();
     w.stats_->waitForUploadEnd(StatsReporter::kCloseWait);
   }
+  StartupTrace::mark("close-uploaded");
   if (!w.state_.updaterStarted) ProgramLauncher::launch(w.programFolder_, kAdProgram);
   if (w.player_) w.player_->Release();
+  StartupTrace::mark("close-player-released");
 
   if (w.setup_.quit) w.setup_.quit(0);
   else QCoreApplication::exit(0);

@@ -7,6 +7,7 @@
 
 #include "ads/AdUpdater.h"
 #include "app/ConfigStore.h"
+#include "mainwnd/AfterFirstFrame.h"
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/StartupRunner.h"
@@ -26,6 +27,8 @@ namespace tembra {
 namespace {
 // How often the start-up trace looks for the first channel in the list.
 constexpr int kTracePollMs = 5;
+// How long after the first frame the player's library starts loading.
+constexpr int kPlayerAfterMs = 1500;
 }  // namespace
 
 void StartupSequence::run() {
@@ -45,7 +48,10 @@ void StartupSequence::run() {
         [reporter, server = extras->statisticsServer(), setup = w.setup_.stats] {
           *reporter = StatsReporter::create(server, setup);
         },
-        [&w, reporter] { w.stats_ = std::move(*reporter); });
+        [&w, reporter] {
+          w.stats_ = std::move(*reporter);
+          StartupTrace::mark("reporter-made");
+        });
   }
   // 3, 4
   runner.addGuiStep([&w] {
@@ -54,17 +60,20 @@ void StartupSequence::run() {
     if (w.stats_) w.stats_->markCatalogueStart();
   });
   // 5
-  runner.addStep([source, target = &w.queue_] { source->load(target, WM_CATALOGUE_LOADED); });
+  runner.addStep([source, target = &w.queue_] { source->load(target, WM_CATALOGUE_LOADED); },
+                 [] { StartupTrace::mark("catalogue-loaded"); });
   // 6, 7
   runner.addGuiStep([&w, source] {
     if (w.stats_ && source->catalogueLoaded()) w.stats_->recordCatalogueLoaded();
     w.channels_->ShowCatalogueState();
+    StartupTrace::mark("channels-listed");
   });
-  // The player is GUI work: it is made while the worker makes the guide.
-  runner.addGuiStep([&w] { QMetaObject::invokeMethod(&w, [&w] { w.createPlayer(); }, Qt::QueuedConnection); });
   // 8
   runner.addStep([source, target = &w.queue_] { source->createGuide(target); },
-                 [&w] { w.guidePanel_->ShowNowPlaying(true); });
+                 [&w] {
+                   StartupTrace::mark("guide-made");
+                   w.guidePanel_->ShowNowPlaying(true);
+                 });
   // 9 to 12
   runner.addGuiStep([&w, extras] {
     if (extras != nullptr) {
@@ -83,13 +92,30 @@ void StartupSequence::run() {
 void StartupSequence::showWindow() {
   TembraPlayerWnd& w = w_;
   if (w.closing_) return;
-  w.createPlayer();
+  // The ad pane's web view and the player (its library, video surface and
+  // logo page) are the slowest things to start: they come once the window
+  // is on the screen with its channels, the ad pane first. The player's
+  // library loads on a worker once the window's first pictures are drawn:
+  // loading a library holds a lock that the software renderer takes for
+  // every new shader, so a load alongside the first frames would freeze
+  // them. A channel played before that makes the player on the spot.
+  AfterFirstFrame::call(&w, [&w] {
+    StartupTrace::mark("ad-pane-begin");
+    w.adPaneDue_ = true;
+    w.actions_->ShowRightAd();
+    StartupTrace::mark("ad-pane-made");
+    QTimer::singleShot(kPlayerAfterMs, &w, [&w] {
+      if (w.closing_) return;
+      w.preparePlayer([&w] { w.createPlayer(); });
+    });
+  });
   if (StartupTrace::enabled()) {
     w.winId();
+    // Installed after the hook above, so that it hears of the first frame
+    // first and marks it before the hook adds its work.
     StartupTrace::markFirstPicture(w.windowHandle(), "window-painted");
   }
   w.showNormal();
-  if (w.player_ && w.player_->control() && w.player_->control()->HasWindow()) w.player_->control()->ShowWindow(true);
   w.started_ = true;
   w.screenSaverPoll_.start(TembraPlayerWnd::kScreenSaverPollMs);
   w.queue_.release();
@@ -109,11 +135,6 @@ void StartupSequence::showWindow() {
     poll->start(kTracePollMs);
     look();
   }
-  // The ad pane's web view is the slowest thing to start; it comes after
-  // the first picture.
-  QTimer::singleShot(0, &w, [&w] {
-    if (!w.closing_) w.actions_->ShowRightAd();
-  });
 }
 
 }  // namespace tembra

@@ -1,6 +1,8 @@
 #include "mainwnd/TembraPlayerWnd.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QOpenGLWidget>
 #include <QKeyEvent>
 #include <QShortcut>
 #include <QWindowStateChangeEvent>
@@ -22,6 +24,7 @@
 #include "mainwnd/ScreenSaverRule.h"
 #include "mainwnd/SingleInstance.h"
 #include "mainwnd/StartupSequence.h"
+#include "mainwnd/StartupTrace.h"
 #include "mainwnd/SystemMessages.h"
 #include "mainwnd/TrayIcon.h"
 #include "mainwnd/WindowCommands.h"
@@ -156,6 +159,7 @@ TembraPlayerWnd::TembraPlayerWnd(Setup setup)
 // The program never gets here before its close sequence has run; tests do.
 // Workers are let go first, so joining them below cannot wait on the window.
 TembraPlayerWnd::~TembraPlayerWnd() {
+  if (playerPreparation_.joinable()) playerPreparation_.join();
   queue_.beginClosing();
   relay_->detach();
   closing_ = true;
@@ -200,6 +204,7 @@ bool TembraPlayerWnd::Create() {
   // its own type-ahead search.
   auto* gridKey = new QShortcut(QKeySequence(Qt::Key_G), this);
   connect(gridKey, &QShortcut::activated, this, [this] { handleMessage(WM_CMD_GUIDEGRID, 0, 0); });
+  markComposedWindow();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
   created_ = true;
   applyLayout();
@@ -208,16 +213,63 @@ bool TembraPlayerWnd::Create() {
 
 void TembraPlayerWnd::createPlayer() {
   if (player_ || !created_ || closing_ || !setup_.makePlayer) return;
+  StartupTrace::mark("player-begin");
   std::unique_ptr<PlayerControl> component = setup_.makePlayer();
   if (!component) return;
+  StartupTrace::mark("player-component");
   player_ = std::make_unique<PlayerHost>(std::make_unique<EmbeddedPlayerControl>(
       std::move(component), [this](QWidget* video) { placeInVideoSlot(video); }));
   OperatorExtras* extras = source_->operatorExtras();
   player_->StartPlayer(kPlayerStartRect, extras != nullptr ? extras->planBase() : std::u16string(),
                        fromUtf8(programFolder_));
-  // Shown with the window at the end of the start-up sequence.
+  StartupTrace::mark("player-started");
+  // Shown with the window: at once when the window is up already.
   if (PlayerControl* control = player_->control(); control != nullptr && control->HasWindow())
-    control->ShowWindow(false);
+    control->ShowWindow(started_);
+}
+
+void TembraPlayerWnd::preparePlayer(std::function<void()> then) {
+  if (closing_) return;
+  if (!setup_.preparePlayer || playerPrepared_) {
+    if (then) then();
+    return;
+  }
+  if (then) afterPreparation_.push_back(std::move(then));
+  if (playerPreparation_.joinable()) return;
+  // The window outlives the thread (its end joins it), and a call queued
+  // to a window that is gone by then is dropped with it.
+  playerPreparation_ = std::thread([this, prepare = setup_.preparePlayer] {
+    prepare();
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          playerPrepared_ = true;
+          std::vector<std::function<void()>> waiting;
+          waiting.swap(afterPreparation_);
+          for (auto& f : waiting)
+            if (!closing_) f();
+        },
+        Qt::QueuedConnection);
+  });
+}
+
+PlayerHost* TembraPlayerWnd::player() {
+  if (!player_ && started_) createPlayer();
+  return player_.get();
+}
+
+// The player's video and the web panes draw through OpenGL, and the first
+// such child in a window already on the screen makes Qt replace the
+// window's native window by one that can compose them: the window blinks
+// and its window-system id changes. A hidden mark made before the first
+// show gives the window that kind from the start, so the panes can come
+// after the window's first frame. Offscreen there is nothing to compose.
+void TembraPlayerWnd::markComposedWindow() {
+  if (!setup_.makePlayer || QGuiApplication::platformName() == QLatin1String("offscreen")) return;
+  auto* mark = new QOpenGLWidget(this);
+  mark->setObjectName(QStringLiteral("composemark"));
+  mark->setGeometry(0, 0, 1, 1);
+  mark->hide();
 }
 
 void TembraPlayerWnd::openSources() {
@@ -343,7 +395,11 @@ intptr_t TembraPlayerWnd::handleMessage(uint32_t message, uintptr_t wParam, intp
         a.ShowNotice(std::u16string(reinterpret_cast<const char16_t*>(wParam)));
       }
       return 0;
-    case WM_AD_UPDATED: a.ShowRightAd(); return 0;
+    case WM_AD_UPDATED:
+      // Before the window's first frame the pane is not made yet: the
+      // page stored now is the one it opens with then.
+      if (!started_ || adPaneDue_) a.ShowRightAd();
+      return 0;
     case WM_GUIDE_NOWPLAYING:
     case WM_GUIDE_UPCOMING:
     case WM_GUIDE_FIRSTDAY:

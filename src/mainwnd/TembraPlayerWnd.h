@@ -6,6 +6,8 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "guide/ProgrammeGuide.h"
 #include "source/ChannelSource.h"
@@ -75,6 +77,9 @@ class TembraPlayerWnd : public CWindowWnd,
     std::string programFolder;         // empty: ModulePath::folder()
     // Makes the player component; empty: the window has no player.
     std::function<std::unique_ptr<PlayerControl>()> makePlayer;
+    // Loads what makePlayer needs and may take long (libraries), on a
+    // worker thread, before the player is made; may be empty.
+    std::function<void()> preparePlayer;
     // Its socket answers a second copy once the layout is loaded; may be null.
     SingleInstance* instance = nullptr;
     // Ends the splash screen (start-up step 12); may be empty.
@@ -109,11 +114,14 @@ class TembraPlayerWnd : public CWindowWnd,
   // caption and icon, loading pictures, channel list without header. False,
   // after the error message, when MainUI.xml cannot be loaded.
   bool Create();
-  // Makes the player component, configured and ready, in the video slot and
-  // hidden (it shows with the window). The start-up sequence does this on
-  // the GUI thread while its worker waits for the guide's first download,
-  // where it costs no time before the window can show; once only.
+  // Makes the player component, configured, in the video slot, shown when
+  // the window has started and hidden before. The start-up sequence does
+  // this once the window shows its first frame, so that the media library
+  // and the logo page cost nothing before the window is up; once only.
   void createPlayer();
+  // Runs Setup::preparePlayer on a worker (once), then `then` on the GUI
+  // thread; at once when there is nothing to prepare or it is done.
+  void preparePlayer(std::function<void()> then = {});
   // The sources dialog, modal over the window.
   void openSources();
 
@@ -129,7 +137,9 @@ class TembraPlayerWnd : public CWindowWnd,
   std::string programFolder() const override { return programFolder_; }
   StatsReporter* stats() override { return stats_.get(); }
   UdpChannel* udpChannel() override { return udpChannel_.get(); }
-  PlayerHost* player() override { return player_.get(); }
+  // Made on first use once the window has started (a play before the
+  // start-up made it); null before that and without a player.
+  PlayerHost* player() override;
   CPictureEx* listLoadingPicture() override { return listLoadingPicture_; }
   CPictureEx* guideLoadingPicture() override { return guideLoadingPicture_; }
   ProgrammeDetailsView* detailsView() override;
@@ -171,6 +181,7 @@ class TembraPlayerWnd : public CWindowWnd,
   friend class CloseSequence;
 
   void createLoadingPictures();
+  void markComposedWindow();
   void placeInVideoSlot(QWidget* video);
   QString text(const char16_t* key) const;
 
@@ -203,8 +214,17 @@ class TembraPlayerWnd : public CWindowWnd,
   std::unique_ptr<StartupSequence> startup_;
   std::unique_ptr<CloseSequence> close_;
   QTimer screenSaverPoll_;
+  // Runs Setup::preparePlayer; started, joined and read on the GUI thread
+  // only (the window's end joins it). The thread itself touches no field:
+  // it queues its end to the GUI thread.
+  std::thread playerPreparation_;
 
   bool created_ = false;
+  // GUI thread only: the ad pane has been made (after the first frame).
+  bool adPaneDue_ = false;
+  // GUI thread only: the preparation has ended; what waits for it.
+  bool playerPrepared_ = false;
+  std::vector<std::function<void()>> afterPreparation_;
   bool startupBegun_ = false;
   bool started_ = false;
   bool closing_ = false;

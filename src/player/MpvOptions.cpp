@@ -13,6 +13,12 @@ std::vector<MpvOption> MpvOptions::Base(const Outputs& outputs) {
       // address before playing it: slow, and never wanted for a TV stream.
       {"ytdl", "no"},
       {"osc", "no"},
+      // The built-in overlay scripts (statistics page, console, automatic
+      // profiles) each start a script thread of their own that nothing here
+      // uses.
+      {"load-stats-overlay", "no"},
+      {"load-osd-console", "no"},
+      {"load-auto-profiles", "no"},
       {"input-default-bindings", "no"},
       {"input-vo-keyboard", "no"},
       {"terminal", "no"},

@@ -64,8 +64,11 @@ void MpvPlayer::connectSession(int index) {
 }
 
 MpvPlayer::~MpvPlayer() {
-  // The video widget frees its render context while the handle still lives.
+  // The video widget frees its render contexts while the handles still
+  // live. Both cores then wind their streams down side by side; each
+  // destruction waits only for what is left of its own.
   DestroyWindow();
+  for (auto& s : sessions_) s->beginQuit();
   for (auto& s : sessions_) s.reset();
 }
 

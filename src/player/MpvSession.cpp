@@ -157,10 +157,20 @@ void MpvSession::stop() {
   if (!initialized_) return;
   currentEntry_ = -1;
   started_ = false;
-  // Synchronous: mpv may run an asynchronous command after a later
-  // synchronous loadfile, which would stop the next channel instead.
+  // Asynchronous: this runs on the thread that renders the video, and
+  // stopping a file that shows video waits for that thread to let go of
+  // the picture; a synchronous call here waits for itself and the window
+  // hangs. The handle's commands run in the order they are given, so a
+  // later loadfile still comes after it.
   const char* args[] = {"stop", nullptr};
-  mpv_command(handle_, args);
+  mpv_command_async(handle_, 0, args);
+}
+
+void MpvSession::beginQuit() {
+  if (!initialized_) return;
+  currentEntry_ = -1;
+  const char* args[] = {"quit", nullptr};
+  mpv_command_async(handle_, 0, args);
 }
 
 void MpvSession::setVolume(int volume) {

@@ -32,6 +32,9 @@ class MpvSession : public QObject {
   // Replaces whatever plays with address, sending headers ("Name: value").
   void load(const std::string& address, const std::vector<std::string>& headers);
   void stop();
+  // Asks the handle's core to quit without waiting, so that several
+  // sessions wind down at once before each one's destruction waits for it.
+  void beginQuit();
   void setVolume(int volume);
   void setMuted(bool muted);
 

@@ -43,6 +43,11 @@ int CListUI::add(const CListLabelElementUI& item) { return model_->add(item); }
 
 void CListUI::addMany(const QVector<CListLabelElementUI>& items) { model_->addMany(items); }
 
+void CListUI::replaceAll(QVector<CListLabelElementUI> items) {
+  model_->replaceAll(std::move(items));
+  view_->setUniformItemSizes(model_->uniformHeights());
+}
+
 bool CListUI::remove(int index) { return model_->remove(index); }
 
 void CListUI::removeAll() { model_->clear(); }

@@ -29,6 +29,8 @@ class CListUI : public SkinControl {
   int add(const CListLabelElementUI& item);
   // Appends many at once (one model change).
   void addMany(const QVector<CListLabelElementUI>& items);
+  // Replaces every item (one model change: the view lays out once).
+  void replaceAll(QVector<CListLabelElementUI> items);
   bool remove(int index);
   void removeAll();
   // Null for an index out of range.

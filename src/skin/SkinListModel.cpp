@@ -56,6 +56,15 @@ void SkinListModel::addMany(const QVector<CListLabelElementUI>& items) {
   endInsertRows();
 }
 
+void SkinListModel::replaceAll(QVector<CListLabelElementUI> items) {
+  beginResetModel();
+  items_ = std::move(items);
+  uniform_ = true;
+  firstHeight_ = -1;
+  for (const auto& i : items_) noteHeight(i);
+  endResetModel();
+}
+
 bool SkinListModel::insert(int row, const CListLabelElementUI& item) {
   if (row < 0 || row > items_.size()) return false;
   beginInsertRows({}, row, row);

@@ -30,6 +30,8 @@ class SkinListModel : public QAbstractListModel {
 
   int add(const CListLabelElementUI& item);
   void addMany(const QVector<CListLabelElementUI>& items);
+  // Replaces every item by items in one model reset.
+  void replaceAll(QVector<CListLabelElementUI> items);
   bool insert(int row, const CListLabelElementUI& item);
   bool remove(int row);
   void clear();

@@ -132,6 +132,8 @@ PlayerProcess::Probe PlayerProcess::probe() const {
     else if (key == "worst_own_ms") p.worstOwnMs = value;
     else if (key == "ticks") p.ticks = value;
     else if (key == "first_frame_ms") p.firstFrameMs = value;
+    else if (key == "recent_own_ms") p.recentOwnMs = value;
+    else if (key == "writes") p.writes = value;
   }
   return p;
 }

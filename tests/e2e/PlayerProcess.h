@@ -64,6 +64,10 @@ class PlayerProcess {
     long worstOwnMs = -1;  // less the waits for a CPU taken by other processes
     long ticks = 0;
     long firstFrameMs = -1;
+    // The worst own delay since the write before this one, and which
+    // write this is (one a second).
+    long recentOwnMs = -1;
+    long writes = 0;
   };
   Probe probe() const;
   const std::string& probePath() const { return probePath_; }

@@ -121,6 +121,24 @@ bool XSession::doubleClick(int x, int y) const {
   return ok;
 }
 
+bool XSession::resize(const std::string& window, int width, int height) const {
+  bool ok = false;
+  run({"xdotool", "windowsize", window, std::to_string(width), std::to_string(height)}, &ok);
+  return ok;
+}
+
+bool XSession::unmap(const std::string& window) const {
+  bool ok = false;
+  run({"xdotool", "windowunmap", "--sync", window}, &ok, 5000);
+  return ok;
+}
+
+bool XSession::map(const std::string& window) const {
+  bool ok = false;
+  run({"xdotool", "windowmap", "--sync", window}, &ok, 5000);
+  return ok;
+}
+
 bool XSession::focus(const std::string& window) const {
   bool ok = false;
   run({"xdotool", "windowfocus", "--sync", window}, &ok, 5000);

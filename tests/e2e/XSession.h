@@ -44,6 +44,12 @@ class XSession {
   // "Next", "Prior", "Return", "F11", ...).
   bool key(const std::string& window, const std::string& keys) const;
   bool focus(const std::string& window) const;
+  // Resizes the window as a window manager would (a configure request).
+  bool resize(const std::string& window, int width, int height) const;
+  // Takes the window off the screen and puts it back (without a window
+  // manager this is what minimising amounts to).
+  bool unmap(const std::string& window) const;
+  bool map(const std::string& window) const;
   // The screen as an image, read straight from the X server (cheap enough
   // to poll without loading the machine the program runs on); a null image
   // on failure.

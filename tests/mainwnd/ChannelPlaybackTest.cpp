@@ -194,9 +194,10 @@ TEST(ChannelPlayback, ThousandsOfChannelsArriveInOneModelChange) {
   auto& w = run.window();
   CListUI* list = w.findList("channellist");
   QSignalSpy inserted(list->model(), &QAbstractItemModel::rowsInserted);
+  QSignalSpy reset(list->model(), &QAbstractItemModel::modelReset);
   run.configure();
   EXPECT_EQ(list->count(), 5000);
-  EXPECT_EQ(inserted.count(), 1);
+  EXPECT_EQ(inserted.count() + reset.count(), 1) << "the list filled in one model change";
   EXPECT_TRUE(list->view()->uniformItemSizes()) << "one row height: the view never measures each row";
   list->select(4999);
   EXPECT_TRUE(list->itemRect(4999).isValid()) << "selecting scrolls the row into view";

@@ -73,7 +73,7 @@ TEST(WindowCreation, HiddenWithCaptionPicturesAndThePlayerInItsSlot) {
   EXPECT_EQ(wnd.windowTitle().toStdU16String(), LanguageTable::Instance().GetText(u"TV_WND_CAPTION_TEXT"));
   EXPECT_FALSE(wnd.windowTitle().isEmpty());
 
-  // The player is made while the start-up sequence waits for the network.
+  // The player is made once the started window has shown its first frame.
   EXPECT_EQ(under.player, nullptr);
   wnd.createPlayer();
   wnd.createPlayer();

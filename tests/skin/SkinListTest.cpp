@@ -171,5 +171,38 @@ TEST_F(SkinListTest, ComboKeyboardMovesTheSelection) {
   EXPECT_EQ(combo->selectedIndex(), 1);
 }
 
+// Refilling a list (another group) is one model change: a view lays out
+// once, however many rows come and go; the rows' heights decide the
+// view's uniform-size shortcut again.
+TEST_F(SkinListTest, ReplaceAllIsOneModelReset) {
+  for (int i = 0; i < 3; ++i) list->add(item(i, 60));
+  list->select(1);
+  int resets = 0, inserts = 0, removes = 0;
+  QObject::connect(list->model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+  QObject::connect(list->model(), &QAbstractItemModel::rowsInserted, [&] { ++inserts; });
+  QObject::connect(list->model(), &QAbstractItemModel::rowsRemoved, [&] { ++removes; });
+
+  QVector<CListLabelElementUI> rows;
+  for (int i = 10; i < 5010; ++i) rows.append(item(i));
+  list->replaceAll(rows);
+  EXPECT_EQ(resets, 1);
+  EXPECT_EQ(inserts + removes, 0);
+  ASSERT_EQ(list->count(), 5000);
+  EXPECT_EQ(list->item(0)->name, "10");
+  EXPECT_EQ(list->item(4999)->name, "5009");
+  EXPECT_EQ(list->findByName("2"), -1) << "the old rows are gone";
+  EXPECT_EQ(list->selectedIndex(), -1) << "no selection survives the refill";
+  EXPECT_TRUE(list->view()->uniformItemSizes()) << "every row 29 high";
+
+  rows = {item(1, 29), item(2, 0)};
+  list->replaceAll(rows);
+  EXPECT_EQ(resets, 2);
+  EXPECT_EQ(list->count(), 2);
+  EXPECT_FALSE(list->view()->uniformItemSizes()) << "29 and 40 high";
+  list->replaceAll({});
+  EXPECT_EQ(list->count(), 0);
+  EXPECT_EQ(list->item(0), nullptr);
+}
+
 }  // namespace
 }  // namespace tembra

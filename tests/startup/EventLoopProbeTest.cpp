@@ -115,6 +115,35 @@ TEST(EventLoopProbe, RecordsAStallOfTheEventLoop) {
   EXPECT_EQ(probe.worstMs(), worst) << "the worst figure is kept, not the last";
 }
 
+// Each write also tells the worst of the stretch since the write before,
+// so a test can tell which of its actions stalled.
+TEST(EventLoopProbe, EachWriteTellsItsOwnStretch) {
+  TempDir dir("probe");
+  const std::string file = dir.file("loop");
+  EventLoopProbe probe(QString::fromStdString(file));
+  QWidget window;
+  window.setObjectName("TembraPlayerWnd");
+  window.show();
+  ASSERT_TRUE(spinUntil([&] { return probe.measuring(); }, 2000));
+  spinFor(50);
+  QThread::msleep(220);
+  spinFor(50);
+  ASSERT_TRUE(probe.write());
+  auto values = readProbe(file);
+  ASSERT_EQ(values.count("recent_own_ms"), 1u);
+  ASSERT_EQ(values.count("writes"), 1u);
+  EXPECT_GE(values.at("recent_own_ms"), 180);
+  const long first = values.at("writes");
+  EXPECT_GE(first, 1);
+
+  spinFor(100);
+  ASSERT_TRUE(probe.write());
+  values = readProbe(file);
+  EXPECT_EQ(values.at("writes"), first + 1);
+  EXPECT_LT(values.at("recent_own_ms"), 150) << "the stall belonged to the stretch before";
+  EXPECT_GE(values.at("worst_own_ms"), 180) << "and stays the worst of the run";
+}
+
 // Another process's work that keeps the GUI thread off its CPU makes the
 // timer late, but not by the program's doing: the run-queue wait is told
 // apart. (A real-time thread on the GUI thread's only CPU plays the busy

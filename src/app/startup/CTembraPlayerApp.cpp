@@ -15,6 +15,7 @@
 #include "mainwnd/TembraPlayerWnd.h"
 #include "platform/ModulePath.h"
 #include "platform/Utf.h"
+#include "player/MpvLibrary.h"
 #include "player/MpvPlayer.h"
 #include "source/SourceList.h"
 #include "source/StartSource.h"
@@ -139,6 +140,12 @@ int CTembraPlayerApp::CreateMainWindowAndRun() {
   };
   setup.instance = instance_.get();
   setup.makePlayer = &makePlayer;
+  setup.preparePlayer = [] { MpvLibrary::load(); };
+  // The window shows with its channels without waiting for today's guide:
+  // the now-playing list shows its waiting panel until the download ends,
+  // which for a large line-up takes longer than everything else the start
+  // does.
+  setup.guide.creationWait = std::chrono::milliseconds(0);
   setup.endSplash = [splash = splash_.get()] { splash->finish(); };
   window_ = std::make_unique<TembraPlayerWnd>(std::move(setup));
   // A window that cannot be made has shown why; nothing would ever end the

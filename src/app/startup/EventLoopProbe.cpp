@@ -132,6 +132,7 @@ void EventLoopProbe::tick() {
   const int64_t own = std::max<int64_t>(0, late - waited);
   worstNs_ = std::max(worstNs_, late);
   worstOwnNs_ = std::max(worstOwnNs_, own);
+  recentOwnNs_ = std::max(recentOwnNs_, own);
   if (late >= int64_t{kReportMs} * 1000000) {
     // Where a stall happened, for whoever reads the program's output
     // beside the test that failed.
@@ -148,14 +149,19 @@ void EventLoopProbe::tick() {
   }
 }
 
-bool EventLoopProbe::write() const {
+bool EventLoopProbe::write() {
   if (!everMeasured_) return false;
+  const int64_t recent = recentOwnNs_;
+  recentOwnNs_ = 0;
+  ++writes_;
   QSaveFile file(path_);
   if (!file.open(QIODevice::WriteOnly)) return false;
   const QByteArray text = "worst_ms " + QByteArray::number(static_cast<qint64>(worstMs())) + "\nworst_own_ms " +
                           QByteArray::number(static_cast<qint64>(worstOwnMs())) + "\nticks " +
                           QByteArray::number(static_cast<qint64>(ticks_)) + "\nfirst_frame_ms " +
-                          QByteArray::number(static_cast<qint64>(firstFrameMs())) + "\n";
+                          QByteArray::number(static_cast<qint64>(firstFrameMs())) + "\nrecent_own_ms " +
+                          QByteArray::number(static_cast<qint64>(recent / 1000000)) + "\nwrites " +
+                          QByteArray::number(static_cast<qint64>(writes_)) + "\n";
   return file.write(text) == text.size() && file.commit();
 }
 

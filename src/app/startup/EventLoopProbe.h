@@ -21,7 +21,10 @@ namespace tembra {
 // processes (the kernel's run-queue wait of the thread), which is the
 // program's own share of a stall on a busy machine (equal to worst_ms
 // where the kernel does not tell); "ticks N", the ticks measured; and
-// "first_frame_ms N", from the show to the first frame on the screen.
+// "first_frame_ms N", from the show to the first frame on the screen;
+// "recent_own_ms N", the worst own share since the write before, and
+// "writes N", which write this is: a test reads the stalls of one action
+// of its own from the writes after it.
 //
 // It watches by itself for the main window: measuring starts when the first
 // top-level widget of type or object name "TembraPlayerWnd" is on the
@@ -60,8 +63,9 @@ class EventLoopProbe : public QObject {
   bool measuring() const { return timer_.isActive(); }
   const QString& path() const { return path_; }
 
-  // Rewrites the file now (temporary file + rename). False when it cannot.
-  bool write() const;
+  // Rewrites the file now (temporary file + rename) and starts a new
+  // stretch for "recent_own_ms". False when it cannot.
+  bool write();
 
   // True for the widget this probe waits for.
   static bool isMainWindow(const QObject* object);
@@ -89,6 +93,8 @@ class EventLoopProbe : public QObject {
   int64_t firstFrameNs_ = 0;
   int64_t worstNs_ = 0;
   int64_t worstOwnNs_ = 0;
+  int64_t recentOwnNs_ = 0;  // since the last write
+  int64_t writes_ = 0;
   int schedstat_ = -1;            // this thread's /proc schedstat, kept open
   int64_t lastWaitNs_ = -1;
   int64_t ticks_ = 0;

@@ -10,6 +10,7 @@
 #include "app/startup/CTembraPlayerApp.h"
 #include "app/startup/CommandLine.h"
 #include "app/startup/EventLoopProbe.h"
+#include "mainwnd/StartupTrace.h"
 
 int main(int argc, char** argv) {
   using tembra::CommandLine;
@@ -50,9 +51,11 @@ int main(int argc, char** argv) {
     tembra::CTembraPlayerApp theApp;
     if (!arguments.playlist.empty()) theApp.setPlaylist(arguments.playlist);
     theApp.InitInstance();
+    tembra::StartupTrace::mark("loop-ended");
     code = theApp.ExitInstance();
     restart = theApp.restartWanted();
   }
+  tembra::StartupTrace::mark("app-ended");
   // Another source was chosen: a new copy opens it (the one used last) now
   // that this one has let go of the single-instance lock.
   if (restart && code == 0) QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
