@@ -34,6 +34,9 @@ class GuideGridHost : public QObject {
   void guideChanged();
   // The channel list shows another group.
   void channelsChanged();
+  // The player's picture goes to the grid's corner (the player may be made
+  // while the grid is open).
+  void placeVideo();
   // Made when first opened; null before.
   GuideGridView* view() const { return view_; }
   QLabel* toast() const { return toast_; }
@@ -45,7 +48,6 @@ class GuideGridHost : public QObject {
   std::vector<SourceChannelRef> channelsOnShow() const;
   QWidget* area() const;
   QWidget* video() const;
-  void placeVideo();
   void play(const std::u16string& channelId);
   void remind(const QString& text);
 

@@ -226,6 +226,9 @@ void TembraPlayerWnd::createPlayer() {
   // Shown with the window: at once when the window is up already.
   if (PlayerControl* control = player_->control(); control != nullptr && control->HasWindow())
     control->ShowWindow(started_);
+  // A grid opened before the player was made keeps the screen; the new
+  // picture goes to its corner.
+  if (guideGrid_) QMetaObject::invokeMethod(guideGrid_.get(), &GuideGridHost::placeVideo, Qt::QueuedConnection);
 }
 
 void TembraPlayerWnd::preparePlayer(std::function<void()> then) {
