@@ -8,7 +8,6 @@
 #include "platform/MessageTarget.h"
 #include "platform/Utf.h"
 #include "platform/XdgFolders.h"
-#include "playlist/CatchupAddress.h"
 #include "playlist/PlaylistLoader.h"
 #include "playlist/PlaylistParser.h"
 #include "source/PlaylistGuide.h"
@@ -26,7 +25,7 @@ std::u16string failureText(const PlaylistLoadResult& result) {
 }  // namespace
 
 PlaylistSource::PlaylistSource(SourceSettings settings, Options options)
-    : settings_(std::move(settings)), options_(std::move(options)) {}
+    : CatalogueSource(std::move(settings)), options_(std::move(options)) {}
 
 PlaylistSource::~PlaylistSource() {
   stop_.request_stop();
@@ -144,66 +143,6 @@ void PlaylistSource::createGuide(MessageTarget* target) {
   options.maxAge = options_.guideMaxAge;
   guide_ = std::make_unique<PlaylistGuide>(settings_, std::move(options));
   guide_->start(target, catalogue);
-}
-
-int PlaylistSource::catalogueLoaded() const {
-  std::lock_guard guard(lock_);
-  return catalogue_ ? 1 : 0;
-}
-
-std::shared_ptr<const PlaylistCatalogue> PlaylistSource::catalogue() const {
-  std::lock_guard guard(lock_);
-  return catalogue_;
-}
-
-bool PlaylistSource::fromCache() const {
-  std::lock_guard guard(lock_);
-  return fromCache_;
-}
-
-std::u16string PlaylistSource::statusText() const {
-  std::lock_guard guard(lock_);
-  return status_;
-}
-
-std::vector<SourceGroup> PlaylistSource::groups() const {
-  const auto catalogue = this->catalogue();
-  return catalogue ? catalogue->groups() : std::vector<SourceGroup>{};
-}
-
-std::vector<SourceChannelRef> PlaylistSource::channels(std::u16string_view groupId) const {
-  const auto catalogue = this->catalogue();
-  return catalogue ? catalogue->channels(groupId) : std::vector<SourceChannelRef>{};
-}
-
-SourceChannelRef PlaylistSource::findChannel(std::u16string_view id) const {
-  const auto catalogue = this->catalogue();
-  return catalogue ? catalogue->find(id) : nullptr;
-}
-
-std::optional<StreamRequest> PlaylistSource::streamFor(std::u16string_view id) const {
-  const auto catalogue = this->catalogue();
-  const PlaylistChannel* entry = catalogue ? catalogue->entry(id) : nullptr;
-  if (entry == nullptr) return std::nullopt;
-  StreamRequest request;
-  request.address = fromUtf8(entry->url);
-  request.name = fromUtf8(entry->name);
-  // The source's own user agent stands in where the playlist names none.
-  request.userAgent = entry->userAgent.empty() ? settings_.userAgent : entry->userAgent;
-  request.referrer = entry->referrer;
-  return request;
-}
-
-std::optional<StreamRequest> PlaylistSource::catchupFor(std::u16string_view id, int64_t start, int64_t stop) const {
-  std::optional<StreamRequest> request = streamFor(id);
-  const auto catalogue = this->catalogue();
-  const PlaylistChannel* entry = catalogue ? catalogue->entry(id) : nullptr;
-  if (!request || entry == nullptr || stop <= start) return std::nullopt;
-  const std::optional<std::string> address =
-      CatchupAddress::build(*entry, {start, stop, static_cast<int64_t>(std::time(nullptr))});
-  if (!address) return std::nullopt;
-  request->address = fromUtf8(*address);
-  return request;
 }
 
 GuideSource* PlaylistSource::guide() { return guide_.get(); }

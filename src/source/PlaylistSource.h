@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/ContentFetch.h"
-#include "source/ChannelSource.h"
+#include "source/CatalogueSource.h"
 #include "source/GuideSource.h"
 #include "source/PlaylistCatalogue.h"
 #include "source/SourceSettings.h"
@@ -24,7 +24,7 @@ class PlaylistGuide;
 // downloads on the start-up's worker. Every download is bounded (connect,
 // silence, size) and cancellable: the source's destructor stops and joins
 // its threads.
-class PlaylistSource : public ChannelSource {
+class PlaylistSource : public CatalogueSource {
  public:
   struct Options {
     // This source's own cache folder; empty: nothing is cached.
@@ -42,23 +42,10 @@ class PlaylistSource : public ChannelSource {
 
   void load(MessageTarget* target, uint32_t message) override;
   void createGuide(MessageTarget* target) override;
-  int catalogueLoaded() const override;
-  std::vector<SourceGroup> groups() const override;
-  std::vector<SourceChannelRef> channels(std::u16string_view groupId) const override;
-  SourceChannelRef findChannel(std::u16string_view id) const override;
-  std::optional<StreamRequest> streamFor(std::u16string_view id) const override;
-  std::optional<StreamRequest> catchupFor(std::u16string_view id, int64_t start, int64_t stop) const override;
   bool refresh() override;
   void catalogueArrived() override;
   GuideSource* guide() override;
-  std::u16string statusText() const override;
 
-  const SourceSettings& settings() const { return settings_; }
-  // The catalogue held now; null before a first good load.
-  std::shared_ptr<const PlaylistCatalogue> catalogue() const;
-  // Whether the channels shown came from the cache and no download has
-  // replaced them yet.
-  bool fromCache() const;
 
  private:
   // One download of the playlist; installs it when good. False on failure,
@@ -69,13 +56,8 @@ class PlaylistSource : public ChannelSource {
   void backgroundRefresh(std::stop_token stop);
   std::string cachePath() const;
 
-  const SourceSettings settings_;
   const Options options_;
 
-  mutable std::mutex lock_;
-  std::shared_ptr<const PlaylistCatalogue> catalogue_;  // guarded by lock_
-  bool fromCache_ = false;                              // guarded by lock_
-  std::u16string status_;                               // guarded by lock_
   bool refreshing_ = false;                             // guarded by lock_
   MessageTarget* target_ = nullptr;                     // set by load, before any thread reads it
   uint32_t message_ = 0;                                // likewise

@@ -8,7 +8,6 @@
 #include "platform/MessageTarget.h"
 #include "platform/Utf.h"
 #include "platform/XdgFolders.h"
-#include "playlist/CatchupAddress.h"
 #include "source/AccountGuide.h"
 #include "xtream/XtreamClient.h"
 #include "xtream/XtreamReplyParser.h"
@@ -40,7 +39,7 @@ std::vector<std::string> linesOf(std::string_view text) {
 }  // namespace
 
 XtreamSource::XtreamSource(SourceSettings settings, Options options)
-    : settings_(std::move(settings)),
+    : CatalogueSource(std::move(settings)),
       options_(std::move(options)),
       account_{settings_.server, settings_.user, settings_.password} {}
 
@@ -171,66 +170,6 @@ void XtreamSource::createGuide(MessageTarget* target) {
   guideSettings.guides.clear();
   guide_ = std::make_unique<AccountGuide>(std::move(guideSettings), std::move(options), settings_.password);
   guide_->start(target, guideCatalogue_);
-}
-
-int XtreamSource::catalogueLoaded() const {
-  std::lock_guard guard(lock_);
-  return catalogue_ ? 1 : 0;
-}
-
-std::shared_ptr<const PlaylistCatalogue> XtreamSource::catalogue() const {
-  std::lock_guard guard(lock_);
-  return catalogue_;
-}
-
-bool XtreamSource::fromCache() const {
-  std::lock_guard guard(lock_);
-  return fromCache_;
-}
-
-std::u16string XtreamSource::statusText() const {
-  std::lock_guard guard(lock_);
-  return status_;
-}
-
-std::vector<SourceGroup> XtreamSource::groups() const {
-  const auto catalogue = this->catalogue();
-  return catalogue ? catalogue->groups() : std::vector<SourceGroup>{};
-}
-
-std::vector<SourceChannelRef> XtreamSource::channels(std::u16string_view groupId) const {
-  const auto catalogue = this->catalogue();
-  return catalogue ? catalogue->channels(groupId) : std::vector<SourceChannelRef>{};
-}
-
-SourceChannelRef XtreamSource::findChannel(std::u16string_view id) const {
-  const auto catalogue = this->catalogue();
-  return catalogue ? catalogue->find(id) : nullptr;
-}
-
-std::optional<StreamRequest> XtreamSource::streamFor(std::u16string_view id) const {
-  const auto catalogue = this->catalogue();
-  const PlaylistChannel* entry = catalogue ? catalogue->entry(id) : nullptr;
-  if (entry == nullptr) return std::nullopt;
-  StreamRequest request;
-  request.address = fromUtf8(entry->url);
-  request.name = fromUtf8(entry->name);
-  request.userAgent = settings_.userAgent;
-  return request;
-}
-
-std::optional<StreamRequest> XtreamSource::catchupFor(std::u16string_view id, int64_t start, int64_t stop) const {
-  const auto catalogue = this->catalogue();
-  const PlaylistChannel* entry = catalogue ? catalogue->entry(id) : nullptr;
-  if (entry == nullptr || stop <= start) return std::nullopt;
-  const std::optional<std::string> address =
-      CatchupAddress::build(*entry, {start, stop, static_cast<int64_t>(std::time(nullptr))});
-  if (!address) return std::nullopt;
-  StreamRequest request;
-  request.address = fromUtf8(*address);
-  request.name = fromUtf8(entry->name);
-  request.userAgent = settings_.userAgent;
-  return request;
 }
 
 GuideSource* XtreamSource::guide() { return guide_.get(); }

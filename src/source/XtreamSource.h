@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "platform/ContentFetch.h"
-#include "source/ChannelSource.h"
+#include "source/CatalogueSource.h"
 #include "source/PlaylistCatalogue.h"
 #include "source/SourceSettings.h"
 #include "xtream/XtreamAccount.h"
@@ -25,7 +25,7 @@ class PlaylistGuide;
 // at once while a fresh list loads in the background; a failed load keeps
 // the last good list and says why. Parsing happens on the loading thread,
 // never on the window's.
-class XtreamSource : public ChannelSource {
+class XtreamSource : public CatalogueSource {
  public:
   struct Options {
     std::string cacheFolder;  // empty: nothing is cached
@@ -42,19 +42,10 @@ class XtreamSource : public ChannelSource {
 
   void load(MessageTarget* target, uint32_t message) override;
   void createGuide(MessageTarget* target) override;
-  int catalogueLoaded() const override;
-  std::vector<SourceGroup> groups() const override;
-  std::vector<SourceChannelRef> channels(std::u16string_view groupId) const override;
-  SourceChannelRef findChannel(std::u16string_view id) const override;
-  std::optional<StreamRequest> streamFor(std::u16string_view id) const override;
-  std::optional<StreamRequest> catchupFor(std::u16string_view id, int64_t start, int64_t stop) const override;
   bool refresh() override;
   void catalogueArrived() override;
   GuideSource* guide() override;
-  std::u16string statusText() const override;
 
-  std::shared_ptr<const PlaylistCatalogue> catalogue() const;
-  bool fromCache() const;
 
  private:
   bool download(std::stop_token stop);
@@ -65,14 +56,9 @@ class XtreamSource : public ChannelSource {
   std::string cacheOwner() const;
   std::string cacheFile(const char* name) const;
 
-  const SourceSettings settings_;
   const Options options_;
   const XtreamAccount account_;
 
-  mutable std::mutex lock_;
-  std::shared_ptr<const PlaylistCatalogue> catalogue_;  // guarded by lock_
-  bool fromCache_ = false;                              // guarded by lock_
-  std::u16string status_;                               // guarded by lock_
   bool refreshing_ = false;                             // guarded by lock_
   MessageTarget* target_ = nullptr;                     // set by load, before any thread reads it
   uint32_t message_ = 0;                                // likewise
