@@ -7,7 +7,6 @@
 
 #include "ads/AdUpdater.h"
 #include "app/ConfigStore.h"
-#include "mainwnd/AfterFirstFrame.h"
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/StartupRunner.h"
@@ -27,8 +26,6 @@ namespace tembra {
 namespace {
 // How often the start-up trace looks for the first channel in the list.
 constexpr int kTracePollMs = 5;
-// How long after the first frame the player's library starts loading.
-constexpr int kPlayerAfterMs = 1500;
 }  // namespace
 
 void StartupSequence::run() {
@@ -92,30 +89,17 @@ void StartupSequence::run() {
 void StartupSequence::showWindow() {
   TembraPlayerWnd& w = w_;
   if (w.closing_) return;
-  // The ad pane's web view and the player (its library, video surface and
-  // logo page) are the slowest things to start: they come once the window
-  // is on the screen with its channels, the ad pane first. The player's
-  // library loads on a worker once the window's first pictures are drawn:
-  // loading a library holds a lock that the software renderer takes for
-  // every new shader, so a load alongside the first frames would freeze
-  // them. A channel played before that makes the player on the spot.
-  AfterFirstFrame::call(&w, [&w] {
-    StartupTrace::mark("ad-pane-begin");
-    w.adPaneDue_ = true;
-    w.actions_->ShowRightAd();
-    StartupTrace::mark("ad-pane-made");
-    QTimer::singleShot(kPlayerAfterMs, &w, [&w] {
-      if (w.closing_) return;
-      w.preparePlayer([&w] { w.createPlayer(); });
-    });
-  });
+  // The player's first start (its library, video surface and the web
+  // engine behind its idle page) blocks this thread for 100-300 ms and
+  // again while its first pages are composed: done after the window shows,
+  // that is a visible freeze of the window just shown, so it is made first.
+  w.createPlayer();
   if (StartupTrace::enabled()) {
     w.winId();
-    // Installed after the hook above, so that it hears of the first frame
-    // first and marks it before the hook adds its work.
     StartupTrace::markFirstPicture(w.windowHandle(), "window-painted");
   }
   w.showNormal();
+  if (w.player_ && w.player_->control() && w.player_->control()->HasWindow()) w.player_->control()->ShowWindow(true);
   w.started_ = true;
   w.screenSaverPoll_.start(TembraPlayerWnd::kScreenSaverPollMs);
   w.queue_.release();
@@ -135,6 +119,11 @@ void StartupSequence::showWindow() {
     poll->start(kTracePollMs);
     look();
   }
+  // The ad pane's web view is the slowest thing to start after the
+  // player; it comes after the first picture (the engine is warm by then).
+  QTimer::singleShot(0, &w, [&w] {
+    if (!w.closing_) w.actions_->ShowRightAd();
+  });
 }
 
 }  // namespace tembra

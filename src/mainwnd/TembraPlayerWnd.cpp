@@ -398,11 +398,7 @@ intptr_t TembraPlayerWnd::handleMessage(uint32_t message, uintptr_t wParam, intp
         a.ShowNotice(std::u16string(reinterpret_cast<const char16_t*>(wParam)));
       }
       return 0;
-    case WM_AD_UPDATED:
-      // Before the window's first frame the pane is not made yet: the
-      // page stored now is the one it opens with then.
-      if (!started_ || adPaneDue_) a.ShowRightAd();
-      return 0;
+    case WM_AD_UPDATED: a.ShowRightAd(); return 0;
     case WM_GUIDE_NOWPLAYING:
     case WM_GUIDE_UPCOMING:
     case WM_GUIDE_FIRSTDAY:

@@ -220,8 +220,6 @@ class TembraPlayerWnd : public CWindowWnd,
   std::thread playerPreparation_;
 
   bool created_ = false;
-  // GUI thread only: the ad pane has been made (after the first frame).
-  bool adPaneDue_ = false;
   // GUI thread only: the preparation has ended; what waits for it.
   bool playerPrepared_ = false;
   std::vector<std::function<void()>> afterPreparation_;

@@ -157,13 +157,11 @@ void MpvSession::stop() {
   if (!initialized_) return;
   currentEntry_ = -1;
   started_ = false;
-  // Asynchronous: this runs on the thread that renders the video, and
-  // stopping a file that shows video waits for that thread to let go of
-  // the picture; a synchronous call here waits for itself and the window
-  // hangs. The handle's commands run in the order they are given, so a
-  // later loadfile still comes after it.
+  // Synchronous: mpv may run an asynchronous command after a later
+  // synchronous loadfile, which would stop the next channel instead (a
+  // stream that never fails, a channel that never starts).
   const char* args[] = {"stop", nullptr};
-  mpv_command_async(handle_, 0, args);
+  mpv_command(handle_, args);
 }
 
 void MpvSession::beginQuit() {
