@@ -32,6 +32,13 @@ TEST(ZipName, CleaningKeepsEveryNameInsideTheBaseFolder) {
       {"", ""},
       {"/", ""},
       {"C:", ""},
+      // A climb that ends the name: extracted, it would name the base
+      // folder's parent.
+      {"..", ""},
+      {"a/..", ""},
+      {"x/../..", ""},
+      {"a.2x\\..", ""},
+      {"a/../b/..", ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(toUtf8(ZipName::Clean(fromUtf8(c.stored))), c.cleaned) << c.stored;
@@ -54,6 +61,10 @@ TEST(ZipName, CleanedNamesNeverStartWithAClimb) {
     EXPECT_FALSE(!cleaned.empty() && (cleaned[0] == '/' || cleaned[0] == '\\')) << name << " -> " << cleaned;
     EXPECT_EQ(cleaned.find("/../"), std::string::npos) << name;
     EXPECT_EQ(cleaned.find("\\..\\"), std::string::npos) << name;
+    // No piece of what is left is a climb, at its end either.
+    const bool endsInClimb = cleaned == ".." || (cleaned.size() >= 3 && cleaned.compare(cleaned.size() - 2, 2, "..") == 0 &&
+                                                 (cleaned[cleaned.size() - 3] == '/' || cleaned[cleaned.size() - 3] == '\\'));
+    EXPECT_FALSE(endsInClimb) << name << " -> " << cleaned;
   }
 }
 
