@@ -7,6 +7,11 @@
 
 namespace tembra {
 
+namespace {
+// reply_userdata of the stop command (1 and 2 are the observed properties).
+constexpr uint64_t kStopReply = 3;
+}  // namespace
+
 MpvSession::MpvSession(MpvOptions::Outputs outputs, QObject* parent) : QObject(parent), outputs_(outputs) {}
 
 MpvSession::~MpvSession() {
@@ -105,12 +110,27 @@ void MpvSession::handleEvent(const void* raw) {
       if (currentEntry_ > 0) emit bufferingChanged(pausedForCache_, bufferPercent_);
       return;
     }
+    case MPV_EVENT_COMMAND_REPLY:
+      if (event->reply_userdata != kStopReply || stopsPending_ == 0) return;
+      if (--stopsPending_ == 0 && loadAfterStop_) {
+        auto [address, headers] = std::move(*loadAfterStop_);
+        loadAfterStop_.reset();
+        load(address, headers);
+      }
+      return;
     default:
       return;
   }
 }
 
 void MpvSession::load(const std::string& address, const std::vector<std::string>& headers) {
+  if (stopsPending_ > 0) {
+    // Played when the stop before it has been answered.
+    currentEntry_ = -1;
+    started_ = false;
+    loadAfterStop_.emplace(address, headers);
+    return;
+  }
   if (!initialized_) return;
   std::vector<mpv_node> items(headers.size());
   for (size_t i = 0; i < headers.size(); ++i) {
@@ -157,11 +177,14 @@ void MpvSession::stop() {
   if (!initialized_) return;
   currentEntry_ = -1;
   started_ = false;
-  // Synchronous: mpv may run an asynchronous command after a later
-  // synchronous loadfile, which would stop the next channel instead (a
-  // stream that never fails, a channel that never starts).
+  loadAfterStop_.reset();
+  // Asynchronous: this runs on the thread that renders the video, and a
+  // synchronous stop of a file that shows video waits for that thread to
+  // let go of the picture (a zap froze the window for a quarter second, and
+  // for good now and then). A load asked for before the answer waits for
+  // it (see load), as mpv may run this after a later synchronous command.
   const char* args[] = {"stop", nullptr};
-  mpv_command(handle_, args);
+  if (mpv_command_async(handle_, kStopReply, args) >= 0) ++stopsPending_;
 }
 
 void MpvSession::beginQuit() {

@@ -3,7 +3,9 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "player/MpvOptions.h"
@@ -67,6 +69,11 @@ class MpvSession : public QObject {
   // answer; 0: take the next file that starts, -1: none), so the end of a
   // file it replaced is not taken for the end of the new one.
   int64_t currentEntry_ = -1;
+  // Stops sent and not yet answered, and the load asked for meanwhile: mpv
+  // may run an asynchronous command after a later synchronous one, so a
+  // load waits for the stop before it to be answered (GUI thread only).
+  int stopsPending_ = 0;
+  std::optional<std::pair<std::string, std::vector<std::string>>> loadAfterStop_;
   bool started_ = false;
   bool pausedForCache_ = false;
   int bufferPercent_ = 0;
