@@ -1,11 +1,57 @@
 #include "source/CatalogueSource.h"
 
 #include <ctime>
+#include <system_error>
 
+#include "platform/MessageTarget.h"
 #include "platform/Utf.h"
 #include "playlist/CatchupAddress.h"
 
 namespace tembra {
+
+void CatalogueSource::load(MessageTarget* target, uint32_t message) {
+  target_ = target;
+  message_ = message;
+  if (loadCache()) {
+    // Shown at once; the fresh copy follows.
+    refresh();
+    return;
+  }
+  download(stop_.get_token());
+}
+
+bool CatalogueSource::refresh() {
+  {
+    std::lock_guard guard(lock_);
+    if (refreshing_) return true;
+    refreshing_ = true;
+  }
+  if (refreshThread_.joinable()) refreshThread_.join();  // it has ended: refreshing_ was false
+  try {
+    refreshThread_ = std::jthread([this](std::stop_token own) {
+      // Either the source's stop or the thread's own ends the download.
+      std::stop_source both;
+      std::stop_callback fromSource(stop_.get_token(), [&both] { both.request_stop(); });
+      std::stop_callback fromThread(own, [&both] { both.request_stop(); });
+      download(both.get_token());
+      {
+        std::lock_guard guard(lock_);
+        refreshing_ = false;
+      }
+      if (!both.stop_requested() && target_ != nullptr) target_->post(message_, 0, 0);
+    });
+  } catch (const std::system_error&) {
+    std::lock_guard guard(lock_);
+    refreshing_ = false;
+    return false;
+  }
+  return true;
+}
+
+void CatalogueSource::stopRefresh() {
+  stop_.request_stop();
+  if (refreshThread_.joinable()) refreshThread_.join();
+}
 
 int CatalogueSource::catalogueLoaded() const {
   std::lock_guard guard(lock_);

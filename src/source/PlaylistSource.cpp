@@ -28,8 +28,7 @@ PlaylistSource::PlaylistSource(SourceSettings settings, Options options)
     : CatalogueSource(std::move(settings)), options_(std::move(options)) {}
 
 PlaylistSource::~PlaylistSource() {
-  stop_.request_stop();
-  if (refreshThread_.joinable()) refreshThread_.join();
+  stopRefresh();
   guide_.reset();
 }
 
@@ -80,49 +79,6 @@ bool PlaylistSource::download(std::stop_token stop) {
   }
   if (caching) ::rename(request.copyTo.c_str(), cache.c_str());
   install(std::move(result.playlist), false);
-  return true;
-}
-
-void PlaylistSource::load(MessageTarget* target, uint32_t message) {
-  target_ = target;
-  message_ = message;
-  if (loadCache()) {
-    // Shown at once; the fresh copy follows.
-    refresh();
-    return;
-  }
-  download(stop_.get_token());
-}
-
-void PlaylistSource::backgroundRefresh(std::stop_token stop) {
-  download(stop);
-  {
-    std::lock_guard guard(lock_);
-    refreshing_ = false;
-  }
-  if (!stop.stop_requested() && target_ != nullptr) target_->post(message_, 0, 0);
-}
-
-bool PlaylistSource::refresh() {
-  {
-    std::lock_guard guard(lock_);
-    if (refreshing_) return true;
-    refreshing_ = true;
-  }
-  if (refreshThread_.joinable()) refreshThread_.join();  // it has ended: refreshing_ was false
-  try {
-    refreshThread_ = std::jthread([this](std::stop_token own) {
-      // Either the source's stop or the thread's own ends the download.
-      std::stop_source both;
-      std::stop_callback fromSource(stop_.get_token(), [&both] { both.request_stop(); });
-      std::stop_callback fromThread(own, [&both] { both.request_stop(); });
-      backgroundRefresh(both.get_token());
-    });
-  } catch (const std::system_error&) {
-    std::lock_guard guard(lock_);
-    refreshing_ = false;
-    return false;
-  }
   return true;
 }
 

@@ -40,9 +40,7 @@ class PlaylistSource : public CatalogueSource {
   PlaylistSource(const PlaylistSource&) = delete;
   PlaylistSource& operator=(const PlaylistSource&) = delete;
 
-  void load(MessageTarget* target, uint32_t message) override;
   void createGuide(MessageTarget* target) override;
-  bool refresh() override;
   void catalogueArrived() override;
   GuideSource* guide() override;
 
@@ -50,24 +48,18 @@ class PlaylistSource : public CatalogueSource {
  private:
   // One download of the playlist; installs it when good. False on failure,
   // with the reason in status_.
-  bool download(std::stop_token stop);
-  bool loadCache();
+  bool download(std::stop_token stop) override;
+  bool loadCache() override;
   void install(Playlist playlist, bool fromCache);
-  void backgroundRefresh(std::stop_token stop);
   std::string cachePath() const;
 
   const Options options_;
 
-  bool refreshing_ = false;                             // guarded by lock_
-  MessageTarget* target_ = nullptr;                     // set by load, before any thread reads it
-  uint32_t message_ = 0;                                // likewise
 
   std::unique_ptr<PlaylistGuide> guide_;  // made by createGuide; GUI thread after that
   // The catalogue the guide was made for: a new one gets a new guide.
   std::shared_ptr<const PlaylistCatalogue> guideCatalogue_;  // GUI thread, like guide_
   MessageTarget* guideTarget_ = nullptr;                     // likewise
-  std::stop_source stop_;
-  std::jthread refreshThread_;  // started by load and refresh (GUI thread), joined by the destructor
 };
 
 }  // namespace tembra

@@ -44,8 +44,7 @@ XtreamSource::XtreamSource(SourceSettings settings, Options options)
       account_{settings_.server, settings_.user, settings_.password} {}
 
 XtreamSource::~XtreamSource() {
-  stop_.request_stop();
-  if (refreshThread_.joinable()) refreshThread_.join();
+  stopRefresh();
   guide_.reset();
 }
 
@@ -113,43 +112,6 @@ bool XtreamSource::download(std::stop_token stop) {
   }
   writeCache(result.categoriesReply, result.streamsReply, result.user.formats);
   install(std::move(result.playlist), false);
-  return true;
-}
-
-void XtreamSource::load(MessageTarget* target, uint32_t message) {
-  target_ = target;
-  message_ = message;
-  if (loadCache()) {
-    refresh();
-    return;
-  }
-  download(stop_.get_token());
-}
-
-bool XtreamSource::refresh() {
-  {
-    std::lock_guard guard(lock_);
-    if (refreshing_) return true;
-    refreshing_ = true;
-  }
-  if (refreshThread_.joinable()) refreshThread_.join();  // it has ended: refreshing_ was false
-  try {
-    refreshThread_ = std::jthread([this](std::stop_token own) {
-      std::stop_source both;
-      std::stop_callback fromSource(stop_.get_token(), [&both] { both.request_stop(); });
-      std::stop_callback fromThread(own, [&both] { both.request_stop(); });
-      download(both.get_token());
-      {
-        std::lock_guard guard(lock_);
-        refreshing_ = false;
-      }
-      if (!both.stop_requested() && target_ != nullptr) target_->post(message_, 0, 0);
-    });
-  } catch (const std::system_error&) {
-    std::lock_guard guard(lock_);
-    refreshing_ = false;
-    return false;
-  }
   return true;
 }
 

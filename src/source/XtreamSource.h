@@ -40,16 +40,14 @@ class XtreamSource : public CatalogueSource {
   XtreamSource(const XtreamSource&) = delete;
   XtreamSource& operator=(const XtreamSource&) = delete;
 
-  void load(MessageTarget* target, uint32_t message) override;
   void createGuide(MessageTarget* target) override;
-  bool refresh() override;
   void catalogueArrived() override;
   GuideSource* guide() override;
 
 
  private:
-  bool download(std::stop_token stop);
-  bool loadCache();
+  bool download(std::stop_token stop) override;
+  bool loadCache() override;
   void install(Playlist playlist, bool fromCache);
   void writeCache(const std::string& categories, const std::string& streams, const std::vector<std::string>& formats);
   // Names the account the cached replies belong to (never its password).
@@ -59,15 +57,10 @@ class XtreamSource : public CatalogueSource {
   const Options options_;
   const XtreamAccount account_;
 
-  bool refreshing_ = false;                             // guarded by lock_
-  MessageTarget* target_ = nullptr;                     // set by load, before any thread reads it
-  uint32_t message_ = 0;                                // likewise
 
   std::unique_ptr<PlaylistGuide> guide_;                     // made by createGuide; GUI thread after that
   std::shared_ptr<const PlaylistCatalogue> guideCatalogue_;  // GUI thread, like guide_
   MessageTarget* guideTarget_ = nullptr;                     // likewise
-  std::stop_source stop_;
-  std::jthread refreshThread_;  // started by load and refresh (GUI thread), joined by the destructor
 };
 
 }  // namespace tembra
