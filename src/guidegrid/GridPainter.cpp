@@ -54,6 +54,25 @@ QString dayText(int64_t utc, const char* pattern) {
 
 int64_t utcOffsetAt(int64_t utc) { return static_cast<int64_t>(localOf(utc).tm_gmtoff); }
 
+// The minute of the local day utc falls in, at offset seconds from UTC: the
+// blocks' times are drawn a hundred times a frame, too often to ask the C
+// library for each.
+int minuteOfDay(int64_t utc, int64_t offset) {
+  int64_t minutes = (utc + offset) / 60 % (24 * 60);
+  if (minutes < 0) minutes += 24 * 60;
+  return static_cast<int>(minutes);
+}
+
+// "HH:MM" of a minute of the day, written to out[0..4].
+void clockInto(int minute, char16_t* out) {
+  const int h = minute / 60, m = minute % 60;
+  out[0] = static_cast<char16_t>(u'0' + h / 10);
+  out[1] = static_cast<char16_t>(u'0' + h % 10);
+  out[2] = u':';
+  out[3] = static_cast<char16_t>(u'0' + m / 10);
+  out[4] = static_cast<char16_t>(u'0' + m % 10);
+}
+
 QString qs(const std::u16string& text) { return QString::fromStdU16String(text); }
 
 }  // namespace
@@ -78,7 +97,10 @@ void GridPainter::paint(QPainter& p, const GridLayout& layout, GridModel* model,
   const int rowsBottom = rows.last > rows.first ? rows.firstTop + (rows.last - rows.first) * layout.metrics().rowHeight
                                                 : layout.rowsTop();
   p.fillRect(0, rowsBottom, layout.width(), layout.height() - rowsBottom, kBackground);
-  ticks_ = layout.ticks(frame.viewStart, utcOffsetAt(frame.viewStart));
+  offset_ = utcOffsetAt(frame.viewStart);
+  // One offset serves every block unless the clocks change in sight.
+  offsetFixed_ = utcOffsetAt(frame.viewStart + layout.viewSpan()) == offset_;
+  ticks_ = layout.ticks(frame.viewStart, offset_);
   p.save();
   p.setClipRect(0, layout.rowsTop(), layout.width(), layout.rowsHeight());
   for (int row = rows.first; row < rows.last; ++row) {
@@ -101,15 +123,26 @@ void GridPainter::paintRow(QPainter& p, const GridLayout& layout, GridModel& mod
   const int h = layout.metrics().rowHeight;
   const int64_t viewEnd = frame.viewStart + layout.viewSpan();
   const GridModel::Slice slice = model.programmes(static_cast<size_t>(row), frame.viewStart, viewEnd);
-  p.fillRect(layout.timeLeft(), top, layout.timeWidth(), h, row % 2 ? kRowAlt : kRow);
-  for (const GridTick& tick : ticks_)
-    if (tick.x >= layout.timeLeft()) p.fillRect(tick.x, top, 1, h, kLine);
+  // The row's ground with the half-hour lines, only where no block will
+  // cover it: filling the whole row first would paint most pixels twice.
+  const QColor ground = row % 2 ? kRowAlt : kRow;
+  const auto fillGround = [&](int left, int right, int y0, int y1) {
+    if (right <= left || y1 <= y0) return;
+    p.fillRect(left, y0, right - left, y1 - y0, ground);
+    for (const GridTick& tick : ticks_)
+      if (tick.x >= std::max(left, layout.timeLeft()) && tick.x < right) p.fillRect(tick.x, y0, 1, y1 - y0, kLine);
+  };
   if (slice.programmes.empty()) {
+    fillGround(layout.timeLeft(), layout.width(), top, top + h);
     p.setPen(kPastText);
     small_.draw(p, QRect(layout.timeLeft() + 2 * kPad, top, layout.timeWidth() - 4 * kPad, h),
                 slice.loading ? QStringLiteral("Loading the guide…") : QStringLiteral("No programme information"));
     return;
   }
+  const int boxTop = top + 2, boxBottom = top + h - 2;
+  fillGround(layout.timeLeft(), layout.width(), top, boxTop);
+  fillGround(layout.timeLeft(), layout.width(), boxBottom, top + h);
+  int groundFrom = layout.timeLeft();  // the middle band is filled up to here
   const SourceChannel& channel = model.channel(static_cast<size_t>(row));
   const int line = title_.height();
   for (size_t i = 0; i < slice.programmes.size(); ++i) {
@@ -120,8 +153,10 @@ void GridPainter::paintRow(QPainter& p, const GridLayout& layout, GridModel& mod
     if (i + 1 < slice.programmes.size()) stop = std::min(stop, std::max(g.start, slice.programmes[i + 1]->start));
     const std::optional<GridBlock> b = layout.block(g.start, stop, frame.viewStart);
     if (!b) continue;
-    const QRect box(b->left + 1, top + 2, b->right - b->left - 2, h - 4);
+    const QRect box(b->left + 1, boxTop, b->right - b->left - 2, boxBottom - boxTop);
     if (box.width() <= 0) continue;
+    fillGround(groundFrom, box.left(), boxTop, boxBottom);
+    groundFrom = std::max(groundFrom, box.left() + box.width());
     const bool selected = row == frame.selectedRow && g.start == frame.selectedStart;
     const bool onNow = g.start <= frame.now && frame.now < g.stop;
     const bool past = g.stop <= frame.now;
@@ -146,17 +181,28 @@ void GridPainter::paintRow(QPainter& p, const GridLayout& layout, GridModel& mod
       p.setBrush(Qt::NoBrush);
     }
     p.setPen(selected ? QColor(Qt::white) : past ? kPastText : kText);
-    if (!title_.draw(p, text, qs(g.entry.title))) continue;
+    if (!title_.draw(p, text, g.entry.title)) continue;
     // The start (and end) under the title where they fit: the columns
     // alone do not say when a short programme begins.
     if (box.height() < line + small_.height() + 6) continue;
     const QRect under(text.left(), text.bottom() + 1, text.width(), small_.height());
-    QString when = clockText(g.start) + QStringLiteral("–") + clockText(g.stop);
-    if (small_.advance(when) > under.width()) when = clockText(g.start);
-    if (small_.advance(when) > under.width()) continue;
-    p.setPen(selected ? kText : past ? kPastText : kDim);
-    small_.draw(p, under, when);
+    const int from = minuteOfDay(g.start, offsetFixed_ ? offset_ : utcOffsetAt(g.start));
+    const int to = minuteOfDay(g.stop, offsetFixed_ ? offset_ : utcOffsetAt(g.stop));
+    char16_t span[11];
+    clockInto(from, span);
+    span[5] = u'\u2013';
+    clockInto(to, span + 6);
+    // The same times recur down every column: each is an image, made once
+    // per colour and form, keyed by its minutes, tone and form.
+    const uint64_t tone = selected ? 0 : past ? 1 : 2;
+    const QColor colour = selected ? kText : past ? kPastText : kDim;
+    const uint64_t key = (static_cast<uint64_t>(from) << 20 | static_cast<uint64_t>(to) << 4) | tone << 1;
+    const QImage* image = small_.stamp(key, std::u16string_view(span, 11), colour);
+    if (image == nullptr || image->width() > under.width()) image = small_.stamp(key | 1, std::u16string_view(span, 5), colour);
+    if (image == nullptr || image->width() > under.width()) continue;
+    p.drawImage(under.topLeft(), *image);
   }
+  fillGround(groundFrom, layout.width(), boxTop, boxBottom);
 }
 
 void GridPainter::paintChannel(QPainter& p, const GridLayout& layout, GridModel& model, int row, int top,

@@ -51,6 +51,8 @@ class GridPainter {
   GridTextCache small_;
   GridTextCache badge_;
   std::vector<GridTick> ticks_;  // of the frame being drawn
+  int64_t offset_ = 0;           // local time's offset from UTC at the frame's start
+  bool offsetFixed_ = true;      // and at its end too
 };
 
 }  // namespace tembra

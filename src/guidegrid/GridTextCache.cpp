@@ -6,7 +6,7 @@
 
 namespace tembra {
 
-GridTextCache::GridTextCache(const QFont& font) : font_(font) {
+GridTextCache::GridTextCache(const QFont& font) : font_(font), simple_(font) {
   const QFontMetrics metrics(font_);
   height_ = metrics.height();
   minimum_ = metrics.horizontalAdvance(QStringLiteral("W…"));
@@ -39,19 +39,44 @@ const GridTextCache::Laid& GridTextCache::cut(const QString& text, int width) {
   return *cut_.insert(key, std::move(l));
 }
 
-int GridTextCache::advance(const QString& text) { return laid(text).width; }
+int GridTextCache::advance(std::u16string_view text) {
+  if (simple_.layOut(text, -1, run_)) return run_.width;
+  return laid(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()))).width;
+}
 
-bool GridTextCache::draw(QPainter& p, const QRect& box, const QString& text, bool alignRight) {
-  if (text.isEmpty()) return true;
-  const Laid* l = &laid(text);
+bool GridTextCache::draw(QPainter& p, const QRect& box, std::u16string_view text, bool alignRight) {
+  if (text.empty()) return true;
+  if (box.width() < minimum_ && advance(text) > box.width()) return false;
+  if (simple_.layOut(text, box.width(), run_)) {
+    const int x = alignRight ? box.right() + 1 - run_.width : box.left();
+    p.setFont(font_);
+    simple_.draw(p, QPointF(x, box.top() + (box.height() - height_) / 2), run_);
+    return true;
+  }
+  const QString whole = QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+  const Laid* l = &laid(whole);
   if (l->width > box.width()) {
     if (box.width() < minimum_) return false;
-    l = &cut(text, box.width());
+    l = &cut(whole, box.width());
   }
   const int x = alignRight ? box.right() + 1 - l->width : box.left();
   p.setFont(font_);
   p.drawStaticText(QPointF(x, box.top() + (box.height() - height_) / 2), l->text);
   return true;
+}
+
+const QImage* GridTextCache::stamp(uint64_t key, std::u16string_view text, const QColor& colour) {
+  if (auto it = stamps_.find(key); it != stamps_.end()) return &it->second;
+  if (!simple_.layOut(text, -1, run_)) return nullptr;
+  if (stamps_.size() >= static_cast<size_t>(kMaxTexts)) stamps_.clear();
+  QImage image(std::max(1, run_.width), height_, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setPen(colour);
+  p.setFont(font_);
+  simple_.draw(p, QPointF(0, 0), run_);
+  p.end();
+  return &stamps_.emplace(key, std::move(image)).first->second;
 }
 
 void GridTextCache::drawCentred(QPainter& p, const QRect& box, const QString& text) {

@@ -122,7 +122,9 @@ TEST_F(GuideGridEndToEnd, OpensWithGMovesByKeysPlaysWithEnterAndClosesWithG) {
   // scrolls now out of sight); while now is in sight, only the clock moves
   // the line, and never back. Its place against the clock was checked above.
   const int playingLine = grid.lineX(playing, 0);
-  if (playingLine >= 0) EXPECT_GE(grid.lineX(later, 0), playingLine) << "the line never goes back";
+  if (playingLine >= 0) {
+    EXPECT_GE(grid.lineX(later, 0), playingLine) << "the line never goes back";
+  }
 
   ASSERT_TRUE(x().key(window, "g"));
   EXPECT_TRUE(waitForScreen("grid-closed",
