@@ -433,15 +433,20 @@ void TembraPlayerWnd::onCaptionDoubleClick() {
   if (!closing_) modes_->ToggleMaximise();
 }
 
+// In fullscreen the video covers the whole window (PlayerView puts it over
+// everything), so nothing under it is laid out or follows the maximise
+// rules until the window leaves fullscreen: a layout of every control at
+// the screen's size only lengthened the switch.
 void TembraPlayerWnd::resizeEvent(QResizeEvent* event) {
   CWindowWnd::resizeEvent(event);
+  if (isFullScreen()) return;
   modes_->onResized();
   applyLayout();
 }
 
 void TembraPlayerWnd::changeEvent(QEvent* event) {
   CWindowWnd::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange && !closing_) {
+  if (event->type() == QEvent::WindowStateChange && !closing_ && !isFullScreen()) {
     modes_->onStateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState());
     applyLayout();
   }

@@ -82,7 +82,7 @@ PlayerView::PlayerView(std::array<MpvSession*, 2> sessions, bool renderVideo, bo
 }
 
 PlayerView::~PlayerView() {
-  // A stage still out in fullscreen is a top-level window of its own.
+  // A stage still up over the window in fullscreen is the window's child.
   if (stage_->parent() != this) delete stage_;
 }
 
@@ -119,20 +119,30 @@ void PlayerView::placeRetry() {
 void PlayerView::setFullScreen(bool on) {
   if (on == fullScreen_) return;
   fullScreen_ = on;
+  QWidget* top = window();
   if (on) {
-    QScreen* screen = this->screen();
-    stage_->setParent(nullptr, Qt::Window | Qt::FramelessWindowHint);
-    stage_->setWindowTitle(window()->windowTitle());
+    windowGeometry_ = top->geometry();
+    windowStates_ = top->windowState();
+    if (top != this) {
+      stage_->setParent(top);
+      top->installEventFilter(this);
+    }
+    stage_->setGeometry(top->rect());
+    stage_->raise();
+    stage_->show();
     // Without a window manager the fullscreen request alone changes
     // nothing; the frameless window then covers the screen by itself.
-    if (screen) stage_->setGeometry(screen->geometry());
-    stage_->showFullScreen();
-    stage_->activateWindow();
+    if (QScreen* screen = top->screen()) top->setGeometry(screen->geometry());
+    top->showFullScreen();
+    top->activateWindow();
     cursorTimer_.start(kCursorHideMs);
   } else {
     cursorTimer_.stop();
     stage_->unsetCursor();
-    stage_->setParent(this, Qt::Widget);
+    if (top != this) top->removeEventFilter(this);
+    top->setWindowState(windowStates_);
+    if (!(windowStates_ & (Qt::WindowMaximized | Qt::WindowFullScreen))) top->setGeometry(windowGeometry_);
+    if (stage_->parent() != this) stage_->setParent(this);
     stage_->setGeometry(rect());
     stage_->show();
   }
@@ -141,7 +151,7 @@ void PlayerView::setFullScreen(bool on) {
 }
 
 void PlayerView::resizeEvent(QResizeEvent*) {
-  if (!fullScreen_) stage_->setGeometry(rect());
+  if (stage_->parent() == this) stage_->setGeometry(rect());
   layoutStage();
 }
 
@@ -190,6 +200,11 @@ bool PlayerView::handleKey(int key) {
 }
 
 bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
+  // The window under a fullscreen stage: the stage follows its size.
+  if (watched != stage_ && watched != this && watched == window()) {
+    if (fullScreen_ && event->type() == QEvent::Resize) stage_->setGeometry(window()->rect());
+    return QWidget::eventFilter(watched, event);
+  }
   switch (event->type()) {
     case QEvent::Resize:
       if (watched == stage_) layoutStage();
@@ -214,15 +229,6 @@ bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
       if (dy != 0) emit volumeStepRequested(dy > 0 ? kVolumeStep : -kVolumeStep);
       return true;
     }
-    case QEvent::Close:
-      // Closing the fullscreen window (a window manager's close) returns the
-      // stage to its place instead of destroying it.
-      if (watched == stage_ && fullScreen_) {
-        setFullScreen(false);
-        event->ignore();
-        return true;
-      }
-      break;
     default:
       break;
   }

@@ -17,8 +17,12 @@ class PlayerOverlay;
 // The player's child window: the logo page while idle, the video while
 // playing, a dark backdrop for messages (with a Retry button under them
 // when the player offers one), and the overlay above them all.
-// Everything sits on a stage widget that leaves the window for fullscreen
-// and comes back, so the view keeps its place in the window's slot.
+// Everything sits on a stage widget. For fullscreen the stage moves up to
+// cover the whole window it is in, which then fills the screen, and comes
+// back after, so the view keeps its place in the window's slot. It stays in
+// the same window on purpose: a window of its own would give the video a
+// new drawing context (its renderer and shaders made again) and the idle
+// page a new surface, which froze the window for 120-220 ms each time.
 class PlayerView : public QWidget {
   Q_OBJECT
  public:
@@ -68,6 +72,9 @@ class PlayerView : public QWidget {
   QPushButton* retry_;
   Mode mode_ = Mode::Logo;
   bool fullScreen_ = false;
+  // The window's place and state before fullscreen, given back after.
+  QRect windowGeometry_;
+  Qt::WindowStates windowStates_;
   QTimer cursorTimer_;
 };
 

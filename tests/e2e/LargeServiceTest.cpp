@@ -53,14 +53,15 @@ TEST_F(LargeService, ListsTwentyThousandChannelsShowsTodaysGuideAndPlays) {
   QImage listed;
   ASSERT_TRUE(waitForScreen("channels", [&](const QImage& s) { return channelRowsShown(s, at); }, 30000, &listed))
       << "the channel list is filled";
-  EXPECT_TRUE(waitForScreen("now-playing", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); }, 60000))
+  EXPECT_TRUE(waitForScreen("now-playing", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); },
+                            60000 * kSlowdown))
       << "today's guide fills the now-playing list";
 
   // How long after the window the now-playing list was filled, by the
   // program's own trace: a row for (nearly) every channel.
   std::string filled;
   long long shown = -1, guide = -1;
-  for (int i = 0; i < 600 && guide < 0; ++i, std::this_thread::sleep_for(100ms)) {
+  for (int i = 0; i < 600 * kSlowdown && guide < 0; ++i, std::this_thread::sleep_for(100ms)) {
     const std::string t = trace();
     shown = traceTime(t, "window-shown", "");
     guide = traceTime(t, "guide-list-filled", "playinglist ", &filled);
