@@ -1,5 +1,6 @@
 #include "e2e/EndToEnd.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
@@ -46,7 +47,14 @@ void EndToEnd::TearDown() {
   const bool failed = HasFailure();
   for (auto& p : players_) {
     if (failed) {
-      std::cerr << "--- the end of " << p->logPath() << ":\n" << tail(p->log(), 40) << "---\n";
+      const std::string log = p->log();
+      // A sanitizer's report names the fault; the tail may be far past it.
+      size_t report = std::string::npos;
+      for (const char* mark : {"WARNING: ThreadSanitizer", "ERROR: ThreadSanitizer", "ERROR: AddressSanitizer"})
+        report = std::min(report, log.find(mark));
+      if (report != std::string::npos)
+        std::cerr << "--- the first sanitizer report in " << p->logPath() << ":\n" << log.substr(report, 12000) << "---\n";
+      std::cerr << "--- the end of " << p->logPath() << ":\n" << tail(log, 40) << "---\n";
     }
   }
   if (failed && root_) {
