@@ -36,9 +36,12 @@ std::vector<MpvOption> MpvOptions::Base(const Outputs& outputs) {
       {"hwdec", "auto-safe"},
       {"volume-max", "100"},
   };
-  // With audio, mpv picks the desktop's sound server itself and plays the
-  // picture alone when no output opens.
-  if (!outputs.audio) options.push_back({"ao", "null"});
+  // With audio: the desktop's sound server (PipeWire answers as it too),
+  // else the sound card itself; the picture plays alone when neither opens.
+  // mpv's own longer list goes on to outputs (SDL's among them) whose global
+  // state is not safe to start from the two players' threads at once: on a
+  // machine without a sound server that crashed a zapping program.
+  options.push_back({"ao", outputs.audio ? kAudioOutputs : "null"});
   return options;
 }
 

@@ -14,6 +14,9 @@ struct MpvOption {
 
 class MpvOptions {
  public:
+  // The audio outputs tried, in order, when the player has sound.
+  static constexpr const char* kAudioOutputs = "pulse,alsa";
+
   struct Outputs {
     bool renderVideo = true;  // false: vo=null (no picture drawn anywhere)
     bool audio = true;        // false: ao=null

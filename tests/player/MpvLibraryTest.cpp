@@ -1,6 +1,7 @@
 // libmpv opened on first use: the forwarding functions reach the real
 // library, and a name it does not have gives nothing.
 #include "player/MpvLibrary.h"
+#include "player/MpvOptions.h"
 
 #include <gtest/gtest.h>
 
@@ -23,6 +24,7 @@ TEST(MpvLibrary, OpensOnFirstUseAndForwardsToTheLibrary) {
   mpv_handle* mpv = mpv_create();
   ASSERT_NE(mpv, nullptr);
   EXPECT_EQ(mpv_set_option_string(mpv, "vo", "null"), 0);
+  EXPECT_EQ(mpv_set_option_string(mpv, "ao", MpvOptions::kAudioOutputs), 0) << "every output named is known";
   EXPECT_EQ(mpv_set_option_string(mpv, "ao", "null"), 0);
   EXPECT_EQ(mpv_set_option_string(mpv, "no-such-option", "1"), MPV_ERROR_OPTION_NOT_FOUND);
   ASSERT_EQ(mpv_initialize(mpv), 0);
