@@ -1,5 +1,6 @@
 #include "player/PlayerView.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -214,6 +215,9 @@ bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
       if (dy != 0) emit volumeStepRequested(dy > 0 ? kVolumeStep : -kVolumeStep);
       return true;
     }
+    case QEvent::ContextMenu:
+      emit menuRequested(static_cast<QContextMenuEvent*>(event)->globalPos());
+      return true;
     case QEvent::Close:
       // Closing the fullscreen window (a window manager's close) returns the
       // stage to its place instead of destroying it.
