@@ -179,6 +179,8 @@ void MpvPlayer::Play() {
   if (trace_) std::fprintf(stderr, "player-load %s\n", address_.c_str());
   sessions_[active_]->load(address_, headersFor(address_));
   if (view_) view_->overlay()->showChannelName(channelName_);
+  // Another channel is news even when the state stays "opening".
+  changed();
 }
 
 void MpvPlayer::StopPlayer() {
