@@ -176,7 +176,7 @@ void MpvPlayer::Play() {
   paused_ = false;
   sessions_[active_]->setPaused(false);
   setState(State::Opening);
-  if (trace_) std::fprintf(stderr, "player-load %s\n", address_.c_str());
+  if (trace_) std::fprintf(stderr, "player-load %s name=%s\n", address_.c_str(), channelName_.toUtf8().constData());
   sessions_[active_]->load(address_, headersFor(address_));
   if (view_) view_->overlay()->showChannelName(channelName_);
   // Another channel is news even when the state stays "opening".
