@@ -38,7 +38,7 @@ QVariantMap MprisMetadata::Build(const NowPlaying& now) {
   if (!now.group.empty()) map.insert(QStringLiteral("xesam:album"), qs(now.group));
   if (!now.programme.empty()) map.insert(QStringLiteral("xesam:artist"), QStringList{qs(now.programme)});
   if (!now.logoFile.empty())
-    map.insert(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(QString::fromStdString(now.logoFile)).toString());
+    map.insert(QStringLiteral("mpris:artUrl"), QUrl::fromLocalFile(QString::fromStdString(now.logoFile)).toString(QUrl::FullyEncoded));
   return map;
 }
 

@@ -19,7 +19,7 @@ TEST(MprisMetadata, ChannelGroupProgrammeAndLogo) {
   EXPECT_EQ(map.value("xesam:title").toString(), "Arte HD");
   EXPECT_EQ(map.value("xesam:album").toString(), "Culture");
   EXPECT_EQ(map.value("xesam:artist").toStringList(), QStringList{"Les docs du mardi"});
-  EXPECT_EQ(map.value("mpris:artUrl").toString(), "file:///home/v/.cache/tembra/logos/42%20x.png");
+  EXPECT_EQ(map.value("mpris:artUrl").toString().toStdString(), "file:///home/v/.cache/tembra/logos/42%20x.png");
   EXPECT_EQ(trackOf(map), "/org/tembra/channel/c42");
   EXPECT_EQ(map.size(), 5);
 }

@@ -174,7 +174,7 @@ TEST(TrackList, LabelsByWhatTheStreamGives) {
 }
 
 TEST(PlayerSettingsTracks, LanguagesAndPictureAreKeptAndOddValuesRefused) {
-  TempDir dir("player-settings");
+  test::TempDir dir("player-settings");
   const QString path = QString::fromStdString(dir.file("player.ini"));
   {
     PlayerSettings s(path);
