@@ -18,6 +18,7 @@ class TrackList {
   static constexpr size_t kMaxText = 120;
 
   TrackList() = default;
+  explicit TrackList(std::vector<MediaTrack> tracks) : tracks_(std::move(tracks)) {}
   // Anything but an array of maps gives an empty list; entries without a
   // known type or a positive id are skipped.
   static TrackList FromNode(const mpv_node& node);
