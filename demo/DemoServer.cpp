@@ -506,6 +506,7 @@ void DemoServer::tracksStream(const httplib::Request&, httplib::Response& res) {
 }
 
 void DemoServer::tracksPlaylist(const httplib::Request& req, httplib::Response& res) {
+  streams_->PrefetchTracks();
   const std::string base = baseFor(req);
   std::string body = "#EXTM3U\n#EXTINF:-1 tvg-id=\"tracks\" group-title=\"Languages\",Two languages\n" + base +
                      "stream-tracks.mkv\n";

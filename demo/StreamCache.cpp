@@ -57,6 +57,15 @@ StreamCache::StreamCache(std::string cacheFolder, uint32_t seconds, ShutdownFlag
 
 StreamCache::~StreamCache() {
   if (prefetch_.joinable()) prefetch_.join();
+  if (tracksPrefetch_.joinable()) tracksPrefetch_.join();
+}
+
+// Called from the server's worker threads: the first caller starts it.
+void StreamCache::PrefetchTracks() {
+  if (!available()) return;
+  std::lock_guard g(lock_);
+  if (tracksPrefetch_.joinable() || tracksState_ != TracksState::NotMade) return;
+  tracksPrefetch_ = std::thread([this] { GetTracks(); });
 }
 
 void StreamCache::Prefetch(const std::string& channelId, const std::string& name, uint32_t variant) {

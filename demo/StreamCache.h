@@ -36,6 +36,9 @@ class StreamCache {
   // an English subtitle track, as Matroska: one for the whole service, made
   // on first use like a channel's; null when it cannot be made.
   std::shared_ptr<const MkvLooper> GetTracks();
+  // Makes it in the background (when its playlist is asked for), so the
+  // first viewer does not wait for ffmpeg.
+  void PrefetchTracks();
   // Makes a channel's segment in the background (start-up), without
   // holding up the caller.
   void Prefetch(const std::string& channelId, const std::string& name, uint32_t variant);
@@ -71,6 +74,7 @@ class StreamCache {
 
   std::mutex makeLock_;             // one ffmpeg at a time
   std::thread prefetch_;
+  std::thread tracksPrefetch_;
 };
 
 }  // namespace tembra

@@ -7,6 +7,17 @@ namespace tembra {
 
 namespace {
 
+// The video's own dark look. Set on the menu itself: as a child of the
+// video it would otherwise take the backdrop's style, dark text on dark.
+const char* kMenuStyle =
+    "QMenu { background-color: #1b1f27; color: #e8eaed; border: 1px solid #2f3541; padding: 4px 0;"
+    " font-size: 13px; }"
+    "QMenu::item { padding: 6px 28px 6px 26px; background: transparent; }"
+    "QMenu::item:selected { background-color: #3d8bfd; color: #ffffff; }"
+    "QMenu::item:disabled { color: #7a808c; }"
+    "QMenu::separator { height: 1px; background: #2f3541; margin: 4px 8px; }"
+    "QMenu::indicator { width: 14px; height: 14px; left: 6px; }";
+
 QAction* addChoice(QMenu* menu, QActionGroup* group, const QString& text, const QString& name, bool checked,
                    std::function<void()> chosen) {
   QAction* action = menu->addAction(text);
@@ -29,6 +40,7 @@ QMenu* PlayerMenu::Build(const TrackList& tracks, PlayerSettings::Aspect aspect,
   auto* menu = new QMenu(parent);
   menu->setObjectName(QStringLiteral("playermenu"));
   menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->setStyleSheet(QString::fromLatin1(kMenuStyle));
 
   QMenu* audio = menu->addMenu(QObject::tr("&Audio"));
   audio->setObjectName(QStringLiteral("audiomenu"));
