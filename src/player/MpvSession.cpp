@@ -163,6 +163,12 @@ void MpvSession::handleEvent(const void* raw) {
 }
 
 void MpvSession::load(const std::string& address, const std::vector<std::string>& headers) {
+  // The last file's tracks are not this one's, whatever mpv tells later.
+  if (!tracks_.empty() || audioId_ != 0 || subtitleId_ != 0) {
+    tracks_ = TrackList();
+    audioId_ = subtitleId_ = 0;
+    emit tracksChanged();
+  }
   if (stopsPending_ > 0) {
     // Played when the stop before it has been answered.
     currentEntry_ = -1;
