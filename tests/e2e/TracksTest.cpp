@@ -87,7 +87,7 @@ TEST_F(TracksEndToEnd, TheVideoMenuSwitchesToTheSecondAudioTrackAndPageDownZapsF
   std::this_thread::sleep_for(600ms);
   const QImage open = shot("audio-menu");
   // The window with its menus, as the README shows them.
-  open.copy(at.window().left, at.window().top, at.window().width() + 260, at.window().height())
+  open.copy(at.window().left, at.window().top, at.window().width(), at.window().height())
       .save(QString::fromStdString(shotFolder() + "/window-audio-menu.png"));
   ASSERT_TRUE(xdotool({"key", "--delay", "150", "Down", "Return"}));
   EXPECT_TRUE(waitForLog(R"(player-tracks audio=2 subtitle=0)", 10000)) << "the German track plays\n" << player().log();
