@@ -89,6 +89,8 @@ class MpvSession : public QObject {
   int stopsPending_ = 0;
   std::optional<std::pair<std::string, std::vector<std::string>>> loadAfterStop_;
   bool started_ = false;
+  // GUI thread only: the preferred languages, and the tracks and the
+  // selected ids as the observed properties last told them.
   std::string audioLanguage_;
   std::string subtitleLanguage_;
   TrackList tracks_;
