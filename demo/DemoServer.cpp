@@ -289,6 +289,8 @@ void DemoServer::install(httplib::Server& server) {
   server.Get(R"(/+ads/([a-z]+\.zip))", [this](R q, S s) { package(q, s); });
   server.Get(R"(/+ads/link\.html)", [](R, S s) { s.set_content(AdPackages::LinkPage(), kHtml); });
   server.Get(R"(/+stream/([^/]+))", [this](R q, S s) { stream(q, s); });
+  server.Get(R"(/+stream-tracks\.mkv)", [this](R q, S s) { tracksStream(q, s); });
+  server.Get(R"(/+tracks\.m3u)", [this](R q, S s) { tracksPlaylist(q, s); });
   server.Get(R"(.*/pc/forceauth)", [](R, S s) { s.set_content("<Result>1</Result>\n", kXml); });
   server.Get(R"(/+playlist\.m3u)", [this](R q, S s) { playlist(q, s, false); });
   server.Get(R"(/+playlist\.m3u\.gz)", [this](R q, S s) { playlist(q, s, true); });
@@ -458,6 +460,63 @@ void DemoServer::serveStream(const DemoChannel& channel, httplib::Response& res)
         return true;
       },
       [open](bool) { --*open; });
+}
+
+void DemoServer::tracksStream(const httplib::Request&, httplib::Response& res) {
+  if (faults_.on(Faults::Stream404)) return ReplyShaper::Page(res, 404);
+  auto looper = streams_->GetTracks();
+  if (!looper) return ReplyShaper::Page(res, 503);
+  // The head once, then the clusters loop after loop, paced to the file's
+  // own rate after a short burst, as serveStream paces a channel.
+  struct Cursor {
+    uint64_t loop = 0;
+    std::string block;
+    size_t at = 0;
+    uint64_t sent = 0;
+    bool headSent = false;
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
+  };
+  auto cursor = std::make_shared<Cursor>();
+  ++streamsOpen_;
+  std::atomic<int>* open = &streamsOpen_;
+  const double bytesPerSecond = static_cast<double>(looper->size()) / streams_->seconds();
+  const double burst = 2 * bytesPerSecond;
+  ShutdownFlag* shutdown = &shutdown_;
+  res.set_chunked_content_provider(
+      "video/x-matroska", [looper, cursor, bytesPerSecond, burst, shutdown](size_t, httplib::DataSink& sink) {
+        if (shutdown->triggered()) return false;
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - cursor->start).count();
+        if (static_cast<double>(cursor->sent) > burst + elapsed * bytesPerSecond) {
+          shutdown->WaitFor(std::chrono::milliseconds(40));
+          return true;
+        }
+        if (cursor->at >= cursor->block.size()) {
+          cursor->block = cursor->headSent ? looper->Loop(cursor->loop++) : looper->head();
+          cursor->headSent = true;
+          cursor->at = 0;
+        }
+        const size_t n = std::min<size_t>(16384, cursor->block.size() - cursor->at);
+        if (!sink.write(cursor->block.data() + cursor->at, n)) return false;
+        cursor->at += n;
+        cursor->sent += n;
+        return true;
+      },
+      [open](bool) { --*open; });
+}
+
+void DemoServer::tracksPlaylist(const httplib::Request& req, httplib::Response& res) {
+  streams_->PrefetchTracks();
+  const std::string base = baseFor(req);
+  std::string body = "#EXTM3U\n#EXTINF:-1 tvg-id=\"tracks\" group-title=\"Languages\",Two languages\n" + base +
+                     "stream-tracks.mkv\n";
+  const auto& channels = data_.channels();
+  for (size_t i = 0; i < channels.size() && i < 3; ++i) {
+    std::string name = channels[i].name;
+    std::replace(name.begin(), name.end(), '\n', ' ');
+    body += "#EXTINF:-1 group-title=\"Languages\"," + name + "\n" + base + "stream/" + channels[i].id + "\n";
+  }
+  res.set_content(body, kM3u);
 }
 
 std::string DemoServer::baseFor(const httplib::Request& req) const {

@@ -61,6 +61,10 @@ class DemoServer {
   void package(const httplib::Request& req, httplib::Response& res);
   void stream(const httplib::Request& req, httplib::Response& res);
   void serveStream(const DemoChannel& channel, httplib::Response& res);
+  // The stream with two audio tracks and a subtitle, and a small playlist
+  // that opens with it before a few of the line-up's channels.
+  void tracksStream(const httplib::Request& req, httplib::Response& res);
+  void tracksPlaylist(const httplib::Request& req, httplib::Response& res);
   void faultsPage(const httplib::Request& req, httplib::Response& res);
   void noticePage(const httplib::Request& req, httplib::Response& res);
   void indexPage(const httplib::Request& req, httplib::Response& res);

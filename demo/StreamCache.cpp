@@ -18,6 +18,9 @@ namespace {
 constexpr int kFfmpegSeconds = 180;
 // Bumped whenever the ffmpeg recipe changes, so old cached files are not used.
 constexpr const char* kRecipe = "r2";
+constexpr const char* kTracksRecipe = "t1";
+// The tracks stream's subtitles: one cue every other second.
+constexpr int kCueSeconds = 2;
 
 // Characters that need no quoting inside an ffmpeg filter graph option.
 bool plainFilterText(const std::string& text) {
@@ -54,6 +57,15 @@ StreamCache::StreamCache(std::string cacheFolder, uint32_t seconds, ShutdownFlag
 
 StreamCache::~StreamCache() {
   if (prefetch_.joinable()) prefetch_.join();
+  if (tracksPrefetch_.joinable()) tracksPrefetch_.join();
+}
+
+// Called from the server's worker threads: the first caller starts it.
+void StreamCache::PrefetchTracks() {
+  if (!available()) return;
+  std::lock_guard g(lock_);
+  if (tracksPrefetch_.joinable() || tracksState_ != TracksState::NotMade) return;
+  tracksPrefetch_ = std::thread([this] { GetTracks(); });
 }
 
 void StreamCache::Prefetch(const std::string& channelId, const std::string& name, uint32_t variant) {
@@ -197,6 +209,105 @@ std::shared_ptr<const TsLooper> StreamCache::make(const std::string& channelId,
   if (ec) std::filesystem::remove(temp, ec);
   if (bytes.empty()) return nullptr;
   return std::make_shared<TsLooper>(std::move(bytes), seconds_);
+}
+
+std::shared_ptr<const MkvLooper> StreamCache::GetTracks() {
+  if (!available()) return nullptr;
+  std::unique_lock g(lock_);
+  while (tracksState_ == TracksState::Making && !shutdown_.triggered())
+    ready_.wait_for(g, std::chrono::milliseconds(200));
+  if (tracksState_ == TracksState::Done) return tracks_;
+  if (tracksState_ == TracksState::Making) return nullptr;
+  tracksState_ = TracksState::Making;
+  g.unlock();
+  auto looper = makeTracks();
+  g.lock();
+  tracks_ = looper;
+  // A stop cut it short: the next service run tries again.
+  tracksState_ = !looper && shutdown_.triggered() ? TracksState::NotMade : TracksState::Done;
+  g.unlock();
+  ready_.notify_all();
+  return looper;
+}
+
+bool StreamCache::runTracksFfmpeg(const std::string& output, bool h264, std::string& message) {
+  const std::string subtitles = output + ".srt";
+  {
+    std::ofstream srt(subtitles, std::ios::binary);
+    auto stamp = [](uint32_t s) {
+      char text[16];
+      std::snprintf(text, sizeof text, "00:%02u:%02u,000", s / 60, s % 60);
+      return std::string(text);
+    };
+    int cue = 1;
+    for (uint32_t s = 0; s + 1 < seconds_; s += kCueSeconds, ++cue)
+      srt << cue << "\n" << stamp(s) << " --> " << stamp(s + 1) << "\nSubtitle " << cue << "\n\n";
+  }
+  std::vector<std::string> argv = {ffmpeg_, "-hide_banner", "-nostdin", "-loglevel", "error", "-y",
+                                   "-f", "lavfi", "-i", "testsrc=size=640x360:rate=25",
+                                   "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
+                                   "-f", "lavfi", "-i", "sine=frequency=660:sample_rate=48000",
+                                   "-i", subtitles,
+                                   "-t", std::to_string(seconds_), "-map", "0:v", "-map", "1:a", "-map", "2:a",
+                                   "-map", "3:s",
+                                   // Whole audio frames within the length, so loops never overlap.
+                                   "-frames:a", std::to_string(seconds_ * 48000 / (h264 ? 1024 : 1152)),
+                                   "-metadata:s:a:0", "language=eng", "-metadata:s:a:0", "title=English",
+                                   "-metadata:s:a:1", "language=deu", "-metadata:s:a:1", "title=Deutsch",
+                                   "-metadata:s:s:0", "language=eng", "-metadata:s:s:0", "title=English subtitles",
+                                   "-disposition:a:0", "default", "-disposition:a:1", "0", "-disposition:s:0", "0",
+                                   "-c:s", "srt"};
+  if (h264) {
+    for (const char* a : {"-c:v", "libx264", "-preset", "veryfast", "-tune", "zerolatency", "-pix_fmt", "yuv420p",
+                          "-g", "25", "-keyint_min", "25", "-sc_threshold", "0", "-b:v", "350k", "-c:a", "aac",
+                          "-b:a", "64k", "-ac", "1"})
+      argv.push_back(a);
+  } else {
+    for (const char* a : {"-c:v", "mpeg2video", "-g", "25", "-b:v", "700k", "-c:a", "mp2", "-b:a", "64k", "-ac", "1"})
+      argv.push_back(a);
+  }
+  argv.insert(argv.end(), {"-f", "matroska", output});
+  auto result = ProcessRunner::Run(argv, kFfmpegSeconds, &shutdown_.flag());
+  std::error_code ec;
+  std::filesystem::remove(subtitles, ec);
+  if (result.ok()) return true;
+  message = result.timedOut ? "ffmpeg took too long" : firstLine(result.output);
+  return false;
+}
+
+std::shared_ptr<const MkvLooper> StreamCache::makeTracks() {
+  char key[32];
+  std::snprintf(key, sizeof key, "%016llx",
+                static_cast<unsigned long long>(Rng::hash(std::string("tracks|") + kTracksRecipe, seconds_)));
+  const std::string path = folder_ + "/tracks-" + key + ".mkv";
+  auto loopable = [this](std::string bytes) -> std::shared_ptr<const MkvLooper> {
+    if (bytes.empty()) return nullptr;
+    auto looper = std::make_shared<MkvLooper>(bytes, seconds_);
+    return looper->valid() ? looper : nullptr;
+  };
+  if (auto cached = loopable(readFile(path))) return cached;
+
+  std::lock_guard making(makeLock_);
+  if (auto cached = loopable(readFile(path))) return cached;
+  if (shutdown_.triggered()) return nullptr;
+  const std::string temp = path + "." + std::to_string(getpid()) + ".tmp";
+  std::string message;
+  bool ok = false;
+  for (bool h264 : {true, false}) {
+    ok = runTracksFfmpeg(temp, h264, message);
+    if (ok || shutdown_.triggered()) break;
+  }
+  std::error_code ec;
+  if (!ok) {
+    std::filesystem::remove(temp, ec);
+    if (!shutdown_.triggered()) std::cerr << "the tracks stream failed: " << message << "\n";
+    return nullptr;
+  }
+  std::filesystem::rename(temp, path, ec);
+  auto looper = loopable(readFile(ec ? temp : path));
+  if (ec) std::filesystem::remove(temp, ec);
+  if (!looper) std::cerr << "the tracks stream is not a Matroska file that can be looped\n";
+  return looper;
 }
 
 }  // namespace tembra

@@ -8,6 +8,7 @@
 #include <string>
 #include <thread>
 
+#include "MkvLooper.h"
 #include "ShutdownFlag.h"
 #include "TsLooper.h"
 
@@ -31,6 +32,13 @@ class StreamCache {
   // ffmpeg, ffmpeg failed, the service is stopping).
   std::shared_ptr<const TsLooper> Get(const std::string& channelId, const std::string& name,
                                       uint32_t variant);
+  // The stream with two audio tracks (English, German, each titled) and
+  // an English subtitle track, as Matroska: one for the whole service, made
+  // on first use like a channel's; null when it cannot be made.
+  std::shared_ptr<const MkvLooper> GetTracks();
+  // Makes it in the background (when its playlist is asked for), so the
+  // first viewer does not wait for ffmpeg.
+  void PrefetchTracks();
   // Makes a channel's segment in the background (start-up), without
   // holding up the caller.
   void Prefetch(const std::string& channelId, const std::string& name, uint32_t variant);
@@ -46,21 +54,27 @@ class StreamCache {
   bool runFfmpeg(const std::string& output, const std::string& name, uint32_t variant,
                  bool withText, bool h264, std::string& message);
   std::string fontFile();
+  std::shared_ptr<const MkvLooper> makeTracks();
+  bool runTracksFfmpeg(const std::string& output, bool h264, std::string& message);
 
   std::string folder_;
   uint32_t seconds_;
   ShutdownFlag& shutdown_;
   std::string ffmpeg_;
 
-  std::mutex lock_;                 // guards entries_, textMode_, font_, fontChecked_
+  std::mutex lock_;                 // guards entries_, textMode_, font_, fontChecked_, tracks*_
   std::condition_variable ready_;   // an entry became done
   std::map<std::string, Entry> entries_;
   int textMode_ = -1;               // -1 unknown, 0 drawtext unusable, 1 works
   bool fontChecked_ = false;
   std::string font_;
+  enum class TracksState { NotMade, Making, Done };
+  TracksState tracksState_ = TracksState::NotMade;
+  std::shared_ptr<const MkvLooper> tracks_;  // null when making it failed
 
   std::mutex makeLock_;             // one ffmpeg at a time
   std::thread prefetch_;
+  std::thread tracksPrefetch_;
 };
 
 }  // namespace tembra

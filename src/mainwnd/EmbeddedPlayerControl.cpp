@@ -22,6 +22,11 @@ int32_t EmbeddedPlayerControl::QueryState(int32_t what) { return component_->Que
 void EmbeddedPlayerControl::Activate() { component_->Activate(); }
 void EmbeddedPlayerControl::SetLogoPage(const std::u16string& p) { component_->SetLogoPage(p); }
 void EmbeddedPlayerControl::SetReadyHandler(ReadyHandler h) { component_->SetReadyHandler(std::move(h)); }
+void EmbeddedPlayerControl::SetPaused(bool paused) { component_->SetPaused(paused); }
+bool EmbeddedPlayerControl::IsPaused() const { return component_->IsPaused(); }
+int EmbeddedPlayerControl::Volume() const { return component_->Volume(); }
+void EmbeddedPlayerControl::SetVolume(int volume) { component_->SetVolume(volume); }
+void EmbeddedPlayerControl::SetChangeHandler(ChangeHandler h) { component_->SetChangeHandler(std::move(h)); }
 
 bool EmbeddedPlayerControl::CreateWindow(const PlayerRect& rect) {
   const bool made = component_->CreateWindow(rect);

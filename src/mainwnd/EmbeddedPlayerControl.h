@@ -31,6 +31,11 @@ class EmbeddedPlayerControl : public PlayerControl {
   void Activate() override;
   void SetLogoPage(const std::u16string& path) override;
   void SetReadyHandler(ReadyHandler handler) override;
+  void SetPaused(bool paused) override;
+  bool IsPaused() const override;
+  int Volume() const override;
+  void SetVolume(int volume) override;
+  void SetChangeHandler(ChangeHandler handler) override;
 
   bool CreateWindow(const PlayerRect& rect) override;
   void DestroyWindow() override;

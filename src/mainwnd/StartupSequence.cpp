@@ -9,6 +9,7 @@
 #include "app/ConfigStore.h"
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/GuidePanel.h"
+#include "mainwnd/MprisBridge.h"
 #include "mainwnd/StartupRunner.h"
 #include "mainwnd/StartupTrace.h"
 #include "mainwnd/TembraPlayerWnd.h"
@@ -101,6 +102,8 @@ void StartupSequence::showWindow() {
   w.showNormal();
   if (w.player_ && w.player_->control() && w.player_->control()->HasWindow()) w.player_->control()->ShowWindow(true);
   w.started_ = true;
+  // On the bus after the first frame: connecting to it may take a moment.
+  if (w.mpris_ != nullptr) QTimer::singleShot(0, w.mpris_, &MprisBridge::start);
   w.screenSaverPoll_.start(TembraPlayerWnd::kScreenSaverPollMs);
   w.queue_.release();
 

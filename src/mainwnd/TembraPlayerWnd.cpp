@@ -11,6 +11,7 @@
 #include "app/ConfigStore.h"
 #include "app/LanguageTable.h"
 #include "mainwnd/AppIcon.h"
+#include "mainwnd/ChannelKeys.h"
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/CloseSequence.h"
 #include "mainwnd/EmbeddedPlayerControl.h"
@@ -19,6 +20,7 @@
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/MainWindowActions.h"
+#include "mainwnd/MprisBridge.h"
 #include "mainwnd/ProgrammeDetailsView.h"
 #include "mainwnd/SourcesDialog.h"
 #include "mainwnd/ScreenSaverRule.h"
@@ -204,6 +206,8 @@ bool TembraPlayerWnd::Create() {
   // its own type-ahead search.
   auto* gridKey = new QShortcut(QKeySequence(Qt::Key_G), this);
   connect(gridKey, &QShortcut::activated, this, [this] { handleMessage(WM_CMD_GUIDEGRID, 0, 0); });
+  new ChannelKeys(*this);
+  mpris_ = new MprisBridge(*this);
   markComposedWindow();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
   created_ = true;
@@ -460,15 +464,8 @@ void TembraPlayerWnd::closeEvent(QCloseEvent* event) {
 
 void TembraPlayerWnd::keyPressEvent(QKeyEvent* event) {
   if (closing_) return;
+  // Page Up / Page Down and the channel keys: ChannelKeys, before any control.
   switch (event->key()) {
-    case Qt::Key_PageUp:
-    case Qt::Key_ChannelUp:
-      actions_->PlayNeighbour(-1);
-      break;
-    case Qt::Key_PageDown:
-    case Qt::Key_ChannelDown:
-      actions_->PlayNeighbour(+1);
-      break;
     case Qt::Key_F11:
       actions_->ToggleFullScreen();
       break;

@@ -29,6 +29,7 @@ class GuideGridHost;
 class GuidePanel;
 class MainWindowActions;
 class MessageRelay;
+class MprisBridge;
 class PlayerControl;
 class ServiceClient;
 class ProgrammeDetailsView;
@@ -202,6 +203,7 @@ class TembraPlayerWnd : public CWindowWnd,
   CPictureEx* listLoadingPicture_ = nullptr;   // child widget
   CPictureEx* guideLoadingPicture_ = nullptr;  // child widget
   ProgrammeDetailsView* details_ = nullptr;    // child of the ad pane, made when first asked for
+  MprisBridge* mpris_ = nullptr;               // child; on the bus once the window has started
 
   std::unique_ptr<ChannelPanel> channels_;
   std::unique_ptr<GuidePanel> guidePanel_;

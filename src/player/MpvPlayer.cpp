@@ -2,12 +2,17 @@
 
 #include <mpv/client.h>
 
+#include <QMenu>
 #include <QMetaObject>
 #include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/Utf.h"
 #include "player/MpvSession.h"
 #include "player/MpvVideoWidget.h"
+#include "player/PlayerMenu.h"
 #include "player/PlayerOverlay.h"
 #include "player/PlayerStatusText.h"
 #include "player/PlayerView.h"
@@ -28,7 +33,8 @@ bool isNetworkAddress(const std::string& address) { return address.find("://") !
 MpvPlayer::MpvPlayer(Config config, QObject* parent)
     : QObject(parent),
       config_(std::move(config)),
-      settings_(config_.settingsPath) {
+      settings_(config_.settingsPath),
+      trace_(std::getenv("TEMBRA_PLAYER_TRACE") != nullptr) {
   reconnectTimer_.setSingleShot(true);
   connect(&reconnectTimer_, &QTimer::timeout, this, &MpvPlayer::reconnect);
   for (int i = 0; i < 2; ++i) {
@@ -60,6 +66,9 @@ void MpvPlayer::connectSession(int index) {
   });
   connect(s, &MpvSession::fileEnded, this, [this, index](int reason, int error) {
     if (index == active_) onFileEnded(reason, error);
+  });
+  connect(s, &MpvSession::tracksChanged, this, [this, index] {
+    if (index == active_) onTracksChanged();
   });
 }
 
@@ -118,6 +127,10 @@ void MpvPlayer::Activate() {
     s->setVolume(settings_.volume());
     s->setMuted(settings_.muted());
   }
+  if (ready) {
+    applyTrackPreference();
+    applyPicture();
+  }
   if (ready && view_ && view_->video()) view_->video()->update();
   // Reported from the event loop, so the host has finished its own call
   // before it hears the outcome.
@@ -159,13 +172,21 @@ void MpvPlayer::Play() {
   }
   used_ = true;
   if (view_ && view_->video()) view_->video()->setActive(active_);
+  // A channel asked for plays, whatever the last one was left at.
+  paused_ = false;
+  sessions_[active_]->setPaused(false);
   setState(State::Opening);
+  if (trace_) std::fprintf(stderr, "player-load %s name=%s\n", address_.c_str(), channelName_.toUtf8().constData());
   sessions_[active_]->load(address_, headersFor(address_));
   if (view_) view_->overlay()->showChannelName(channelName_);
+  // Another channel is news even when the state stays "opening".
+  changed();
 }
 
 void MpvPlayer::StopPlayer() {
   cancelReconnect();
+  paused_ = false;
+  sessions_[active_]->setPaused(false);
   sessions_[active_]->stop();
   errorText_.clear();
   setState(State::Idle);
@@ -246,7 +267,10 @@ void MpvPlayer::setState(State state) {
                                         : PlayerView::Mode::Video);
     view_->setRetryVisible(message);
   }
-  if (changed) emit stateChanged(state_);
+  if (changed) {
+    emit stateChanged(state_);
+    this->changed();
+  }
 }
 
 bool MpvPlayer::CreateWindow(const PlayerRect& rect) {
@@ -257,6 +281,7 @@ bool MpvPlayer::CreateWindow(const PlayerRect& rect) {
   connect(view_, &PlayerView::volumeStepRequested, this, &MpvPlayer::stepVolume);
   connect(view_, &PlayerView::muteToggleRequested, this, [this] { setMuted(!muted()); });
   connect(view_, &PlayerView::retryRequested, this, &MpvPlayer::retry);
+  connect(view_, &PlayerView::menuRequested, this, &MpvPlayer::showMenu);
   connect(view_, &PlayerView::activity, this, [this] {
     if (state_ != State::Idle) view_->overlay()->showVolume(volume(), muted());
   });
@@ -282,6 +307,7 @@ void MpvPlayer::setVolume(int volume) {
   settings_.setVolume(volume);
   for (auto& s : sessions_) s->setVolume(settings_.volume());
   if (view_) view_->overlay()->showVolume(settings_.volume(), settings_.muted());
+  changed();
 }
 
 void MpvPlayer::stepVolume(int delta) {
@@ -294,8 +320,94 @@ void MpvPlayer::setMuted(bool muted) {
   settings_.setMuted(muted);
   for (auto& s : sessions_) s->setMuted(muted);
   if (view_) view_->overlay()->showVolume(settings_.volume(), settings_.muted());
+  changed();
 }
 
 int64_t MpvPlayer::estimatedFrameNumber() const { return sessions_[active_]->estimatedFrameNumber(); }
+
+void MpvPlayer::SetPaused(bool paused) {
+  // Only a channel on the screen can be held; idle or failed there is
+  // nothing to freeze.
+  if (paused && state_ == State::Idle) return;
+  if (paused == paused_) return;
+  paused_ = paused;
+  sessions_[active_]->setPaused(paused);
+  changed();
+}
+
+void MpvPlayer::SetChangeHandler(ChangeHandler handler) { changeHandler_ = std::move(handler); }
+
+void MpvPlayer::changed() {
+  if (changeHandler_) changeHandler_();
+}
+
+const TrackList& MpvPlayer::tracks() const { return sessions_[active_]->tracks(); }
+
+void MpvPlayer::onTracksChanged() {
+  if (trace_) {
+    const TrackList& list = tracks();
+    const std::string now = "audio=" + std::to_string(list.selected(MediaTrack::Kind::Audio)) +
+                            " subtitle=" + std::to_string(list.selected(MediaTrack::Kind::Subtitle)) +
+                            " tracks=" + std::to_string(list.all().size());
+    if (now != tracedTracks_) {
+      tracedTracks_ = now;
+      std::fprintf(stderr, "player-tracks %s\n", now.c_str());
+    }
+  }
+  changed();
+}
+
+void MpvPlayer::selectAudio(int64_t id) {
+  const MediaTrack* track = tracks().find(MediaTrack::Kind::Audio, id);
+  if (track == nullptr) return;
+  if (!track->language.empty()) settings_.setAudioLanguage(track->language);
+  applyTrackPreference();
+  sessions_[active_]->selectTrack(MediaTrack::Kind::Audio, id);
+}
+
+void MpvPlayer::selectSubtitle(int64_t id) {
+  const MediaTrack* track = id > 0 ? tracks().find(MediaTrack::Kind::Subtitle, id) : nullptr;
+  if (id > 0 && track == nullptr) return;
+  if (track == nullptr) settings_.setSubtitleLanguage({});
+  else if (!track->language.empty()) settings_.setSubtitleLanguage(track->language);
+  applyTrackPreference();
+  sessions_[active_]->selectTrack(MediaTrack::Kind::Subtitle, id);
+}
+
+void MpvPlayer::setAspect(PlayerSettings::Aspect aspect) {
+  settings_.setAspect(aspect);
+  applyPicture();
+}
+
+void MpvPlayer::setZoom(int percent) {
+  settings_.setZoom(percent);
+  applyPicture();
+}
+
+void MpvPlayer::applyTrackPreference() {
+  for (auto& s : sessions_) s->setTrackPreference(settings_.audioLanguage(), settings_.subtitleLanguage());
+}
+
+// Both sessions: the next channel opens on the other one and keeps the shape.
+void MpvPlayer::applyPicture() {
+  const PlayerSettings::Aspect aspect = settings_.aspect();
+  for (auto& s : sessions_)
+    s->setPicture(PlayerSettings::AspectOverride(aspect), PlayerSettings::Panscan(aspect),
+                  PlayerSettings::VideoZoom(settings_.zoom()));
+}
+
+void MpvPlayer::showMenu(const QPoint& globalPos) {
+  PlayerMenu::Choices choices;
+  QPointer<MpvPlayer> self(this);
+  choices.audio = [self](int64_t id) { if (self) self->selectAudio(id); };
+  choices.subtitle = [self](int64_t id) { if (self) self->selectSubtitle(id); };
+  choices.aspect = [self](PlayerSettings::Aspect a) { if (self) self->setAspect(a); };
+  choices.zoom = [self](int percent) { if (self) self->setZoom(percent); };
+  QWidget* parent = view_ ? view_->stage() : nullptr;
+  QMenu* menu = PlayerMenu::Build(tracks(), settings_.aspect(), settings_.zoom(), std::move(choices), parent);
+  // popup, not exec: the menu never runs an event loop of its own inside
+  // this call.
+  menu->popup(globalPos);
+}
 
 }  // namespace tembra

@@ -13,6 +13,7 @@
 #include "player/PlayerControl.h"
 #include "player/PlayerSettings.h"
 #include "player/StreamAuth.h"
+#include "player/TrackList.h"
 
 namespace tembra {
 
@@ -62,6 +63,11 @@ class MpvPlayer : public QObject, public PlayerControl {
   void Activate() override;
   void SetLogoPage(const std::u16string& path) override;
   void SetReadyHandler(ReadyHandler handler) override;
+  void SetPaused(bool paused) override;
+  bool IsPaused() const override { return paused_; }
+  int Volume() const override { return volume(); }
+  void SetVolume(int volume) override { setVolume(volume); }
+  void SetChangeHandler(ChangeHandler handler) override;
 
   bool CreateWindow(const PlayerRect& rect) override;
   void DestroyWindow() override;
@@ -91,6 +97,19 @@ class MpvPlayer : public QObject, public PlayerControl {
   // -1 until the current stream has shown its first video frame.
   int64_t estimatedFrameNumber() const;
   PlayerView* view() const;
+
+  // The tracks of the channel playing and the viewer's choices among them
+  // and for the picture. A track chosen with a language makes that
+  // language the preferred one for the channels after it.
+  const TrackList& tracks() const;
+  void selectAudio(int64_t id);
+  // 0: subtitles off, also for the channels after it.
+  void selectSubtitle(int64_t id);
+  void setAspect(PlayerSettings::Aspect aspect);
+  void setZoom(int percent);
+  const PlayerSettings& settings() const { return settings_; }
+  // The right-click menu (PlayerMenu) at that place on the screen.
+  void showMenu(const QPoint& globalPos);
   // The session playing (or last asked to play) the current channel.
   MpvSession* session() const { return sessions_[active_].get(); }
 
@@ -105,6 +124,10 @@ class MpvPlayer : public QObject, public PlayerControl {
   void beginReconnect();
   void reconnect();
   void cancelReconnect();
+  void applyPicture();
+  void applyTrackPreference();
+  void onTracksChanged();
+  void changed();
 
   // Every field: GUI thread only.
   Config config_;
@@ -128,6 +151,12 @@ class MpvPlayer : public QObject, public PlayerControl {
   QString errorText_;
   State state_ = State::Idle;
   ReadyHandler readyHandler_;
+  ChangeHandler changeHandler_;
+  bool paused_ = false;
+  // TEMBRA_PLAYER_TRACE set: loads and track switches are told on stderr,
+  // for tests that drive the real program; the last selection told.
+  bool trace_ = false;
+  std::string tracedTracks_;
   // The next reopening of a dropped stream, how many were made since the
   // drop, and since when the stream has been gone.
   QTimer reconnectTimer_;

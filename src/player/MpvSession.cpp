@@ -3,13 +3,33 @@
 #include <mpv/client.h>
 
 #include <QMetaObject>
+#include <cctype>
 #include <clocale>
 
 namespace tembra {
 
 namespace {
-// reply_userdata of the stop command (1 and 2 are the observed properties).
+// reply_userdata of the stop command; the observed properties have theirs.
 constexpr uint64_t kStopReply = 3;
+constexpr uint64_t kPausedForCache = 1;
+constexpr uint64_t kBufferingState = 2;
+constexpr uint64_t kTrackList = 4;
+constexpr uint64_t kAudioId = 5;
+constexpr uint64_t kSubtitleId = 6;
+
+// "aid"/"sid" observed as numbers: "no" (and "auto" before a file picks
+// one) arrive without a value.
+int64_t trackIdOf(const mpv_event_property& prop) {
+  return prop.format == MPV_FORMAT_INT64 ? *static_cast<int64_t*>(prop.data) : 0;
+}
+
+// Only letters, digits, '-' and ',' reach mpv's language lists.
+std::string languageList(const std::string& language) {
+  std::string out;
+  for (char c : language)
+    if (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == ',') out.push_back(c);
+  return out;
+}
 }  // namespace
 
 MpvSession::MpvSession(MpvOptions::Outputs outputs, QObject* parent) : QObject(parent), outputs_(outputs) {}
@@ -46,8 +66,11 @@ bool MpvSession::initialize() {
     };
     apply(MpvOptions::Base(outputs_));
     apply(MpvOptions::LiveTuning());
-    mpv_observe_property(handle_, 1, "paused-for-cache", MPV_FORMAT_FLAG);
-    mpv_observe_property(handle_, 2, "cache-buffering-state", MPV_FORMAT_INT64);
+    mpv_observe_property(handle_, kPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle_, kBufferingState, "cache-buffering-state", MPV_FORMAT_INT64);
+    mpv_observe_property(handle_, kTrackList, "track-list", MPV_FORMAT_NODE);
+    mpv_observe_property(handle_, kAudioId, "aid", MPV_FORMAT_INT64);
+    mpv_observe_property(handle_, kSubtitleId, "sid", MPV_FORMAT_INT64);
     mpv_set_wakeup_callback(handle_, &MpvSession::wakeup, this);
   }
   const int rc = mpv_initialize(handle_);
@@ -100,9 +123,25 @@ void MpvSession::handleEvent(const void* raw) {
     }
     case MPV_EVENT_PROPERTY_CHANGE: {
       const auto* prop = static_cast<const mpv_event_property*>(event->data);
-      if (event->reply_userdata == 1) {
+      if (event->reply_userdata == kTrackList || event->reply_userdata == kAudioId ||
+          event->reply_userdata == kSubtitleId) {
+        if (event->reply_userdata == kTrackList)
+          tracks_ = prop->format == MPV_FORMAT_NODE ? TrackList::FromNode(*static_cast<mpv_node*>(prop->data))
+                                                    : TrackList();
+        else if (event->reply_userdata == kAudioId)
+          audioId_ = trackIdOf(*prop);
+        else
+          subtitleId_ = trackIdOf(*prop);
+        // The list's own "selected" flags may lag a switch; the ids are
+        // told as soon as it happens.
+        tracks_.select(MediaTrack::Kind::Audio, audioId_);
+        tracks_.select(MediaTrack::Kind::Subtitle, subtitleId_);
+        emit tracksChanged();
+        return;
+      }
+      if (event->reply_userdata == kPausedForCache) {
         pausedForCache_ = prop->format == MPV_FORMAT_FLAG && *static_cast<int*>(prop->data) != 0;
-      } else if (event->reply_userdata == 2) {
+      } else if (event->reply_userdata == kBufferingState) {
         bufferPercent_ = prop->format == MPV_FORMAT_INT64 ? static_cast<int>(*static_cast<int64_t*>(prop->data)) : 0;
       } else {
         return;
@@ -124,6 +163,12 @@ void MpvSession::handleEvent(const void* raw) {
 }
 
 void MpvSession::load(const std::string& address, const std::vector<std::string>& headers) {
+  // The last file's tracks are not this one's, whatever mpv tells later.
+  if (!tracks_.empty() || audioId_ != 0 || subtitleId_ != 0) {
+    tracks_ = TrackList();
+    audioId_ = subtitleId_ = 0;
+    emit tracksChanged();
+  }
   if (stopsPending_ > 0) {
     // Played when the stop before it has been answered.
     currentEntry_ = -1;
@@ -145,6 +190,12 @@ void MpvSession::load(const std::string& address, const std::vector<std::string>
   node.u.list = &list;
   mpv_set_property(handle_, "http-header-fields", MPV_FORMAT_NODE, &node);
   mpv_set_property_string(handle_, "demuxer-lavf-format", MpvOptions::FormatHint(address).c_str());
+  // A track picked by hand on the last channel is that channel's: each new
+  // one picks by the preferred languages again.
+  mpv_set_property_string(handle_, "alang", languageList(audioLanguage_).c_str());
+  mpv_set_property_string(handle_, "slang", languageList(subtitleLanguage_).c_str());
+  mpv_set_property_string(handle_, "aid", "auto");
+  mpv_set_property_string(handle_, "sid", subtitleLanguage_.empty() ? "no" : "auto");
 
   const char* args[] = {"loadfile", address.c_str(), "replace", nullptr};
   mpv_node argsNode;
@@ -204,6 +255,36 @@ void MpvSession::setMuted(bool muted) {
   if (!handle_) return;
   int flag = muted ? 1 : 0;
   mpv_set_property_async(handle_, 0, "mute", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvSession::setTrackPreference(const std::string& audioLanguage, const std::string& subtitleLanguage) {
+  audioLanguage_ = audioLanguage;
+  subtitleLanguage_ = subtitleLanguage;
+}
+
+void MpvSession::selectTrack(MediaTrack::Kind kind, int64_t id) {
+  if (!initialized_ || kind == MediaTrack::Kind::Video) return;
+  const char* name = kind == MediaTrack::Kind::Audio ? "aid" : "sid";
+  if (id <= 0) {
+    const char* off = "no";
+    mpv_set_property_async(handle_, 0, name, MPV_FORMAT_STRING, &off);
+  } else {
+    mpv_set_property_async(handle_, 0, name, MPV_FORMAT_INT64, &id);
+  }
+}
+
+void MpvSession::setPaused(bool paused) {
+  if (!initialized_) return;
+  int flag = paused ? 1 : 0;
+  mpv_set_property_async(handle_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvSession::setPicture(const std::string& aspect, double panscan, double zoom) {
+  if (!initialized_) return;
+  const char* text = aspect.c_str();
+  mpv_set_property_async(handle_, 0, "video-aspect-override", MPV_FORMAT_STRING, &text);
+  mpv_set_property_async(handle_, 0, "panscan", MPV_FORMAT_DOUBLE, &panscan);
+  mpv_set_property_async(handle_, 0, "video-zoom", MPV_FORMAT_DOUBLE, &zoom);
 }
 
 int64_t MpvSession::estimatedFrameNumber() const {

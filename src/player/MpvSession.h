@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "player/MpvOptions.h"
+#include "player/TrackList.h"
 
 struct mpv_handle;
 
@@ -44,6 +45,17 @@ class MpvSession : public QObject {
   int64_t estimatedFrameNumber() const;
   int64_t frameDrops() const;
 
+  // The languages the next load picks its audio and subtitle tracks by
+  // (mpv's alang/slang); no subtitle language: no subtitles.
+  void setTrackPreference(const std::string& audioLanguage, const std::string& subtitleLanguage);
+  // Switches the playing file's track of that kind; 0 turns it off.
+  void selectTrack(MediaTrack::Kind kind, int64_t id);
+  void setPaused(bool paused);
+  // aspect: mpv's video-aspect-override ("-1", "16:9", ...).
+  void setPicture(const std::string& aspect, double panscan, double zoom);
+  // The tracks of the file playing, as mpv last told them.
+  const TrackList& tracks() const { return tracks_; }
+
  signals:
   void fileStarted();
   // The first frame of the current file is ready and playback runs.
@@ -52,6 +64,8 @@ class MpvSession : public QObject {
   // reason: mpv end-file reason; error: mpv error code or 0.
   void fileEnded(int reason, int error);
   void aboutToClose();
+  // tracks() or their selection changed.
+  void tracksChanged();
 
  private slots:
   void drain();
@@ -75,6 +89,13 @@ class MpvSession : public QObject {
   int stopsPending_ = 0;
   std::optional<std::pair<std::string, std::vector<std::string>>> loadAfterStop_;
   bool started_ = false;
+  // GUI thread only: the preferred languages, and the tracks and the
+  // selected ids as the observed properties last told them.
+  std::string audioLanguage_;
+  std::string subtitleLanguage_;
+  TrackList tracks_;
+  int64_t audioId_ = 0;
+  int64_t subtitleId_ = 0;
   bool pausedForCache_ = false;
   int bufferPercent_ = 0;
 };

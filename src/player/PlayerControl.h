@@ -64,6 +64,20 @@ class PlayerControl {
   // its own deadline; one that is ready at once may still report.
   virtual void SetReadyHandler(ReadyHandler handler) = 0;
 
+  // Freezes the picture and sound where they are, keeping the channel;
+  // false goes on from there. A new channel always plays.
+  virtual void SetPaused(bool paused) {}
+  virtual bool IsPaused() const { return false; }
+
+  // What the desktop's media controls read and set. Volume 0..100, -1 for
+  // a component without a volume of its own.
+  virtual int Volume() const { return -1; }
+  virtual void SetVolume(int volume) {}
+  // Told on the component's thread after its playback state, pause,
+  // volume or tracks changed, so a listener never has to poll.
+  using ChangeHandler = std::function<void()>;
+  virtual void SetChangeHandler(ChangeHandler handler) {}
+
   // The child window: created hidden at rect, destroyed, shown or hidden.
   // A control without a window skips every method call above.
   virtual bool CreateWindow(const PlayerRect& rect) = 0;

@@ -1,5 +1,6 @@
 #include "player/PlayerView.h"
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -229,6 +230,9 @@ bool PlayerView::eventFilter(QObject* watched, QEvent* event) {
       if (dy != 0) emit volumeStepRequested(dy > 0 ? kVolumeStep : -kVolumeStep);
       return true;
     }
+    case QEvent::ContextMenu:
+      emit menuRequested(static_cast<QContextMenuEvent*>(event)->globalPos());
+      return true;
     default:
       break;
   }

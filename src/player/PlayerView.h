@@ -53,6 +53,9 @@ class PlayerView : public QWidget {
   void muteToggleRequested();
   void activity();
   void retryRequested();
+  // A right-click (or the menu key) on the video area, at that place on
+  // the screen.
+  void menuRequested(const QPoint& globalPos);
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

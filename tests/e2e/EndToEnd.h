@@ -104,6 +104,8 @@ class EndToEnd : public ::testing::Test {
 
   std::string shotFolder() const;
   XSession& x() { return *x_; }
+  // The test's private session bus, for tools that talk to the program on it.
+  const std::string& busAddress() const { return bus_->address(); }
   const PlayerFolders& folders() const { return folders_; }
   std::string programFile(const std::string& name) const { return folders_.program + "/" + name; }
   std::string stateFile(const std::string& name) const { return folders_.state + "/" + name; }

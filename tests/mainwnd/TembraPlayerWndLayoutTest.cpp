@@ -119,7 +119,9 @@ TEST_F(WindowLayout, EveryControlWhereThePixelLayoutPutsIt) {
     // Controls out of sight ("showbtn" while the panel is shown) take their
     // place when they are shown.
     for (const auto& [name, rect] : expected.controls())
-      if (shown(name.c_str())) EXPECT_EQ(at(name.c_str()), rect) << name;
+      if (shown(name.c_str())) {
+        EXPECT_EQ(at(name.c_str()), rect) << name;
+      }
     EXPECT_EQ(at("videoslot"), expected.player());
     EXPECT_EQ(under.player->widget()->geometry().size(), QSize(expected.player().width(), expected.player().height()));
     EXPECT_EQ(at("noticeload"), expected.guideIndicator()->noticeload);

@@ -1,0 +1,45 @@
+#pragma once
+#include <QDBusAbstractAdaptor>
+#include <QDBusObjectPath>
+#include <QStringList>
+#include <QVariantMap>
+
+namespace tembra {
+
+class MprisService;
+
+// org.mpris.MediaPlayer2: the program as a whole.
+class MprisRootAdaptor : public QDBusAbstractAdaptor {
+  Q_OBJECT
+  Q_CLASSINFO("D-Bus Interface", "org.mpris.MediaPlayer2")
+  Q_PROPERTY(bool CanQuit READ canQuit)
+  Q_PROPERTY(bool CanRaise READ canRaise)
+  Q_PROPERTY(bool CanSetFullscreen READ canSetFullscreen)
+  Q_PROPERTY(bool Fullscreen READ fullscreen)
+  Q_PROPERTY(bool HasTrackList READ hasTrackList)
+  Q_PROPERTY(QString Identity READ identity)
+  Q_PROPERTY(QString DesktopEntry READ desktopEntry)
+  Q_PROPERTY(QStringList SupportedUriSchemes READ supportedUriSchemes)
+  Q_PROPERTY(QStringList SupportedMimeTypes READ supportedMimeTypes)
+ public:
+  MprisRootAdaptor(QObject* object, MprisService& service);
+
+  bool canQuit() const { return true; }
+  bool canRaise() const { return true; }
+  bool canSetFullscreen() const { return false; }
+  bool fullscreen() const { return false; }
+  bool hasTrackList() const { return false; }
+  QString identity() const { return QStringLiteral("Tembra Player"); }
+  QString desktopEntry() const { return QStringLiteral("tembra-player"); }
+  QStringList supportedUriSchemes() const { return {}; }
+  QStringList supportedMimeTypes() const { return {}; }
+
+ public slots:
+  void Raise();
+  void Quit();
+
+ private:
+  MprisService& service_;
+};
+
+}  // namespace tembra
