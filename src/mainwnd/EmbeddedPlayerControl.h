@@ -38,6 +38,14 @@ class EmbeddedPlayerControl : public PlayerControl {
   void ShowWindow(bool show) override;
   QWidget* widget() override;
 
+  void SetPaused(bool paused) override;
+  bool IsPaused() const override;
+  Transport TransportState() const override;
+  void SeekTo(double position) override;
+  bool StartRecording(const std::string& path) override;
+  void StopRecording() override;
+  bool IsRecording() const override;
+
   PlayerControl& component() { return *component_; }
 
  private:

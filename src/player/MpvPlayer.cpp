@@ -2,7 +2,10 @@
 
 #include <mpv/client.h>
 
+#include <algorithm>
+
 #include <QMetaObject>
+#include <QDir>
 #include <QWidget>
 
 #include "platform/Utf.h"
@@ -31,10 +34,23 @@ MpvPlayer::MpvPlayer(Config config, QObject* parent)
       settings_(config_.settingsPath) {
   reconnectTimer_.setSingleShot(true);
   connect(&reconnectTimer_, &QTimer::timeout, this, &MpvPlayer::reconnect);
+  std::vector<MpvOption> bufferOptions;
+  if (settings_.timeshiftEnabled()) {
+    const QString folder = config_.timeshiftFolder.isEmpty() ? PlayerSettings::TimeshiftFolder() : config_.timeshiftFolder;
+    // Without its folder mpv would not open the stream at all; the buffer
+    // stays in memory then (capped the same).
+    if (QDir().mkpath(folder)) {
+      timeshift_.emplace(settings_.timeshiftMinutes(), settings_.timeshiftMegabytes());
+      bufferOptions = timeshift_->options(folder.toStdString());
+    }
+  }
   for (int i = 0; i < 2; ++i) {
     sessions_[i] = std::make_unique<MpvSession>(MpvOptions::Outputs{config_.renderVideo, config_.audio});
+    sessions_[i]->setExtraOptions(bufferOptions);
     connectSession(i);
   }
+  timeshiftTimer_.setInterval(1000);
+  connect(&timeshiftTimer_, &QTimer::timeout, this, &MpvPlayer::trimTimeshift);
 }
 
 // Only the active session speaks for the player; the other one is winding
@@ -153,6 +169,7 @@ void MpvPlayer::Play() {
     setState(State::Failed);
     return;
   }
+  resetTransport();
   if (used_) {
     sessions_[active_]->stop();
     active_ = 1 - active_;
@@ -166,6 +183,7 @@ void MpvPlayer::Play() {
 
 void MpvPlayer::StopPlayer() {
   cancelReconnect();
+  resetTransport();
   sessions_[active_]->stop();
   errorText_.clear();
   setState(State::Idle);
@@ -235,6 +253,11 @@ void MpvPlayer::onBuffering(bool buffering, int percent) {
 void MpvPlayer::setState(State state) {
   const bool changed = state != state_;
   state_ = state;
+  if (timeshift_ && (state_ == State::Playing || state_ == State::Buffering)) {
+    if (!timeshiftTimer_.isActive()) timeshiftTimer_.start();
+  } else {
+    timeshiftTimer_.stop();
+  }
   if (view_) {
     const bool message = state_ == State::Failed || state_ == State::Reconnecting;
     PlayerOverlay* overlay = view_->overlay();
@@ -297,5 +320,62 @@ void MpvPlayer::setMuted(bool muted) {
 }
 
 int64_t MpvPlayer::estimatedFrameNumber() const { return sessions_[active_]->estimatedFrameNumber(); }
+
+}  // namespace tembra
+
+namespace tembra {
+
+void MpvPlayer::SetPaused(bool paused) {
+  if (state_ == State::Idle || state_ == State::Failed) return;
+  sessions_[active_]->setPaused(paused);
+}
+
+bool MpvPlayer::IsPaused() const { return sessions_[active_]->paused(); }
+
+PlayerControl::Transport MpvPlayer::TransportState() const {
+  const MpvSession::CacheState c = sessions_[active_]->cacheState();
+  Transport t;
+  t.open = c.open;
+  t.position = c.position;
+  t.rangeStart = timeshift_ && c.duration <= 0 ? timeshift_->oldestAllowed(c.rangeStart, c.rangeEnd) : c.rangeStart;
+  t.rangeEnd = c.rangeEnd;
+  t.duration = c.duration;
+  t.seekable = c.seekable;
+  return t;
+}
+
+void MpvPlayer::SeekTo(double position) {
+  if (state_ == State::Idle || state_ == State::Failed) return;
+  // mpv counts a negative time from the end.
+  sessions_[active_]->seekTo(std::max(0.0, position));
+}
+
+bool MpvPlayer::StartRecording(const std::string& path) {
+  if (path.empty() || state_ == State::Idle || state_ == State::Failed) return false;
+  if (!sessions_[active_]->setRecordPath(path)) return false;
+  recordPath_ = path;
+  return true;
+}
+
+void MpvPlayer::StopRecording() {
+  if (recordPath_.empty()) return;
+  // mpv closes the file when the property is cleared.
+  sessions_[active_]->setRecordPath({});
+  recordPath_.clear();
+}
+
+void MpvPlayer::resetTransport() {
+  StopRecording();
+  // mpv keeps its pause across files: a channel asked for plays, on
+  // whichever of the two handles it opens.
+  for (auto& session : sessions_) session->setPaused(false);
+}
+
+void MpvPlayer::trimTimeshift() {
+  if (!timeshift_) return;
+  const MpvSession::CacheState c = sessions_[active_]->cacheState();
+  if (!c.open || c.duration > 0) return;
+  sessions_[active_]->setBackBytes(timeshift_->backBytes(c.forwardBytes, c.totalBytes, c.rangeEnd - c.rangeStart));
+}
 
 }  // namespace tembra

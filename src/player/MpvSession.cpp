@@ -3,7 +3,9 @@
 #include <mpv/client.h>
 
 #include <QMetaObject>
+#include <algorithm>
 #include <clocale>
+#include <cstring>
 
 namespace tembra {
 
@@ -46,6 +48,7 @@ bool MpvSession::initialize() {
     };
     apply(MpvOptions::Base(outputs_));
     apply(MpvOptions::LiveTuning());
+    apply(extraOptions_);
     mpv_observe_property(handle_, 1, "paused-for-cache", MPV_FORMAT_FLAG);
     mpv_observe_property(handle_, 2, "cache-buffering-state", MPV_FORMAT_INT64);
     mpv_set_wakeup_callback(handle_, &MpvSession::wakeup, this);
@@ -212,6 +215,93 @@ int64_t MpvSession::estimatedFrameNumber() const {
       mpv_get_property(handle_, "estimated-frame-number", MPV_FORMAT_INT64, &n) < 0)
     return -1;
   return n;
+}
+
+void MpvSession::setPaused(bool paused) {
+  if (!initialized_) return;
+  int flag = paused ? 1 : 0;
+  mpv_set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+bool MpvSession::paused() const {
+  int flag = 0;
+  if (!initialized_ || mpv_get_property(handle_, "pause", MPV_FORMAT_FLAG, &flag) < 0) return false;
+  return flag != 0;
+}
+
+void MpvSession::seekTo(double position) {
+  if (!initialized_ || currentEntry_ < 0) return;
+  const std::string where = std::to_string(position);
+  // Asynchronous: a seek outside what the cache holds goes to the network,
+  // and the window's thread must not wait for it.
+  const char* args[] = {"seek", where.c_str(), "absolute", nullptr};
+  mpv_command_async(handle_, 0, args);
+}
+
+namespace {
+
+const mpv_node* member(const mpv_node& map, const char* key) {
+  if (map.format != MPV_FORMAT_NODE_MAP) return nullptr;
+  for (int i = 0; i < map.u.list->num; ++i)
+    if (std::strcmp(map.u.list->keys[i], key) == 0) return &map.u.list->values[i];
+  return nullptr;
+}
+
+double number(const mpv_node* n) {
+  if (n == nullptr) return 0;
+  if (n->format == MPV_FORMAT_DOUBLE) return n->u.double_;
+  if (n->format == MPV_FORMAT_INT64) return static_cast<double>(n->u.int64);
+  return 0;
+}
+
+}  // namespace
+
+MpvSession::CacheState MpvSession::cacheState() const {
+  CacheState state;
+  if (!initialized_ || currentEntry_ <= 0) return state;
+  double position = 0;
+  if (mpv_get_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0) return state;
+  state.open = true;
+  state.position = position;
+  state.rangeStart = state.rangeEnd = position;
+  double duration = 0;
+  if (mpv_get_property(handle_, "duration", MPV_FORMAT_DOUBLE, &duration) >= 0 && duration > 0) state.duration = duration;
+  int seekable = 0;
+  if (mpv_get_property(handle_, "seekable", MPV_FORMAT_FLAG, &seekable) >= 0) state.seekable = seekable != 0;
+  mpv_node cache;
+  if (mpv_get_property(handle_, "demuxer-cache-state", MPV_FORMAT_NODE, &cache) >= 0) {
+    state.forwardBytes = static_cast<int64_t>(number(member(cache, "fw-bytes")));
+    state.totalBytes = static_cast<int64_t>(number(member(cache, "total-bytes")));
+    // The range the picture is in; a cache may hold several after seeks.
+    if (const mpv_node* ranges = member(cache, "seekable-ranges"); ranges && ranges->format == MPV_FORMAT_NODE_ARRAY) {
+      for (int i = 0; i < ranges->u.list->num; ++i) {
+        const mpv_node& r = ranges->u.list->values[i];
+        const double start = number(member(r, "start")), end = number(member(r, "end"));
+        if (start <= position + 1 && position - 1 <= end) {
+          state.rangeStart = std::min(start, position);
+          state.rangeEnd = std::max(end, position);
+        }
+      }
+    }
+    if (const mpv_node* end = member(cache, "cache-end"); end != nullptr) state.rangeEnd = std::max(state.rangeEnd, number(end));
+    mpv_free_node_contents(&cache);
+  }
+  // A file of known length can be sought in all of it.
+  if (state.duration > 0 && state.seekable) {
+    state.rangeStart = 0;
+    state.rangeEnd = std::max(state.rangeEnd, state.duration);
+  }
+  return state;
+}
+
+void MpvSession::setBackBytes(int64_t bytes) {
+  if (!initialized_) return;
+  mpv_set_property_async(handle_, 0, "demuxer-max-back-bytes", MPV_FORMAT_INT64, &bytes);
+}
+
+bool MpvSession::setRecordPath(const std::string& path) {
+  if (!initialized_) return false;
+  return mpv_set_property_string(handle_, "stream-record", path.c_str()) >= 0;
 }
 
 int64_t MpvSession::frameDrops() const {

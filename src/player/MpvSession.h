@@ -40,6 +40,27 @@ class MpvSession : public QObject {
   void setVolume(int volume);
   void setMuted(bool muted);
 
+  // Options applied after the player's own before the handle starts (the
+  // live buffer's); no effect once initialised.
+  void setExtraOptions(std::vector<MpvOption> options) { extraOptions_ = std::move(options); }
+
+  // Transport of the current file (see PlayerControl::Transport).
+  void setPaused(bool paused);
+  bool paused() const;
+  void seekTo(double position);
+  // open false while no file plays.
+  struct CacheState {
+    bool open = false;
+    double position = 0, rangeStart = 0, rangeEnd = 0, duration = 0;
+    bool seekable = false;
+    int64_t forwardBytes = 0, totalBytes = 0;
+  };
+  CacheState cacheState() const;
+  // Sets the cap of what the cache keeps behind the picture while it plays.
+  void setBackBytes(int64_t bytes);
+  // Empty path: stops writing.
+  bool setRecordPath(const std::string& path);
+
   // -1 while no video frame has been decoded for the current file.
   int64_t estimatedFrameNumber() const;
   int64_t frameDrops() const;
@@ -61,6 +82,7 @@ class MpvSession : public QObject {
   void handleEvent(const void* event);
 
   MpvOptions::Outputs outputs_;
+  std::vector<MpvOption> extraOptions_;
   mpv_handle* handle_ = nullptr;
   bool initialized_ = false;
   QString error_;

@@ -19,6 +19,22 @@ PlayerSettings::PlayerSettings(QString path) : path_(path.isEmpty() ? DefaultPat
   // Anything but a clear "true" (a hand-edited or torn file) keeps the
   // sound on.
   muted_ = s.value(kMutedKey, false).toString().trimmed().compare("true", Qt::CaseInsensitive) == 0;
+  readTimeshift(s);
+}
+
+// A value that is not a positive number keeps its default; the caps'
+// upper bounds are TimeshiftBudget's.
+void PlayerSettings::readTimeshift(const QSettings& s) {
+  bool ok = false;
+  const int minutes = s.value("timeshift/minutes", timeshiftMinutes_).toInt(&ok);
+  if (ok && minutes > 0) timeshiftMinutes_ = minutes;
+  const qlonglong megabytes = s.value("timeshift/megabytes", static_cast<qlonglong>(timeshiftMegabytes_)).toLongLong(&ok);
+  if (ok && megabytes > 0) timeshiftMegabytes_ = megabytes;
+  timeshiftEnabled_ = s.value("timeshift/enabled", true).toString().trimmed().compare("false", Qt::CaseInsensitive) != 0;
+}
+
+QString PlayerSettings::TimeshiftFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/tembra/timeshift";
 }
 
 void PlayerSettings::setVolume(int volume) {

@@ -1,5 +1,8 @@
 #pragma once
 #include <QString>
+#include <cstdint>
+
+class QSettings;
 
 namespace tembra {
 
@@ -19,6 +22,14 @@ class PlayerSettings {
   void setVolume(int volume);
   void setMuted(bool muted);
   const QString& path() const { return path_; }
+  // The live buffer's caps ("timeshift/minutes", "timeshift/megabytes";
+  // only read, the viewer edits the file) and whether it is on at all
+  // ("timeshift/enabled", on unless a clear "false").
+  int timeshiftMinutes() const { return timeshiftMinutes_; }
+  int64_t timeshiftMegabytes() const { return timeshiftMegabytes_; }
+  bool timeshiftEnabled() const { return timeshiftEnabled_; }
+  // <user cache folder>/tembra/timeshift
+  static QString TimeshiftFolder();
 
   // <user config folder>/tembra/player.ini
   static QString DefaultPath();
@@ -26,10 +37,14 @@ class PlayerSettings {
 
  private:
   void save() const;
+  void readTimeshift(const QSettings& s);
 
   QString path_;
   int volume_ = kDefaultVolume;
   bool muted_ = false;
+  int timeshiftMinutes_ = 60;
+  int64_t timeshiftMegabytes_ = 2048;
+  bool timeshiftEnabled_ = true;
 };
 
 }  // namespace tembra
