@@ -60,6 +60,9 @@ class DemoServer {
   void manifest(const httplib::Request& req, httplib::Response& res);
   void package(const httplib::Request& req, httplib::Response& res);
   void stream(const httplib::Request& req, httplib::Response& res);
+  // A past programme (/catchup/ID.ts?utc=..., or /stream/ID?utc=...).
+  void catchup(const httplib::Request& req, httplib::Response& res);
+  void serveArchive(const DemoChannel& channel, int64_t seconds, httplib::Response& res);
   void serveStream(const DemoChannel& channel, httplib::Response& res);
   void faultsPage(const httplib::Request& req, httplib::Response& res);
   void noticePage(const httplib::Request& req, httplib::Response& res);
