@@ -337,6 +337,7 @@ void PlaybackTransport::refresh() {
   if (wanted) placeBar();
   if (bar_->isVisible() != wanted) bar_->setVisible(wanted);
   if (wanted) bar_->raise();
+  if (StartupTrace::enabled()) traceBar(wanted);
   if (StartupTrace::enabled() && t.open && !archive_) {
     // For the end-to-end tests: how far behind live the picture is, in
     // whole seconds, each time that changes.
@@ -344,6 +345,17 @@ void PlaybackTransport::refresh() {
     if (behind != tracedBehind_) StartupTrace::mark("timeshift-behind", std::to_string(behind));
     tracedBehind_ = behind;
   }
+}
+
+// For the end-to-end tests: where the "Live" button is (window
+// coordinates), each time it shows somewhere else.
+void PlaybackTransport::traceBar(bool shown) {
+  QPushButton* live = bar_->liveButton();
+  const bool visible = shown && live->isVisibleTo(bar_) && live->width() > 0;
+  const QPoint at = visible ? live->mapTo(&w_, live->rect().center()) : QPoint(-1, -1);
+  if (at == tracedLiveAt_) return;
+  tracedLiveAt_ = at;
+  StartupTrace::mark("transport-live-at", std::to_string(at.x()) + " " + std::to_string(at.y()));
 }
 
 void PlaybackTransport::placeBar() {

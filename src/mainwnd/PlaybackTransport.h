@@ -1,6 +1,7 @@
 #pragma once
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPoint>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -98,6 +99,7 @@ class PlaybackTransport : public QObject {
   PlayerControl* control() const;
   bool keysAllowed() const;
   void placeBar();
+  void traceBar(bool shown);
   void note(const QString& text);
   bool openArchiveAt(double offset);
   void seekArchive(double offset);
@@ -121,6 +123,7 @@ class PlaybackTransport : public QObject {
   bool asking_ = false;  // a question is open: no second one, no keys
   QString note_;
   int tracedBehind_ = -1;  // the last behind-live second written to the trace
+  QPoint tracedLiveAt_{-1, -1};
 };
 
 }  // namespace tembra

@@ -10,8 +10,10 @@
 namespace tembra {
 
 namespace {
-// reply_userdata of the stop command (1 and 2 are the observed properties).
+// reply_userdata of the stop command (1 and 2 are the observed properties
+// of the buffering indicator, 10 and on those of the transport).
 constexpr uint64_t kStopReply = 3;
+constexpr uint64_t kTimePos = 10, kDuration = 11, kSeekable = 12, kPause = 13, kCacheState = 14;
 }  // namespace
 
 MpvSession::MpvSession(MpvOptions::Outputs outputs, QObject* parent) : QObject(parent), outputs_(outputs) {}
@@ -51,6 +53,11 @@ bool MpvSession::initialize() {
     apply(extraOptions_);
     mpv_observe_property(handle_, 1, "paused-for-cache", MPV_FORMAT_FLAG);
     mpv_observe_property(handle_, 2, "cache-buffering-state", MPV_FORMAT_INT64);
+    mpv_observe_property(handle_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, kSeekable, "seekable", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle_, kPause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle_, kCacheState, "demuxer-cache-state", MPV_FORMAT_NODE);
     mpv_set_wakeup_callback(handle_, &MpvSession::wakeup, this);
   }
   const int rc = mpv_initialize(handle_);
@@ -103,6 +110,10 @@ void MpvSession::handleEvent(const void* raw) {
     }
     case MPV_EVENT_PROPERTY_CHANGE: {
       const auto* prop = static_cast<const mpv_event_property*>(event->data);
+      if (event->reply_userdata >= kTimePos && event->reply_userdata <= kCacheState) {
+        observe(event->reply_userdata, prop);
+        return;
+      }
       if (event->reply_userdata == 1) {
         pausedForCache_ = prop->format == MPV_FORMAT_FLAG && *static_cast<int*>(prop->data) != 0;
       } else if (event->reply_userdata == 2) {
@@ -127,6 +138,7 @@ void MpvSession::handleEvent(const void* raw) {
 }
 
 void MpvSession::load(const std::string& address, const std::vector<std::string>& headers) {
+  forgetFile();
   if (stopsPending_ > 0) {
     // Played when the stop before it has been answered.
     currentEntry_ = -1;
@@ -178,6 +190,7 @@ void MpvSession::load(const std::string& address, const std::vector<std::string>
 
 void MpvSession::stop() {
   if (!initialized_) return;
+  forgetFile();
   currentEntry_ = -1;
   started_ = false;
   loadAfterStop_.reset();
@@ -220,14 +233,11 @@ int64_t MpvSession::estimatedFrameNumber() const {
 void MpvSession::setPaused(bool paused) {
   if (!initialized_) return;
   int flag = paused ? 1 : 0;
-  mpv_set_property(handle_, "pause", MPV_FORMAT_FLAG, &flag);
+  observed_.paused = paused;
+  mpv_set_property_async(handle_, 0, "pause", MPV_FORMAT_FLAG, &flag);
 }
 
-bool MpvSession::paused() const {
-  int flag = 0;
-  if (!initialized_ || mpv_get_property(handle_, "pause", MPV_FORMAT_FLAG, &flag) < 0) return false;
-  return flag != 0;
-}
+bool MpvSession::paused() const { return initialized_ && observed_.paused; }
 
 void MpvSession::seekTo(double position) {
   if (!initialized_ || currentEntry_ < 0) return;
@@ -256,36 +266,63 @@ double number(const mpv_node* n) {
 
 }  // namespace
 
+// What was observed of the file before it no longer speaks for the next
+// one (mpv tells the new values only once that one has opened).
+void MpvSession::forgetFile() {
+  const bool paused = observed_.paused;
+  observed_ = Observed{};
+  observed_.paused = paused;
+}
+
+void MpvSession::observe(uint64_t id, const void* raw) {
+  const auto* prop = static_cast<const mpv_event_property*>(raw);
+  auto real = [prop]() -> std::optional<double> {
+    if (prop->format == MPV_FORMAT_DOUBLE) return *static_cast<double*>(prop->data);
+    return std::nullopt;
+  };
+  auto flag = [prop] { return prop->format == MPV_FORMAT_FLAG && *static_cast<int*>(prop->data) != 0; };
+  switch (id) {
+    case kTimePos: observed_.position = real(); return;
+    case kDuration: observed_.duration = real(); return;
+    case kSeekable: observed_.seekable = flag(); return;
+    case kPause: observed_.paused = flag(); return;
+    default: break;
+  }
+  observed_.ranges.clear();
+  observed_.cacheEnd.reset();
+  observed_.forwardBytes = observed_.totalBytes = 0;
+  if (prop->format != MPV_FORMAT_NODE) return;
+  const mpv_node& cache = *static_cast<const mpv_node*>(prop->data);
+  observed_.forwardBytes = static_cast<int64_t>(number(member(cache, "fw-bytes")));
+  observed_.totalBytes = static_cast<int64_t>(number(member(cache, "total-bytes")));
+  if (const mpv_node* end = member(cache, "cache-end")) observed_.cacheEnd = number(end);
+  if (const mpv_node* ranges = member(cache, "seekable-ranges"); ranges && ranges->format == MPV_FORMAT_NODE_ARRAY) {
+    for (int i = 0; i < ranges->u.list->num; ++i) {
+      const mpv_node& r = ranges->u.list->values[i];
+      observed_.ranges.emplace_back(number(member(r, "start")), number(member(r, "end")));
+    }
+  }
+}
+
 MpvSession::CacheState MpvSession::cacheState() const {
   CacheState state;
-  if (!initialized_ || currentEntry_ <= 0) return state;
-  double position = 0;
-  if (mpv_get_property(handle_, "time-pos", MPV_FORMAT_DOUBLE, &position) < 0) return state;
+  if (!initialized_ || currentEntry_ <= 0 || !observed_.position) return state;
+  const double position = *observed_.position;
   state.open = true;
   state.position = position;
   state.rangeStart = state.rangeEnd = position;
-  double duration = 0;
-  if (mpv_get_property(handle_, "duration", MPV_FORMAT_DOUBLE, &duration) >= 0 && duration > 0) state.duration = duration;
-  int seekable = 0;
-  if (mpv_get_property(handle_, "seekable", MPV_FORMAT_FLAG, &seekable) >= 0) state.seekable = seekable != 0;
-  mpv_node cache;
-  if (mpv_get_property(handle_, "demuxer-cache-state", MPV_FORMAT_NODE, &cache) >= 0) {
-    state.forwardBytes = static_cast<int64_t>(number(member(cache, "fw-bytes")));
-    state.totalBytes = static_cast<int64_t>(number(member(cache, "total-bytes")));
-    // The range the picture is in; a cache may hold several after seeks.
-    if (const mpv_node* ranges = member(cache, "seekable-ranges"); ranges && ranges->format == MPV_FORMAT_NODE_ARRAY) {
-      for (int i = 0; i < ranges->u.list->num; ++i) {
-        const mpv_node& r = ranges->u.list->values[i];
-        const double start = number(member(r, "start")), end = number(member(r, "end"));
-        if (start <= position + 1 && position - 1 <= end) {
-          state.rangeStart = std::min(start, position);
-          state.rangeEnd = std::max(end, position);
-        }
-      }
+  if (observed_.duration && *observed_.duration > 0) state.duration = *observed_.duration;
+  state.seekable = observed_.seekable;
+  state.forwardBytes = observed_.forwardBytes;
+  state.totalBytes = observed_.totalBytes;
+  // The range the picture is in; a cache may hold several after seeks.
+  for (const auto& [start, end] : observed_.ranges) {
+    if (start <= position + 1 && position - 1 <= end) {
+      state.rangeStart = std::min(start, position);
+      state.rangeEnd = std::max(end, position);
     }
-    if (const mpv_node* end = member(cache, "cache-end"); end != nullptr) state.rangeEnd = std::max(state.rangeEnd, number(end));
-    mpv_free_node_contents(&cache);
   }
+  if (observed_.cacheEnd) state.rangeEnd = std::max(state.rangeEnd, *observed_.cacheEnd);
   // A file of known length can be sought in all of it.
   if (state.duration > 0 && state.seekable) {
     state.rangeStart = 0;

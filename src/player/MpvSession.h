@@ -97,6 +97,20 @@ class MpvSession : public QObject {
   int stopsPending_ = 0;
   std::optional<std::pair<std::string, std::vector<std::string>>> loadAfterStop_;
   bool started_ = false;
+  // What mpv last told of the transport properties it is asked to observe:
+  // reading them with a blocking call would wait for a core busy with a
+  // seek or a network read, holding the window's thread up (GUI thread only).
+  struct Observed {
+    std::optional<double> position, duration;
+    bool seekable = false;
+    bool paused = false;
+    std::vector<std::pair<double, double>> ranges;
+    std::optional<double> cacheEnd;
+    int64_t forwardBytes = 0, totalBytes = 0;
+  };
+  Observed observed_;
+  void observe(uint64_t id, const void* property);
+  void forgetFile();
   bool pausedForCache_ = false;
   int bufferPercent_ = 0;
 };
