@@ -24,6 +24,7 @@
 #include "platform/Utf.h"
 #include "platform/XdgFolders.h"
 #include "player/PlayerHost.h"
+#include "player/PlayerView.h"
 #include "record/RecordingName.h"
 #include "skin/SkinVideoSlot.h"
 #include "source/ChannelSource.h"
@@ -366,7 +367,12 @@ void PlaybackTransport::placeBar() {
 
 bool PlaybackTransport::keysAllowed() const {
   if (w_.closing() || asking_ || !w_.started()) return false;
-  if (QApplication::activeWindow() != &w_ || QApplication::activeModalWidget() != nullptr) return false;
+  if (QApplication::activeModalWidget() != nullptr) return false;
+  // The full-screen picture is a window of its own.
+  const QWidget* active = QApplication::activeWindow();
+  PlayerControl* c = control();
+  const auto* view = c != nullptr ? qobject_cast<const PlayerView*>(c->widget()) : nullptr;
+  if (active != &w_ && (view == nullptr || active != view->stage())) return false;
   if (typing(QApplication::focusWidget())) return false;
   return !w_.guideGrid().isOpen();
 }
