@@ -207,10 +207,10 @@ void PlaybackTransport::toggleRecording() {
   else startRecording();
 }
 
-bool PlaybackTransport::startRecording() {
+bool PlaybackTransport::startRecording(const std::u16string& channelName) {
   PlayerControl* c = control();
   if (c == nullptr || recording() || !c->TransportState().open) return false;
-  const std::u16string& name = archive_ ? archive_->channelName : liveName_;
+  const std::u16string& name = !channelName.empty() ? channelName : archive_ ? archive_->channelName : liveName_;
   if (!XdgFolders::ensure(recordingsFolder_)) {
     note(QStringLiteral("The folder %1 cannot be made").arg(QString::fromStdString(recordingsFolder_)));
     return false;
@@ -280,7 +280,7 @@ void PlaybackTransport::checkSchedule() {
   const int64_t now = nowSeconds();
   if (scheduled_ && now >= scheduled_->recordUntil()) stopRecording();
   schedule_.dropFinished(now);
-  if (scheduled_ || w_.closing() || !w_.started()) return;
+  if (scheduled_ || w_.closing()) return;
   const std::optional<RecordingSchedule::Entry> due = schedule_.due(sourceKey(), now);
   if (!due) return;
   if (recording()) stopRecording();
@@ -290,7 +290,7 @@ void PlaybackTransport::checkSchedule() {
     if (!w_.channels().PlayChannel(id)) return;
   }
   // The stream must have opened before the player can write it.
-  if (!startRecording()) return;
+  if (!startRecording(fromUtf8(due->channelName))) return;
   scheduled_ = due;
   note(QStringLiteral("Recording: ") + QString::fromStdString(due->title));
 }
@@ -366,7 +366,7 @@ void PlaybackTransport::placeBar() {
 }
 
 bool PlaybackTransport::keysAllowed() const {
-  if (w_.closing() || asking_ || !w_.started()) return false;
+  if (w_.closing() || asking_) return false;
   if (QApplication::activeModalWidget() != nullptr) return false;
   // The full-screen picture is a window of its own.
   const QWidget* active = QApplication::activeWindow();

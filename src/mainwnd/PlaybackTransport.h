@@ -61,7 +61,8 @@ class PlaybackTransport : public QObject {
   // itself after the archive.
   void goLive();
   void toggleRecording();
-  bool startRecording();
+  // Named after channelName, else the channel that plays.
+  bool startRecording(const std::u16string& channelName = {});
   void stopRecording();
   // While recording: asks whether to stop for a channel switch or the
   // close; true when the viewer may go on (nothing records, or yes).

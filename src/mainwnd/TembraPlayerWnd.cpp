@@ -214,7 +214,7 @@ bool TembraPlayerWnd::Create() {
   connect(gridKey, &QShortcut::activated, this, [this] { handleMessage(WM_CMD_GUIDEGRID, 0, 0); });
   markComposedWindow();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
-  transport_ = std::make_unique<PlaybackTransport>(*this);
+  transport_ = std::make_unique<PlaybackTransport>(*this, setup_.recordingScheduleFile, setup_.recordingsFolder);
   created_ = true;
   applyLayout();
   return true;

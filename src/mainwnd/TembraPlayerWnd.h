@@ -97,6 +97,10 @@ class TembraPlayerWnd : public CWindowWnd,
     std::function<void(bool)> inhibitScreenSaver;
     // What the tables lead to; null: the window's own actions.
     WindowActions* actions = nullptr;
+    // Where recordings go and where the scheduled ones are kept; empty:
+    // the videos folder's "Tembra Player", $XDG_CONFIG_HOME/tembra/recordings.list.
+    std::string recordingsFolder;
+    std::string recordingScheduleFile;
   };
 
   // The player's rectangle when it is made (it follows the layout after).
