@@ -12,7 +12,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "guidegrid/GridModel.h"
+#include "guidegrid/GuideGridView.h"
+#include "guidegrid/GuideGridWidget.h"
 #include "mainwnd/ChannelPanel.h"
+#include "mainwnd/GuideGridHost.h"
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/MainWindowTestKit.h"
 #include "mainwnd/PlaybackTransport.h"
@@ -362,6 +366,34 @@ TEST_F(TransportInWindow, AProgrammeToComeIsScheduledKeptAndRecordedWhenDue) {
   EXPECT_EQ(addresses().back(), u"http://127.0.0.1:1/live/2");
   EXPECT_TRUE(again.recording());
   EXPECT_EQ(again.recordingPath().rfind(folder + "/News 2 - ", 0), 0u);
+}
+
+TEST_F(TransportInWindow, TheGridPlaysAProgrammeThatIsOverFromTheArchiveAndOneOnNowLive) {
+  wnd().guideGrid().open();
+  GuideGridView* view = wnd().guideGrid().view();
+  ASSERT_NE(view, nullptr);
+  ASSERT_EQ(view->model()->rowCount(), 2u);
+  const std::vector<int64_t>& starts = source_->guide_.starts;
+  // Channel 1 (row 0) has an archive: the programme of three hours ago.
+  view->grid()->selectAt(0, starts[0] + 60);
+  ASSERT_TRUE(view->grid()->selectedProgramme());
+  view->activateSelection();
+  EXPECT_TRUE(transport().archive());
+  EXPECT_EQ(toUtf8(addresses().back()), "http://127.0.0.1:1/archive/1?from=" + std::to_string(starts[0]) + "&to=" +
+                                            std::to_string(starts[1]));
+  EXPECT_FALSE(wnd().guideGrid().isOpen()) << "the picture gets its area back";
+
+  // The one on now plays the channel live, as before.
+  wnd().guideGrid().open();
+  view->grid()->selectAt(0, now());
+  view->activateSelection();
+  EXPECT_FALSE(transport().archive());
+  EXPECT_EQ(addresses().back(), u"http://127.0.0.1:1/live/1");
+  // Channel 2 (row 1) has none: a programme that is over plays it live.
+  view->grid()->selectAt(1, starts[0] + 60);
+  view->activateSelection();
+  EXPECT_FALSE(transport().archive());
+  EXPECT_EQ(addresses().back(), u"http://127.0.0.1:1/live/2");
 }
 
 TEST(TransportBarText, ClockAndBehindLive) {
