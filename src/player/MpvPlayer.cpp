@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include <QMetaObject>
 #include <QDir>
+#include <QMetaObject>
 #include <QWidget>
 
 #include "platform/Utf.h"
@@ -37,8 +37,8 @@ MpvPlayer::MpvPlayer(Config config, QObject* parent)
   std::vector<MpvOption> bufferOptions;
   if (settings_.timeshiftEnabled()) {
     const QString folder = config_.timeshiftFolder.isEmpty() ? PlayerSettings::TimeshiftFolder() : config_.timeshiftFolder;
-    // Without its folder mpv would not open the stream at all; the buffer
-    // stays in memory then (capped the same).
+    // mpv would open no stream at all with a buffer folder it cannot
+    // write to: without the folder, live TV plays without the buffer.
     if (QDir().mkpath(folder)) {
       timeshift_.emplace(settings_.timeshiftMinutes(), settings_.timeshiftMegabytes());
       bufferOptions = timeshift_->options(folder.toStdString());
@@ -320,10 +320,6 @@ void MpvPlayer::setMuted(bool muted) {
 }
 
 int64_t MpvPlayer::estimatedFrameNumber() const { return sessions_[active_]->estimatedFrameNumber(); }
-
-}  // namespace tembra
-
-namespace tembra {
 
 void MpvPlayer::SetPaused(bool paused) {
   if (state_ == State::Idle || state_ == State::Failed) return;
