@@ -330,14 +330,19 @@ void PlaybackTransport::refresh() {
   }
   view_ = v;
   if (!bar_) return;
-  bar_->setView(v);
+  // Polled twice a second: the widgets are touched only when something
+  // they show changed.
+  if (!(bar_->view() == v)) bar_->setView(v);
   const bool keep = archive_ || v.paused || v.behindLive >= TransportBar::kBehindShownFrom || v.recording ||
                     !note_.isEmpty() || (activity_.isValid() && activity_.elapsed() < kShowMs);
   const bool gridOpen = w_.guideGrid().isOpen();
   const bool wanted = t.open && keep && !gridOpen;
-  if (wanted) placeBar();
-  if (bar_->isVisible() != wanted) bar_->setVisible(wanted);
-  if (wanted) bar_->raise();
+  if (bar_->isVisible() != wanted) {
+    if (wanted) placeBar();
+    bar_->setVisible(wanted);
+  }
+  // Above the video, which its slot may have raised since.
+  if (wanted && bar_->parentWidget()->children().constLast() != bar_) bar_->raise();
   if (StartupTrace::enabled()) traceBar(wanted);
   if (StartupTrace::enabled() && t.open && !archive_) {
     // For the end-to-end tests: how far behind live the picture is, in

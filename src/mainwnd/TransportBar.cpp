@@ -78,6 +78,7 @@ QString TransportBar::behindText(double seconds) {
 }
 
 void TransportBar::setView(const View& view) {
+  const bool recordingChanged = view.recording != view_.recording;
   view_ = view;
   pause_->setText(view.paused ? QStringLiteral("▶") : QStringLiteral("❚❚"));
   pause_->setToolTip(view.paused ? QStringLiteral("Play (Space)") : QStringLiteral("Pause (Space)"));
@@ -94,9 +95,12 @@ void TransportBar::setView(const View& view) {
   live_->setVisible(view.liveOffered);
   record_->setText(view.recording ? QStringLiteral("■ Stop") : QStringLiteral("● Rec"));
   record_->setToolTip(view.recording ? QStringLiteral("Stop recording (R)") : QStringLiteral("Record this channel (R)"));
-  record_->setProperty("recording", view.recording);
-  record_->style()->unpolish(record_);
-  record_->style()->polish(record_);
+  if (recordingChanged) {
+    // The style sheet reads the property only when the button is polished.
+    record_->setProperty("recording", view.recording);
+    record_->style()->unpolish(record_);
+    record_->style()->polish(record_);
+  }
   QStringList info;
   if (view.recording && !view.recordingText.isEmpty()) info << view.recordingText;
   if (!view.note.isEmpty()) info << view.note;

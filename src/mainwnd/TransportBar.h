@@ -29,6 +29,7 @@ class TransportBar : public QWidget {
     bool recording = false;
     QString recordingText;    // "REC 12.3 MB"
     QString note;             // a passing word ("Recorded to ...")
+    bool operator==(const View&) const = default;
   };
   static constexpr double kBehindShownFrom = 2.0;
 
