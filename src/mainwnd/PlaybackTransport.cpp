@@ -221,6 +221,8 @@ bool PlaybackTransport::startRecording(const std::u16string& channelName) {
     return false;
   }
   recordingPath_ = path;
+  recordingSince_.start();
+  noFileSaid_ = false;
   StartupTrace::mark("recording-started", path);
   activity_.start();
   refresh();
@@ -311,6 +313,14 @@ void PlaybackTransport::refresh() {
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(recordingPath_, error);
     v.recordingText = QStringLiteral("REC ") + (error ? QStringLiteral("0 KB") : sizeText(size));
+    // The player opens the file on its own time; one that never appears
+    // (a folder that refuses it) is said, once.
+    if (error && recordingSince_.isValid() && recordingSince_.elapsed() > kNoFileMs && note_.isEmpty() &&
+        !noFileSaid_) {
+      noFileSaid_ = true;
+      note(QStringLiteral("Nothing is written to %1").arg(QString::fromStdString(recordingPath_)));
+      return;
+    }
   }
   v.note = note_;
   if (archive_) {

@@ -38,6 +38,8 @@ class PlaybackTransport : public QObject {
   // was used, when nothing else keeps it up.
   static constexpr int kShowMs = 3000;
   static constexpr int kNoteMs = 5000;
+  // A recording whose file is not there after this is said to write nothing.
+  static constexpr int kNoFileMs = 5000;
 
   enum class Leave { Switch, Close };
 
@@ -118,6 +120,8 @@ class PlaybackTransport : public QObject {
   std::optional<Archive> archive_;
   std::string recordingsFolder_;
   std::string recordingPath_;
+  QElapsedTimer recordingSince_;
+  bool noFileSaid_ = false;
   // The scheduled programme being recorded (its end stops the recording).
   std::optional<RecordingSchedule::Entry> scheduled_;
   RecordingSchedule schedule_;

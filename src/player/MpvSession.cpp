@@ -338,7 +338,10 @@ void MpvSession::setBackBytes(int64_t bytes) {
 
 bool MpvSession::setRecordPath(const std::string& path) {
   if (!initialized_) return false;
-  return mpv_set_property_string(handle_, "stream-record", path.c_str()) >= 0;
+  // Asynchronous: the core opens or closes the file, and a synchronous set
+  // waits for a core busy reading the stream (a quarter second was seen).
+  const char* value = path.c_str();
+  return mpv_set_property_async(handle_, 0, "stream-record", MPV_FORMAT_STRING, &value) >= 0;
 }
 
 int64_t MpvSession::frameDrops() const {
