@@ -180,7 +180,8 @@ void PlaybackTransport::seekArchive(double offset) {
   const PlayerControl::Transport t = c->TransportState();
   const double local = offset - archive_->base;
   if (t.open && t.seekable && local >= t.rangeStart && local <= t.rangeEnd) c->SeekTo(local);
-  else openArchiveAt(offset);
+  // Asking the archive again replaces the stream, and with it a recording.
+  else if (confirmLeave(Leave::Switch)) openArchiveAt(offset);
   refresh();
 }
 

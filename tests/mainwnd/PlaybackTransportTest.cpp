@@ -256,9 +256,18 @@ TEST_F(TransportInWindow, APastProgrammePlaysFromTheArchiveAndASeekPastTheStream
   transport().refresh();
   EXPECT_EQ(transport().bar()->timeLabel()->text(), QStringLiteral("25:12 / 50:00")) << "counted from the programme";
 
+  // While the archive is recorded, asking it again would end the recording: asked first.
+  ASSERT_TRUE(transport().startRecording());
+  answerNext(false);
+  transport().seekToShare(0.9);
+  EXPECT_EQ(addresses().size(), opened + 1) << "kept";
+  EXPECT_TRUE(transport().recording());
+  answerNext(true);
   transport().goLive();
   EXPECT_FALSE(transport().archive());
+  EXPECT_FALSE(transport().recording());
   EXPECT_EQ(addresses().back(), u"http://127.0.0.1:1/live/1");
+  EXPECT_EQ(asked_.size(), 2u);
 }
 
 TEST_F(TransportInWindow, DayListsMarkWhatTheArchivePlaysAndADoubleClickPlaysIt) {
