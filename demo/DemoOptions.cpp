@@ -244,6 +244,8 @@ std::string DemoOptions::HelpText() {
       "  --epg-days N              days of the XMLTV guide from today (default 3, at\n"
       "                            most 14), each day as /tvitem.action gives it\n"
       "  --playlist-crlf           end the playlist's lines with CR LF\n"
+      "  Catch-up (a past programme as a file that can be sought in): /catchup/ID.ts\n"
+      "  ?utc=START&end=END&lutc=NOW, /stream/ID?utc=..., /timeshift/U/P/MIN/DATE/ID.ts\n"
       "\n"
       "Provider account (player_api.php, /live/U/P/ID.ts, xmltv.php, /timeshift/...):\n"
       "  --xtream-user NAME        the account's user name (default demo)\n"
@@ -265,7 +267,7 @@ std::string DemoOptions::HelpText() {
       "  --help                    this text\n"
       "\n"
       "Endpoints: /auth.action /tv.action /tvitem.action /getTime /collected pcad.action\n"
-      "/ads/fix.zip /ads/pop.zip /stream/ID /playlist.m3u /playlist.m3u.gz /epg.xml\n"
+      "/ads/fix.zip /ads/pop.zip /stream/ID /catchup/ID.ts /playlist.m3u /playlist.m3u.gz /epg.xml\n"
       "/epg.xml.gz /logo/ID.png /player_api.php /live/U/P/ID.ts /xmltv.php\n"
       "/timeshift/U/P/MINUTES/YYYY-MM-DD:HH-MM/ID.ts; /demo/faults /demo/records /demo/notice\n"
       "/demo/status.\n";

@@ -1,5 +1,7 @@
 #include "DemoServer.h"
 
+#include "ArchiveStream.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -140,7 +142,8 @@ DemoServer::DemoServer(DemoOptions options)
       xtream_(data_, options_, faults_, shaper_,
               {[this](const httplib::Request& q, httplib::Response& s) { epg(q, s, false); },
                [this](const DemoChannel& c, httplib::Response& s) { serveStream(c, s); },
-               [this](const httplib::Request& q) { return baseFor(q); }}) {
+               [this](const httplib::Request& q) { return baseFor(q); },
+               [this](const DemoChannel& c, int64_t seconds, httplib::Response& s) { serveArchive(c, seconds, s); }}) {
   for (Faults::Id id : options_.faults) faults_.set(id, true);
   if (options_.forcedUpgrade)
     notices_.SetAnswer(NoticeResponder::Mode::Forced, {});
@@ -291,6 +294,7 @@ void DemoServer::install(httplib::Server& server) {
   server.Get(R"(/+stream/([^/]+))", [this](R q, S s) { stream(q, s); });
   server.Get(R"(/+stream-tracks\.mkv)", [this](R q, S s) { tracksStream(q, s); });
   server.Get(R"(/+tracks\.m3u)", [this](R q, S s) { tracksPlaylist(q, s); });
+  server.Get(R"(/+catchup/([^/]+)\.ts)", [this](R q, S s) { catchup(q, s); });
   server.Get(R"(.*/pc/forceauth)", [](R, S s) { s.set_content("<Result>1</Result>\n", kXml); });
   server.Get(R"(/+playlist\.m3u)", [this](R q, S s) { playlist(q, s, false); });
   server.Get(R"(/+playlist\.m3u\.gz)", [this](R q, S s) { playlist(q, s, true); });
@@ -417,7 +421,26 @@ void DemoServer::stream(const httplib::Request& req, httplib::Response& res) {
   if (faults_.on(Faults::Stream404)) return ReplyShaper::Page(res, 404);
   const DemoChannel* channel = data_.FindChannel(req.matches[1].str());
   if (!channel) return ReplyShaper::Page(res, 404);
+  // The live address with a start time appended (the playlist's "append"
+  // and "shift" catch-up modes) asks for the archive.
+  if (req.has_param("utc")) return catchup(req, res);
   serveStream(*channel, res);
+}
+
+void DemoServer::catchup(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::Stream404)) return ReplyShaper::Page(res, 404);
+  const DemoChannel* channel = data_.FindChannel(req.matches[1].str());
+  if (!channel || !PlaylistWriter::HasCatchup(data_.IndexOf(*channel))) return ReplyShaper::Page(res, 404);
+  const std::optional<int64_t> seconds = ArchiveStream::SecondsFromQuery(req);
+  if (!seconds) return ReplyShaper::Page(res, 400);
+  serveArchive(*channel, *seconds, res);
+}
+
+void DemoServer::serveArchive(const DemoChannel& channel, int64_t seconds, httplib::Response& res) {
+  auto looper = streams_->Get(channel.id, channel.name + "\nchannel " + channel.id,
+                              static_cast<uint32_t>(data_.IndexOf(channel)));
+  if (!looper) return ReplyShaper::Page(res, 503);
+  ArchiveStream::Serve(std::move(looper), streams_->seconds(), seconds, &shutdown_, res);
 }
 
 void DemoServer::serveStream(const DemoChannel& channel, httplib::Response& res) {
@@ -532,6 +555,7 @@ void DemoServer::playlist(const httplib::Request& req, httplib::Response& res, b
   if (faults_.on(Faults::Playlist404)) return ReplyShaper::Page(res, 404);
   if (faults_.on(Faults::PlaylistNotM3u)) return res.set_content(portalPage(), kHtml);
   auto writer = std::make_shared<PlaylistWriter>(data_, baseFor(req), options_.playlistCrlf);
+  writer->setAccount(options_.xtreamUser, options_.xtreamPassword);
   auto body = std::make_shared<PieceStream>([writer](std::string& out) { return writer->Next(out); },
                                             gzip ? PieceStream::Packing::Gzip : PieceStream::Packing::Plain);
   shaper_.Stream(res, Faults::PlaylistSlow, std::move(body), gzip ? kGzip : kM3u);

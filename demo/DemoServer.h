@@ -60,6 +60,9 @@ class DemoServer {
   void manifest(const httplib::Request& req, httplib::Response& res);
   void package(const httplib::Request& req, httplib::Response& res);
   void stream(const httplib::Request& req, httplib::Response& res);
+  // A past programme (/catchup/ID.ts?utc=..., or /stream/ID?utc=...).
+  void catchup(const httplib::Request& req, httplib::Response& res);
+  void serveArchive(const DemoChannel& channel, int64_t seconds, httplib::Response& res);
   void serveStream(const DemoChannel& channel, httplib::Response& res);
   // The stream with two audio tracks and a subtitle, and a small playlist
   // that opens with it before a few of the line-up's channels.

@@ -22,6 +22,21 @@ std::string attribute(std::string_view text) {
 PlaylistWriter::PlaylistWriter(const DemoData& data, std::string base, bool crlf)
     : data_(data), base_(std::move(base)), crlf_(crlf) {}
 
+void PlaylistWriter::setAccount(std::string user, std::string password) {
+  user_ = std::move(user);
+  password_ = std::move(password);
+}
+
+PlaylistWriter::Catchup PlaylistWriter::CatchupOf(size_t index) {
+  switch (index % 6) {
+    case 0: return Catchup::Default;
+    case 1: return Catchup::Append;
+    case 3: return Catchup::Shift;
+    case 4: return Catchup::Xc;
+    default: return Catchup::None;
+  }
+}
+
 std::string PlaylistWriter::GuideName(size_t index, const DemoChannel& channel) {
   return index == 1 ? channel.name + ", Mumbai" : channel.name;
 }
@@ -45,7 +60,27 @@ bool PlaylistWriter::Next(std::string& out) {
     if (HasGuideId(next_)) entry += " tvg-id=\"" + attribute(c.id) + "\"";
     entry += " tvg-name=\"" + attribute(GuideName(next_, c)) + "\" tvg-logo=\"" + base_ + "logo/" +
              attribute(c.id) + ".png\" tvg-chno=\"" + std::to_string(next_ + 1) + "\" group-title=\"" +
-             attribute(data_.groups()[c.group].name) + "\"," + attribute(c.name);
+             attribute(data_.groups()[c.group].name) + "\"";
+    const std::string days = " catchup-days=\"" + std::to_string(kCatchupDays) + "\"";
+    switch (CatchupOf(next_)) {
+      case Catchup::Default:
+        entry += " catchup=\"default\" catchup-source=\"" + base_ + "catchup/" + attribute(c.id) +
+                 ".ts?utc={utc}&end={utcend}&lutc={lutc}\"" + days;
+        break;
+      case Catchup::Append:
+        entry += " catchup=\"append\" catchup-source=\"?utc={utc}&end={utcend}&lutc={lutc}\"" + days;
+        break;
+      case Catchup::Shift:
+        entry += " catchup=\"shift\"" + days;
+        break;
+      case Catchup::Xc:
+        entry += " catchup=\"xc\" catchup-source=\"" + base_ + "timeshift/" + attribute(user_) + "/" +
+                 attribute(password_) + "/{duration:60}/{Y}-{m}-{d}:{H}-{M}/" + attribute(c.id) + ".ts\"" + days;
+        break;
+      case Catchup::None:
+        break;
+    }
+    entry += "," + attribute(c.name);
     line(out, entry);
     line(out, base_ + "stream/" + c.id);
   }

@@ -15,17 +15,29 @@ namespace tembra {
 // Some entries are made the way real playlists have them: every tenth
 // channel (the fourth, the fourteenth, ...) has no tvg-id and is found in
 // the guide by its name only, and the second channel's tvg-name holds a
-// comma, which a reader must not take for the start of the title.
+// comma, which a reader must not take for the start of the title. Most
+// channels offer catch-up, in one of several modes (CatchupOf).
 class PlaylistWriter {
  public:
   // base: where the service was reached, e.g. "http://127.0.0.1:8090/".
   PlaylistWriter(const DemoData& data, std::string base, bool crlf);
+
+  // The provider account whose /timeshift/ addresses the "xc" entries name.
+  void setAccount(std::string user, std::string password);
 
   // Appends the next piece to out; false once everything was written.
   bool Next(std::string& out);
 
   // False for the channels that go without a tvg-id.
   static bool HasGuideId(size_t index) { return index % 10 != 3; }
+  // How the channel at index declares its archive: every sixth channel
+  // from the first in each of the modes that a plain /stream/ID address
+  // allows (default, append, shift, xc through its template), the others
+  // without one.
+  enum class Catchup { None, Default, Append, Shift, Xc };
+  static Catchup CatchupOf(size_t index);
+  static bool HasCatchup(size_t index) { return CatchupOf(index) != Catchup::None; }
+  static constexpr int kCatchupDays = 3;
   // What tvg-name says for the channel at index.
   static std::string GuideName(size_t index, const DemoChannel& channel);
 
@@ -34,6 +46,7 @@ class PlaylistWriter {
 
   const DemoData& data_;
   std::string base_;
+  std::string user_ = "demo", password_ = "demo";
   bool crlf_;
   size_t next_ = 0;
   bool started_ = false;

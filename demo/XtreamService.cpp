@@ -40,8 +40,8 @@ void XtreamService::install(httplib::Server& server) {
   server.Get(R"(/+player_api\.php)", [this](R q, S s) { api(q, s); });
   server.Get(R"(/+xmltv\.php)", [this](R q, S s) { xmltv(q, s); });
   server.Get(R"(/+live/([^/]+)/([^/]+)/([0-9]+)\.ts)", [this](R q, S s) { stream(q, s); });
-  server.Get(R"(/+timeshift/([^/]+)/([^/]+)/[0-9]+/[0-9]{4}-[0-9]{2}-[0-9]{2}:[0-9]{2}-[0-9]{2}/([0-9]+)\.ts)",
-             [this](R q, S s) { stream(q, s); });
+  server.Get(R"(/+timeshift/([^/]+)/([^/]+)/([0-9]{1,4})/[0-9]{4}-[0-9]{2}-[0-9]{2}:[0-9]{2}-[0-9]{2}/([0-9]+)\.ts)",
+             [this](R q, S s) { archive(q, s); });
 }
 
 bool XtreamService::known(const std::string& user, const std::string& password) const {
@@ -173,6 +173,16 @@ void XtreamService::stream(const httplib::Request& req, httplib::Response& res) 
   const DemoChannel* channel = data_.FindChannel(req.matches[req.matches.size() - 1].str());
   if (!channel) return ReplyShaper::Page(res, 404);
   hooks_.stream(*channel, res);
+}
+
+void XtreamService::archive(const httplib::Request& req, httplib::Response& res) {
+  if (!known(req.matches[1].str(), req.matches[2].str())) return ReplyShaper::Page(res, 403);
+  const DemoChannel* channel = data_.FindChannel(req.matches[4].str());
+  if (!channel) return ReplyShaper::Page(res, 404);
+  const int64_t minutes = std::stoll(req.matches[3].str());
+  if (minutes <= 0 || !HasArchive(data_.IndexOf(*channel))) return ReplyShaper::Page(res, 404);
+  if (hooks_.archive) hooks_.archive(*channel, minutes * 60, res);
+  else hooks_.stream(*channel, res);
 }
 
 }  // namespace tembra

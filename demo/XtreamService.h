@@ -15,7 +15,8 @@ namespace tembra {
 // get_live_categories, get_live_streams), the live streams under
 // /live/USER/PASSWORD/ID.ts, the guide as xmltv.php and past programmes
 // under /timeshift/USER/PASSWORD/MINUTES/YYYY-MM-DD:HH-MM/ID.ts (the
-// channel's own stream: the demo keeps no archive).
+// channel's own picture for MINUTES, as a file that can be sought in: the
+// demo keeps no real archive).
 //
 // Its replies are written the way real servers write them: some numbers
 // as strings, the channels without a guide id with null there, every third
@@ -26,6 +27,8 @@ class XtreamService {
     std::function<void(const httplib::Request&, httplib::Response&)> guide;  // the XMLTV guide, plain
     std::function<void(const DemoChannel&, httplib::Response&)> stream;      // a channel's live stream
     std::function<std::string(const httplib::Request&)> base;                // "http://HOST:PORT/"
+    // A past programme of the channel, that many seconds long.
+    std::function<void(const DemoChannel&, int64_t, httplib::Response&)> archive;
   };
 
   XtreamService(const DemoData& data, const DemoOptions& options, const Faults& faults, ReplyShaper& shaper,
@@ -43,6 +46,8 @@ class XtreamService {
   // /live/ and /timeshift/: the user and password are the first two matches,
   // the stream id the last.
   void stream(const httplib::Request& req, httplib::Response& res);
+  // /timeshift/: as stream, the programme's minutes the third match.
+  void archive(const httplib::Request& req, httplib::Response& res);
   bool known(const std::string& user, const std::string& password) const;
   // A JSON answer, trickled when the slow fault is on.
   void send(httplib::Response& res, std::string body);

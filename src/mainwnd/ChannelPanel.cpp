@@ -1,5 +1,7 @@
 #include "mainwnd/ChannelPanel.h"
 
+#include "mainwnd/PlaybackTransport.h"
+
 #include <QString>
 #include <QUrl>
 #include <QVector>
@@ -216,6 +218,8 @@ bool ChannelPanel::PlayChannel(const std::u16string& channelId) {
   ChannelSource& source = window_.source();
   const std::optional<StreamRequest> stream = source.streamFor(channelId);
   if (!stream) return false;
+  PlaybackTransport* transport = window_.transport();
+  if (transport != nullptr && !transport->confirmLeave(PlaybackTransport::Leave::Switch)) return false;
   const std::u16string address = StreamAddress::ForPlayer(stream->address);
   if (PlayerHost* player = window_.player()) player->PlayAddress(address, stream->name, stream->userAgent, stream->referrer);
   OperatorExtras* extras = source.operatorExtras();
@@ -226,6 +230,7 @@ bool ChannelPanel::PlayChannel(const std::u16string& channelId) {
                               group ? std::u16string_view(group->name) : u"", StatsReporter::kKindDefault);
   }
   playingId_ = channelId;
+  if (transport != nullptr) transport->channelPlayed(channelId, stream->name);
   return true;
 }
 

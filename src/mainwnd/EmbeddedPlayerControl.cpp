@@ -39,4 +39,10 @@ bool EmbeddedPlayerControl::HasWindow() const { return component_->HasWindow(); 
 void EmbeddedPlayerControl::ShowWindow(bool show) { component_->ShowWindow(show); }
 QWidget* EmbeddedPlayerControl::widget() { return component_->widget(); }
 
+PlayerControl::Transport EmbeddedPlayerControl::TransportState() const { return component_->TransportState(); }
+void EmbeddedPlayerControl::SeekTo(double position) { component_->SeekTo(position); }
+bool EmbeddedPlayerControl::StartRecording(const std::string& path) { return component_->StartRecording(path); }
+void EmbeddedPlayerControl::StopRecording() { component_->StopRecording(); }
+bool EmbeddedPlayerControl::IsRecording() const { return component_->IsRecording(); }
+
 }  // namespace tembra

@@ -43,6 +43,12 @@ class EmbeddedPlayerControl : public PlayerControl {
   void ShowWindow(bool show) override;
   QWidget* widget() override;
 
+  Transport TransportState() const override;
+  void SeekTo(double position) override;
+  bool StartRecording(const std::string& path) override;
+  void StopRecording() override;
+  bool IsRecording() const override;
+
   PlayerControl& component() { return *component_; }
 
  private:

@@ -3,8 +3,14 @@
 #include <QEvent>
 #include <QLabel>
 
+#include <ctime>
+
+#include "guidegrid/GridModel.h"
 #include "guidegrid/GuideGridView.h"
+#include "guidegrid/GuideGridWidget.h"
 #include "mainwnd/ChannelPanel.h"
+#include "mainwnd/PlaybackTransport.h"
+#include "record/ArchiveRows.h"
 #include "mainwnd/ScreenSaverRule.h"
 #include "mainwnd/TembraPlayerWnd.h"
 #include "mainwnd/TrayIcon.h"
@@ -113,6 +119,7 @@ bool GuideGridHost::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void GuideGridHost::play(const std::u16string& channelId) {
+  if (playPast(channelId)) return;
   CListUI* list = w_.findList(QStringLiteral("channellist"));
   const int row = list != nullptr ? list->findByName(QString::fromStdU16String(channelId)) : -1;
   if (row >= 0) {
@@ -125,6 +132,24 @@ void GuideGridHost::play(const std::u16string& channelId) {
   }
   if (view_) view_->setPlayingChannel(w_.state().currentChannelId);
   w_.screenSaver().refresh();
+}
+
+// The grid offers "watch" for every programme that has begun; one that is
+// over plays from the channel's archive, as a double click in the day list
+// plays it, where the channel has one.
+bool GuideGridHost::playPast(const std::u16string& channelId) {
+  PlaybackTransport* transport = w_.transport();
+  if (!view_ || transport == nullptr || view_->model() == nullptr) return false;
+  const std::optional<GuideProgramme> p = view_->grid()->selectedProgramme();
+  const int row = view_->grid()->selectedRow();
+  if (!p || row < 0 || static_cast<size_t>(row) >= view_->model()->rowCount()) return false;
+  if (view_->model()->channel(static_cast<size_t>(row)).id != channelId) return false;
+  const SourceChannelRef channel = w_.source().findChannel(channelId);
+  const auto now = static_cast<int64_t>(std::time(nullptr));
+  if (!channel || p->stop > now || !ArchiveRows::playable({p->start, p->stop}, channel->catchupDays, now)) return false;
+  if (!transport->playArchive(channelId, p->entry.title, p->start, p->stop)) return false;
+  close();
+  return true;
 }
 
 void GuideGridHost::remind(const QString& text) {

@@ -49,6 +49,7 @@ class GuideGridHost : public QObject {
   QWidget* area() const;
   QWidget* video() const;
   void play(const std::u16string& channelId);
+  bool playPast(const std::u16string& channelId);
   void remind(const QString& text);
 
   TembraPlayerWnd& w_;

@@ -4,17 +4,21 @@
 #include <QVector>
 
 #include <algorithm>
+#include <ctime>
 
 #include "app/LanguageTable.h"
 #include "mainwnd/GuideRowText.h"
 #include "mainwnd/ListMarker.h"
 #include "mainwnd/MainLayout.h"
+#include "mainwnd/PlaybackTransport.h"
 #include "mainwnd/PanelPlacement.h"
 #include "mainwnd/ProgrammeDetailsView.h"
 #include "mainwnd/StartupTrace.h"
 #include "mainwnd/WindowContext.h"
 #include "platform/Utf.h"
+#include "record/ArchiveRows.h"
 #include "skin/CListUI.h"
+#include "skin/SkinListView.h"
 #include "skin/COptionUI.h"
 #include "skin/CTabLayoutUI.h"
 #include "skin/CWindowWnd.h"
@@ -138,13 +142,22 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
 
   QVector<CListLabelElementUI> items;
   items.reserve(static_cast<qsizetype>(rows.size()));
-  for (const GuideRow& row : rows) {
+  programmes_[index(page)] = channelRows ? std::vector<std::optional<Programme>>(rows.size()) : programmesOf(rows);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    const GuideRow& row = rows[i];
     CListLabelElementUI item;
     if (channelRows) item.name = qs(row.id);
     item.text = qs(channelRows ? GuideRowText::ChannelRow(row) : GuideRowText::DayRow(row));
     item.tooltip = item.text;
     item.maxHeight = state.rowHeightLimit;
     item.maxWidth = state.rowWidthLimit;
+    if (const auto& p = programmes_[index(page)][i]; p && p->playable) {
+      item.playable = true;
+      const ListMarker& marker = ListMarker::ArchivePlayable();
+      item.markerImage = qs(marker.image);
+      item.markerRect = PanelPlacement::toQRect(marker.rect);
+      item.tooltip += QStringLiteral("\nDouble-click or Enter: watch from the start");
+    }
     items.append(std::move(item));
   }
   list.removeAll();
@@ -279,6 +292,46 @@ void GuidePanel::ShowDetails(GuidePage page, int row) {
   if (row < 0 || static_cast<size_t>(row) >= rows.size()) return;
   if (std::optional<ProgrammeDetails> details = guide->details(rows[row].id, rows[row].entry)) view->showDetails(*details);
   else view->clearDetails();
+}
+
+std::vector<std::optional<GuidePanel::Programme>> GuidePanel::programmesOf(const std::vector<GuideRow>& rows) const {
+  const std::vector<std::optional<ArchiveRows::Span>> spans = ArchiveRows::spans(rows);
+  std::vector<std::optional<Programme>> out(rows.size());
+  if (rows.empty()) return out;
+  const SourceChannelRef channel = window_.source().findChannel(rows.front().id);
+  const std::optional<int> days = channel ? channel->catchupDays : std::nullopt;
+  const auto now = static_cast<int64_t>(std::time(nullptr));
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (!spans[i]) continue;
+    out[i] = Programme{rows[i].id, channel ? channel->name : rows[i].name, rows[i].entry.title, spans[i]->start,
+                       spans[i]->stop, ArchiveRows::playable(*spans[i], days, now)};
+  }
+  return out;
+}
+
+std::optional<GuidePanel::Programme> GuidePanel::programmeAt(GuidePage page, int row) const {
+  if (!valid(page) || row < 0) return std::nullopt;
+  const auto& programmes = programmes_[index(page)];
+  if (static_cast<size_t>(row) >= programmes.size()) return std::nullopt;
+  return programmes[static_cast<size_t>(row)];
+}
+
+std::optional<GuidePanel::Programme> GuidePanel::focusedProgramme() const {
+  for (int p = index(GuidePage::FirstDay); p < kPages; ++p) {
+    const CListUI* list = window_.skin().findList(QString::fromLatin1(kListNames[p]));
+    if (list == nullptr || !list->isVisible() || list->view() == nullptr || !list->view()->hasFocus()) continue;
+    return programmeAt(static_cast<GuidePage>(p), list->selectedIndex());
+  }
+  return std::nullopt;
+}
+
+bool GuidePanel::PlayPastProgramme(GuidePage page) {
+  const CListUI* list = window_.skin().findList(QString::fromLatin1(listName(page)));
+  PlaybackTransport* transport = window_.transport();
+  if (list == nullptr || transport == nullptr || !isDayPage(page)) return false;
+  const std::optional<Programme> p = programmeAt(page, list->selectedIndex());
+  if (!p || !p->playable) return false;
+  return transport->playArchive(p->channelId, p->title, p->start, p->stop);
 }
 
 void GuidePanel::OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName) {

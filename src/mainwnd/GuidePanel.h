@@ -38,6 +38,19 @@ class GuidePanel {
   // The details of row `row` of a page's list, where the window shows them.
   void ShowDetails(GuidePage page, int row);
 
+  // A programme of a day list, with the times to ask the archive for.
+  struct Programme {
+    std::u16string channelId, channelName, title;
+    int64_t start = 0, stop = 0;
+    bool playable = false;  // past, within the channel's catch-up days
+  };
+  std::optional<Programme> programmeAt(GuidePage page, int row) const;
+  // The selected row of the day list that has the keyboard focus.
+  std::optional<Programme> focusedProgramme() const;
+  // A double click or Enter on a day list: a playable programme plays
+  // from the archive. False when the row is not one.
+  bool PlayPastProgramme(GuidePage page);
+
   // The period of timer 2 (LoadCountdown::kIntervalMs); tests shorten it.
   void setTickInterval(int milliseconds);
 
@@ -49,6 +62,7 @@ class GuidePanel {
   void startWait(GuidePage page);
   void fill(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows);
   void showNoProgramme(GuidePage page);
+  std::vector<std::optional<Programme>> programmesOf(const std::vector<GuideRow>& rows) const;
   void hideLoadingPicture();
   // The page whose list is on show by "guidetab" and "tvswitch"; nothing
   // for a page without a list.
@@ -58,6 +72,8 @@ class GuidePanel {
   WindowContext& window_;
   // The rows each list shows, for their details.
   std::vector<GuideRow> rows_[5];
+  // Their programmes' times and whether the archive plays them (day lists).
+  std::vector<std::optional<Programme>> programmes_[5];
   int tickMs_ = LoadCountdown::kIntervalMs;
   // The skin's own "nonoticelist" text, kept while a reason replaces it.
   QString noProgrammeText_;

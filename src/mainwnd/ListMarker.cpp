@@ -22,4 +22,9 @@ const ListMarker& ListMarker::PlayingListPlayed() {
   return m;
 }
 
+const ListMarker& ListMarker::ArchivePlayable() {
+  static constexpr ListMarker m{u"frame_listitem_archive.png", {2, 10, 9, 19}};
+  return m;
+}
+
 }  // namespace tembra

@@ -21,6 +21,8 @@ struct ListMarker {
   static const ListMarker& PlayingListFromChannels();
   // "playinglist" row of a channel double-clicked in "playinglist".
   static const ListMarker& PlayingListPlayed();
+  // A day-list row whose programme the channel's archive can play.
+  static const ListMarker& ArchivePlayable();
 };
 
 }  // namespace tembra

@@ -1,5 +1,7 @@
 #include "mainwnd/MainWindowActions.h"
 
+#include "mainwnd/PlaybackTransport.h"
+
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/GuideGridHost.h"
 #include "mainwnd/StartupSequence.h"
@@ -15,7 +17,11 @@
 namespace tembra {
 
 void MainWindowActions::RunStartup() { StartupSequence(w_).run(); }
-void MainWindowActions::CloseWindow() { w_.commands().CloseWindow(); }
+void MainWindowActions::CloseWindow() {
+  // The viewer's own close asks before it ends a recording.
+  if (PlaybackTransport* t = w_.transport(); t != nullptr && !t->confirmLeave(PlaybackTransport::Leave::Close)) return;
+  w_.commands().CloseWindow();
+}
 void MainWindowActions::StartUpdater(bool forced) { w_.commands().StartUpdater(forced); }
 void MainWindowActions::RestoreOrRaise() { w_.commands().RestoreOrRaise(); }
 void MainWindowActions::OpenAbout() { w_.commands().OpenAbout(); }
@@ -82,5 +88,7 @@ void MainWindowActions::ShowGuidePage(GuidePage page) { w_.guidePanel().ShowGuid
 void MainWindowActions::OpenChannelGuide(const std::u16string& id, const std::u16string& name) {
   w_.guidePanel().OpenChannelGuide(id, name);
 }
+
+void MainWindowActions::PlayPastProgramme(GuidePage page) { w_.guidePanel().PlayPastProgramme(page); }
 
 }  // namespace tembra

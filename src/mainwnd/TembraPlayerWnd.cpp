@@ -21,6 +21,7 @@
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/MainWindowActions.h"
 #include "mainwnd/MprisBridge.h"
+#include "mainwnd/PlaybackTransport.h"
 #include "mainwnd/ProgrammeDetailsView.h"
 #include "mainwnd/SourcesDialog.h"
 #include "mainwnd/ScreenSaverRule.h"
@@ -120,6 +121,12 @@ const NotificationRow kNotifications[] = {
     {"itemactivate", "playinglist", [](Wnd&, Act& a, const Note&) { a.OnPlayingListActivate(); }},
     {"itemactivate", "channellist", [](Wnd&, Act& a, const Note&) { a.OnChannelListActivate(); }},
     {"itemselect", "channeltype", [](Wnd&, Act& a, const Note&) { a.FillChannelList(); }},
+    {"itemdoubleclick", "firstdaylist", [](Wnd&, Act& a, const Note&) { a.PlayPastProgramme(GuidePage::FirstDay); }},
+    {"itemdoubleclick", "seconddaylist", [](Wnd&, Act& a, const Note&) { a.PlayPastProgramme(GuidePage::SecondDay); }},
+    {"itemdoubleclick", "thirddaylist", [](Wnd&, Act& a, const Note&) { a.PlayPastProgramme(GuidePage::ThirdDay); }},
+    {"itemactivate", "firstdaylist", [](Wnd&, Act& a, const Note&) { a.PlayPastProgramme(GuidePage::FirstDay); }},
+    {"itemactivate", "seconddaylist", [](Wnd&, Act& a, const Note&) { a.PlayPastProgramme(GuidePage::SecondDay); }},
+    {"itemactivate", "thirddaylist", [](Wnd&, Act& a, const Note&) { a.PlayPastProgramme(GuidePage::ThirdDay); }},
 };
 
 }  // namespace
@@ -174,6 +181,7 @@ TembraPlayerWnd::~TembraPlayerWnd() {
   // window, so a pass still under way is waited for (a bounded time).
   if (adUpdater_ && setup_.config != nullptr) adUpdater_->WaitForPass(kAdPassWait);
   adUpdater_.reset();
+  transport_.reset();
   guideGrid_.reset();
   setup_.source.reset();
   // Its threads are joined here, before the window they report to goes.
@@ -210,6 +218,7 @@ bool TembraPlayerWnd::Create() {
   mpris_ = new MprisBridge(*this);
   markComposedWindow();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
+  transport_ = std::make_unique<PlaybackTransport>(*this, setup_.recordingScheduleFile, setup_.recordingsFolder);
   created_ = true;
   applyLayout();
   return true;
@@ -457,6 +466,12 @@ void TembraPlayerWnd::changeEvent(QEvent* event) {
 }
 
 void TembraPlayerWnd::closeEvent(QCloseEvent* event) {
+  // The window manager's close button asks before it ends a recording; a
+  // close the program makes (a signal, the session's end) does not.
+  if (!closing_ && event->spontaneous() && transport_ && !transport_->confirmLeave(PlaybackTransport::Leave::Close)) {
+    event->ignore();
+    return;
+  }
   if (!closing_) close_->run();
   CWindowWnd::closeEvent(event);
   event->accept();

@@ -30,6 +30,7 @@ class GuidePanel;
 class MainWindowActions;
 class MessageRelay;
 class MprisBridge;
+class PlaybackTransport;
 class PlayerControl;
 class ServiceClient;
 class ProgrammeDetailsView;
@@ -97,6 +98,10 @@ class TembraPlayerWnd : public CWindowWnd,
     std::function<void(bool)> inhibitScreenSaver;
     // What the tables lead to; null: the window's own actions.
     WindowActions* actions = nullptr;
+    // Where recordings go and where the scheduled ones are kept; empty:
+    // the videos folder's "Tembra Player", $XDG_CONFIG_HOME/tembra/recordings.list.
+    std::string recordingsFolder;
+    std::string recordingScheduleFile;
   };
 
   // The player's rectangle when it is made (it follows the layout after).
@@ -144,6 +149,7 @@ class TembraPlayerWnd : public CWindowWnd,
   CPictureEx* listLoadingPicture() override { return listLoadingPicture_; }
   CPictureEx* guideLoadingPicture() override { return guideLoadingPicture_; }
   ProgrammeDetailsView* detailsView() override;
+  PlaybackTransport* transport() override { return transport_.get(); }
 
   // What workers hold: posts and sends reach handleMessage on the GUI
   // thread, in order, held during the start-up sequence, dropped once the
@@ -159,6 +165,8 @@ class TembraPlayerWnd : public CWindowWnd,
   WindowCommands& commands() { return *commands_; }
   ScreenSaverRule& screenSaver() { return *screenSaver_; }
   WindowActions& actions() { return *actions_; }
+  // The kept source open now; empty for none.
+  const std::string& sourceId() const { return setup_.sourceId; }
 
   // The start-up sequence has run to its end (the window was shown).
   bool started() const { return started_; }
@@ -208,6 +216,7 @@ class TembraPlayerWnd : public CWindowWnd,
   std::unique_ptr<ChannelPanel> channels_;
   std::unique_ptr<GuidePanel> guidePanel_;
   std::unique_ptr<GuideGridHost> guideGrid_;
+  std::unique_ptr<PlaybackTransport> transport_;
   std::unique_ptr<WindowModes> modes_;
   std::unique_ptr<WindowCommands> commands_;
   std::unique_ptr<ScreenSaverRule> screenSaver_;

@@ -68,6 +68,9 @@ class WindowActions {
   // A row of a guide list was selected: its programme's details, where the
   // source keeps them.
   virtual void ShowProgrammeDetails(GuidePage page, int row) {}
+  // A day list's row was double-clicked or Enter pressed on it: a past
+  // programme plays from the channel's archive.
+  virtual void PlayPastProgramme(GuidePage page) {}
 };
 
 }  // namespace tembra

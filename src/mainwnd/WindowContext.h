@@ -10,6 +10,7 @@ class CWindowWnd;
 class ConfigStore;
 class LanguageTable;
 class PlayerHost;
+class PlaybackTransport;
 class ProgrammeDetailsView;
 class ChannelSource;
 class StatsReporter;
@@ -47,6 +48,8 @@ class WindowContext {
   // Where a source without ads shows programme details, in the ad pane's
   // place; null for the operator's service (its ads are there).
   virtual ProgrammeDetailsView* detailsView() { return nullptr; }
+  // Pausing, the archive and recordings; null without them.
+  virtual PlaybackTransport* transport() { return nullptr; }
 };
 
 }  // namespace tembra

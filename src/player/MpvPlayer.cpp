@@ -2,6 +2,9 @@
 
 #include <mpv/client.h>
 
+#include <algorithm>
+
+#include <QDir>
 #include <QMenu>
 #include <QMetaObject>
 #include <QWidget>
@@ -37,10 +40,23 @@ MpvPlayer::MpvPlayer(Config config, QObject* parent)
       trace_(std::getenv("TEMBRA_PLAYER_TRACE") != nullptr) {
   reconnectTimer_.setSingleShot(true);
   connect(&reconnectTimer_, &QTimer::timeout, this, &MpvPlayer::reconnect);
+  std::vector<MpvOption> bufferOptions;
+  if (settings_.timeshiftEnabled()) {
+    const QString folder = config_.timeshiftFolder.isEmpty() ? PlayerSettings::TimeshiftFolder() : config_.timeshiftFolder;
+    // mpv would open no stream at all with a buffer folder it cannot
+    // write to: without the folder, live TV plays without the buffer.
+    if (QDir().mkpath(folder)) {
+      timeshift_.emplace(settings_.timeshiftMinutes(), settings_.timeshiftMegabytes());
+      bufferOptions = timeshift_->options(folder.toStdString());
+    }
+  }
   for (int i = 0; i < 2; ++i) {
     sessions_[i] = std::make_unique<MpvSession>(MpvOptions::Outputs{config_.renderVideo, config_.audio});
+    sessions_[i]->setExtraOptions(bufferOptions);
     connectSession(i);
   }
+  timeshiftTimer_.setInterval(1000);
+  connect(&timeshiftTimer_, &QTimer::timeout, this, &MpvPlayer::trimTimeshift);
 }
 
 // Only the active session speaks for the player; the other one is winding
@@ -166,15 +182,13 @@ void MpvPlayer::Play() {
     setState(State::Failed);
     return;
   }
+  resetTransport();
   if (used_) {
     sessions_[active_]->stop();
     active_ = 1 - active_;
   }
   used_ = true;
   if (view_ && view_->video()) view_->video()->setActive(active_);
-  // A channel asked for plays, whatever the last one was left at.
-  paused_ = false;
-  sessions_[active_]->setPaused(false);
   setState(State::Opening);
   if (trace_) std::fprintf(stderr, "player-load %s name=%s\n", address_.c_str(), channelName_.toUtf8().constData());
   sessions_[active_]->load(address_, headersFor(address_));
@@ -185,8 +199,7 @@ void MpvPlayer::Play() {
 
 void MpvPlayer::StopPlayer() {
   cancelReconnect();
-  paused_ = false;
-  sessions_[active_]->setPaused(false);
+  resetTransport();
   sessions_[active_]->stop();
   errorText_.clear();
   setState(State::Idle);
@@ -256,6 +269,11 @@ void MpvPlayer::onBuffering(bool buffering, int percent) {
 void MpvPlayer::setState(State state) {
   const bool changed = state != state_;
   state_ = state;
+  if (timeshift_ && (state_ == State::Playing || state_ == State::Buffering)) {
+    if (!timeshiftTimer_.isActive()) timeshiftTimer_.start();
+  } else {
+    timeshiftTimer_.stop();
+  }
   if (view_) {
     const bool message = state_ == State::Failed || state_ == State::Reconnecting;
     PlayerOverlay* overlay = view_->overlay();
@@ -328,7 +346,7 @@ int64_t MpvPlayer::estimatedFrameNumber() const { return sessions_[active_]->est
 void MpvPlayer::SetPaused(bool paused) {
   // Only a channel on the screen can be held; idle or failed there is
   // nothing to freeze.
-  if (paused && state_ == State::Idle) return;
+  if (paused && (state_ == State::Idle || state_ == State::Failed)) return;
   if (paused == paused_) return;
   paused_ = paused;
   sessions_[active_]->setPaused(paused);
@@ -408,6 +426,56 @@ void MpvPlayer::showMenu(const QPoint& globalPos) {
   // popup, not exec: the menu never runs an event loop of its own inside
   // this call.
   menu->popup(globalPos);
+}
+
+PlayerControl::Transport MpvPlayer::TransportState() const {
+  const MpvSession::CacheState c = sessions_[active_]->cacheState();
+  Transport t;
+  t.open = c.open;
+  t.position = c.position;
+  t.rangeStart = timeshift_ && c.duration <= 0 ? timeshift_->oldestAllowed(c.rangeStart, c.rangeEnd) : c.rangeStart;
+  t.rangeEnd = c.rangeEnd;
+  t.duration = c.duration;
+  t.seekable = c.seekable;
+  return t;
+}
+
+void MpvPlayer::SeekTo(double position) {
+  if (state_ == State::Idle || state_ == State::Failed) return;
+  // mpv counts a negative time from the end.
+  sessions_[active_]->seekTo(std::max(0.0, position));
+}
+
+bool MpvPlayer::StartRecording(const std::string& path) {
+  if (path.empty() || state_ == State::Idle || state_ == State::Failed) return false;
+  if (!sessions_[active_]->setRecordPath(path)) return false;
+  recordPath_ = path;
+  return true;
+}
+
+void MpvPlayer::StopRecording() {
+  if (recordPath_.empty()) return;
+  // mpv closes the file when the property is cleared.
+  sessions_[active_]->setRecordPath({});
+  recordPath_.clear();
+}
+
+void MpvPlayer::resetTransport() {
+  StopRecording();
+  // mpv keeps its pause across files: a channel asked for plays, on
+  // whichever of the two handles it opens.
+  for (auto& session : sessions_) session->setPaused(false);
+  if (paused_) {
+    paused_ = false;
+    changed();
+  }
+}
+
+void MpvPlayer::trimTimeshift() {
+  if (!timeshift_) return;
+  const MpvSession::CacheState c = sessions_[active_]->cacheState();
+  if (!c.open || c.duration > 0) return;
+  sessions_[active_]->setBackBytes(timeshift_->backBytes(c.forwardBytes, c.totalBytes, c.rangeEnd - c.rangeStart));
 }
 
 }  // namespace tembra

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <array>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "player/PlayerSettings.h"
 #include "player/StreamAuth.h"
 #include "player/TrackList.h"
+#include "player/TimeshiftBudget.h"
 
 namespace tembra {
 
@@ -44,6 +46,7 @@ class MpvPlayer : public QObject, public PlayerControl {
     bool audio = true;         // false: ao=null
     bool logoPage = true;      // false: no web view (headless use)
     QString settingsPath;      // empty: PlayerSettings::DefaultPath()
+    QString timeshiftFolder;   // empty: PlayerSettings::TimeshiftFolder()
   };
 
   explicit MpvPlayer(Config config, QObject* parent = nullptr);
@@ -74,6 +77,14 @@ class MpvPlayer : public QObject, public PlayerControl {
   bool HasWindow() const override;
   void ShowWindow(bool show) override;
   QWidget* widget() override;
+
+  Transport TransportState() const override;
+  void SeekTo(double position) override;
+  bool StartRecording(const std::string& path) override;
+  void StopRecording() override;
+  bool IsRecording() const override { return !recordPath_.empty(); }
+  // The live buffer's caps; null when it is off in the settings.
+  const TimeshiftBudget* timeshift() const { return timeshift_ ? &*timeshift_ : nullptr; }
 
   State state() const { return state_; }
   // The text shown over the video for the last failure; empty otherwise.
@@ -128,6 +139,9 @@ class MpvPlayer : public QObject, public PlayerControl {
   void applyTrackPreference();
   void onTracksChanged();
   void changed();
+  void trimTimeshift();
+  // Ends a recording and a pause when another file replaces what plays.
+  void resetTransport();
 
   // Every field: GUI thread only.
   Config config_;
@@ -162,6 +176,11 @@ class MpvPlayer : public QObject, public PlayerControl {
   QTimer reconnectTimer_;
   int reconnectAttempt_ = 0;
   QElapsedTimer reconnectingSince_;
+  std::optional<TimeshiftBudget> timeshift_;
+  // Shares the live buffer's byte cap between what lies ahead of the
+  // picture and what lies behind it, while something plays.
+  QTimer timeshiftTimer_;
+  std::string recordPath_;  // empty: not recording
 };
 
 }  // namespace tembra

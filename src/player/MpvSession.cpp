@@ -3,19 +3,23 @@
 #include <mpv/client.h>
 
 #include <QMetaObject>
+#include <algorithm>
 #include <cctype>
 #include <clocale>
+#include <cstring>
 
 namespace tembra {
 
 namespace {
-// reply_userdata of the stop command; the observed properties have theirs.
+// reply_userdata of the stop command; the observed properties have theirs
+// (10 and on: the transport's).
 constexpr uint64_t kStopReply = 3;
 constexpr uint64_t kPausedForCache = 1;
 constexpr uint64_t kBufferingState = 2;
 constexpr uint64_t kTrackList = 4;
 constexpr uint64_t kAudioId = 5;
 constexpr uint64_t kSubtitleId = 6;
+constexpr uint64_t kTimePos = 10, kDuration = 11, kSeekable = 12, kPause = 13, kCacheState = 14;
 
 // "aid"/"sid" observed as numbers: "no" (and "auto" before a file picks
 // one) arrive without a value.
@@ -66,11 +70,17 @@ bool MpvSession::initialize() {
     };
     apply(MpvOptions::Base(outputs_));
     apply(MpvOptions::LiveTuning());
+    apply(extraOptions_);
     mpv_observe_property(handle_, kPausedForCache, "paused-for-cache", MPV_FORMAT_FLAG);
     mpv_observe_property(handle_, kBufferingState, "cache-buffering-state", MPV_FORMAT_INT64);
     mpv_observe_property(handle_, kTrackList, "track-list", MPV_FORMAT_NODE);
     mpv_observe_property(handle_, kAudioId, "aid", MPV_FORMAT_INT64);
     mpv_observe_property(handle_, kSubtitleId, "sid", MPV_FORMAT_INT64);
+    mpv_observe_property(handle_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, kDuration, "duration", MPV_FORMAT_DOUBLE);
+    mpv_observe_property(handle_, kSeekable, "seekable", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle_, kPause, "pause", MPV_FORMAT_FLAG);
+    mpv_observe_property(handle_, kCacheState, "demuxer-cache-state", MPV_FORMAT_NODE);
     mpv_set_wakeup_callback(handle_, &MpvSession::wakeup, this);
   }
   const int rc = mpv_initialize(handle_);
@@ -123,6 +133,10 @@ void MpvSession::handleEvent(const void* raw) {
     }
     case MPV_EVENT_PROPERTY_CHANGE: {
       const auto* prop = static_cast<const mpv_event_property*>(event->data);
+      if (event->reply_userdata >= kTimePos && event->reply_userdata <= kCacheState) {
+        observe(event->reply_userdata, prop);
+        return;
+      }
       if (event->reply_userdata == kTrackList || event->reply_userdata == kAudioId ||
           event->reply_userdata == kSubtitleId) {
         if (event->reply_userdata == kTrackList)
@@ -163,12 +177,7 @@ void MpvSession::handleEvent(const void* raw) {
 }
 
 void MpvSession::load(const std::string& address, const std::vector<std::string>& headers) {
-  // The last file's tracks are not this one's, whatever mpv tells later.
-  if (!tracks_.empty() || audioId_ != 0 || subtitleId_ != 0) {
-    tracks_ = TrackList();
-    audioId_ = subtitleId_ = 0;
-    emit tracksChanged();
-  }
+  forgetFile();
   if (stopsPending_ > 0) {
     // Played when the stop before it has been answered.
     currentEntry_ = -1;
@@ -226,6 +235,7 @@ void MpvSession::load(const std::string& address, const std::vector<std::string>
 
 void MpvSession::stop() {
   if (!initialized_) return;
+  forgetFile();
   currentEntry_ = -1;
   started_ = false;
   loadAfterStop_.reset();
@@ -273,12 +283,6 @@ void MpvSession::selectTrack(MediaTrack::Kind kind, int64_t id) {
   }
 }
 
-void MpvSession::setPaused(bool paused) {
-  if (!initialized_) return;
-  int flag = paused ? 1 : 0;
-  mpv_set_property_async(handle_, 0, "pause", MPV_FORMAT_FLAG, &flag);
-}
-
 void MpvSession::setPicture(const std::string& aspect, double panscan, double zoom) {
   if (!initialized_) return;
   const char* text = aspect.c_str();
@@ -293,6 +297,126 @@ int64_t MpvSession::estimatedFrameNumber() const {
       mpv_get_property(handle_, "estimated-frame-number", MPV_FORMAT_INT64, &n) < 0)
     return -1;
   return n;
+}
+
+void MpvSession::setPaused(bool paused) {
+  if (!initialized_) return;
+  int flag = paused ? 1 : 0;
+  observed_.paused = paused;
+  mpv_set_property_async(handle_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+bool MpvSession::paused() const { return initialized_ && observed_.paused; }
+
+void MpvSession::seekTo(double position) {
+  if (!initialized_ || currentEntry_ < 0) return;
+  const std::string where = std::to_string(position);
+  // Asynchronous: a seek outside what the cache holds goes to the network,
+  // and the window's thread must not wait for it.
+  const char* args[] = {"seek", where.c_str(), "absolute", nullptr};
+  mpv_command_async(handle_, 0, args);
+}
+
+namespace {
+
+const mpv_node* member(const mpv_node& map, const char* key) {
+  if (map.format != MPV_FORMAT_NODE_MAP) return nullptr;
+  for (int i = 0; i < map.u.list->num; ++i)
+    if (std::strcmp(map.u.list->keys[i], key) == 0) return &map.u.list->values[i];
+  return nullptr;
+}
+
+double number(const mpv_node* n) {
+  if (n == nullptr) return 0;
+  if (n->format == MPV_FORMAT_DOUBLE) return n->u.double_;
+  if (n->format == MPV_FORMAT_INT64) return static_cast<double>(n->u.int64);
+  return 0;
+}
+
+}  // namespace
+
+// What was observed of the file before it no longer speaks for the next
+// one (mpv tells the new values only once that one has opened).
+void MpvSession::forgetFile() {
+  const bool paused = observed_.paused;
+  observed_ = Observed{};
+  observed_.paused = paused;
+  // The last file's tracks are not this one's, whatever mpv tells later.
+  if (!tracks_.empty() || audioId_ != 0 || subtitleId_ != 0) {
+    tracks_ = TrackList();
+    audioId_ = subtitleId_ = 0;
+    emit tracksChanged();
+  }
+}
+
+void MpvSession::observe(uint64_t id, const void* raw) {
+  const auto* prop = static_cast<const mpv_event_property*>(raw);
+  auto real = [prop]() -> std::optional<double> {
+    if (prop->format == MPV_FORMAT_DOUBLE) return *static_cast<double*>(prop->data);
+    return std::nullopt;
+  };
+  auto flag = [prop] { return prop->format == MPV_FORMAT_FLAG && *static_cast<int*>(prop->data) != 0; };
+  switch (id) {
+    case kTimePos: observed_.position = real(); return;
+    case kDuration: observed_.duration = real(); return;
+    case kSeekable: observed_.seekable = flag(); return;
+    case kPause: observed_.paused = flag(); return;
+    default: break;
+  }
+  observed_.ranges.clear();
+  observed_.cacheEnd.reset();
+  observed_.forwardBytes = observed_.totalBytes = 0;
+  if (prop->format != MPV_FORMAT_NODE) return;
+  const mpv_node& cache = *static_cast<const mpv_node*>(prop->data);
+  observed_.forwardBytes = static_cast<int64_t>(number(member(cache, "fw-bytes")));
+  observed_.totalBytes = static_cast<int64_t>(number(member(cache, "total-bytes")));
+  if (const mpv_node* end = member(cache, "cache-end")) observed_.cacheEnd = number(end);
+  if (const mpv_node* ranges = member(cache, "seekable-ranges"); ranges && ranges->format == MPV_FORMAT_NODE_ARRAY) {
+    for (int i = 0; i < ranges->u.list->num; ++i) {
+      const mpv_node& r = ranges->u.list->values[i];
+      observed_.ranges.emplace_back(number(member(r, "start")), number(member(r, "end")));
+    }
+  }
+}
+
+MpvSession::CacheState MpvSession::cacheState() const {
+  CacheState state;
+  if (!initialized_ || currentEntry_ <= 0 || !observed_.position) return state;
+  const double position = *observed_.position;
+  state.open = true;
+  state.position = position;
+  state.rangeStart = state.rangeEnd = position;
+  if (observed_.duration && *observed_.duration > 0) state.duration = *observed_.duration;
+  state.seekable = observed_.seekable;
+  state.forwardBytes = observed_.forwardBytes;
+  state.totalBytes = observed_.totalBytes;
+  // The range the picture is in; a cache may hold several after seeks.
+  for (const auto& [start, end] : observed_.ranges) {
+    if (start <= position + 1 && position - 1 <= end) {
+      state.rangeStart = std::min(start, position);
+      state.rangeEnd = std::max(end, position);
+    }
+  }
+  if (observed_.cacheEnd) state.rangeEnd = std::max(state.rangeEnd, *observed_.cacheEnd);
+  // A file of known length can be sought in all of it.
+  if (state.duration > 0 && state.seekable) {
+    state.rangeStart = 0;
+    state.rangeEnd = std::max(state.rangeEnd, state.duration);
+  }
+  return state;
+}
+
+void MpvSession::setBackBytes(int64_t bytes) {
+  if (!initialized_) return;
+  mpv_set_property_async(handle_, 0, "demuxer-max-back-bytes", MPV_FORMAT_INT64, &bytes);
+}
+
+bool MpvSession::setRecordPath(const std::string& path) {
+  if (!initialized_) return false;
+  // Asynchronous: the core opens or closes the file, and a synchronous set
+  // waits for a core busy reading the stream (a quarter second was seen).
+  const char* value = path.c_str();
+  return mpv_set_property_async(handle_, 0, "stream-record", MPV_FORMAT_STRING, &value) >= 0;
 }
 
 int64_t MpvSession::frameDrops() const {

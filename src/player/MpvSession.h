@@ -41,6 +41,27 @@ class MpvSession : public QObject {
   void setVolume(int volume);
   void setMuted(bool muted);
 
+  // Options applied after the player's own before the handle starts (the
+  // live buffer's); no effect once initialised.
+  void setExtraOptions(std::vector<MpvOption> options) { extraOptions_ = std::move(options); }
+
+  // Transport of the current file (see PlayerControl::Transport).
+  void setPaused(bool paused);
+  bool paused() const;
+  void seekTo(double position);
+  // open false while no file plays.
+  struct CacheState {
+    bool open = false;
+    double position = 0, rangeStart = 0, rangeEnd = 0, duration = 0;
+    bool seekable = false;
+    int64_t forwardBytes = 0, totalBytes = 0;
+  };
+  CacheState cacheState() const;
+  // Sets the cap of what the cache keeps behind the picture while it plays.
+  void setBackBytes(int64_t bytes);
+  // Empty path: stops writing.
+  bool setRecordPath(const std::string& path);
+
   // -1 while no video frame has been decoded for the current file.
   int64_t estimatedFrameNumber() const;
   int64_t frameDrops() const;
@@ -50,7 +71,6 @@ class MpvSession : public QObject {
   void setTrackPreference(const std::string& audioLanguage, const std::string& subtitleLanguage);
   // Switches the playing file's track of that kind; 0 turns it off.
   void selectTrack(MediaTrack::Kind kind, int64_t id);
-  void setPaused(bool paused);
   // aspect: mpv's video-aspect-override ("-1", "16:9", ...).
   void setPicture(const std::string& aspect, double panscan, double zoom);
   // The tracks of the file playing, as mpv last told them.
@@ -75,6 +95,7 @@ class MpvSession : public QObject {
   void handleEvent(const void* event);
 
   MpvOptions::Outputs outputs_;
+  std::vector<MpvOption> extraOptions_;
   mpv_handle* handle_ = nullptr;
   bool initialized_ = false;
   QString error_;
@@ -96,6 +117,20 @@ class MpvSession : public QObject {
   TrackList tracks_;
   int64_t audioId_ = 0;
   int64_t subtitleId_ = 0;
+  // What mpv last told of the transport properties it is asked to observe:
+  // reading them with a blocking call would wait for a core busy with a
+  // seek or a network read, holding the window's thread up (GUI thread only).
+  struct Observed {
+    std::optional<double> position, duration;
+    bool seekable = false;
+    bool paused = false;
+    std::vector<std::pair<double, double>> ranges;
+    std::optional<double> cacheEnd;
+    int64_t forwardBytes = 0, totalBytes = 0;
+  };
+  Observed observed_;
+  void observe(uint64_t id, const void* property);
+  void forgetFile();
   bool pausedForCache_ = false;
   int bufferPercent_ = 0;
 };

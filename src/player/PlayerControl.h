@@ -86,6 +86,27 @@ class PlayerControl {
   virtual void ShowWindow(bool show) = 0;
   // The widget the window places in its video slot; null without a window.
   virtual QWidget* widget() = 0;
+
+  // Transport: pausing, seeking within what was received, and writing the
+  // stream to a file as it arrives. A component without them keeps the
+  // defaults (never paused, nothing to seek, no recording).
+  struct Transport {
+    bool open = false;       // a stream plays or is paused; the rest means something only then
+    double position = 0;     // seconds on the stream's own timeline
+    double rangeStart = 0;   // the oldest second still held (or the file's start)
+    double rangeEnd = 0;     // the newest second received (or the file's end)
+    double duration = 0;     // 0: not known (a live stream)
+    bool seekable = false;   // seeks within rangeStart..rangeEnd work
+  };
+  // (Pausing is SetPaused / IsPaused above.)
+  virtual Transport TransportState() const { return {}; }
+  // To a second of the stream's timeline (Transport::position's scale).
+  virtual void SeekTo(double position) {}
+  // Writes the packets of what plays to path as they arrive, without
+  // re-encoding; false when the recording could not be started.
+  virtual bool StartRecording(const std::string& path) { return false; }
+  virtual void StopRecording() {}
+  virtual bool IsRecording() const { return false; }
 };
 
 }  // namespace tembra

@@ -34,6 +34,22 @@ PlayerSettings::PlayerSettings(QString path) : path_(path.isEmpty() ? DefaultPat
     if (aspect == kAspectNames[i]) aspect_ = static_cast<Aspect>(i);
   const int zoom = s.value(kZoomKey, 100).toInt(&ok);
   zoom_ = ok ? NearestZoom(zoom) : 100;
+  readTimeshift(s);
+}
+
+// A value that is not a positive number keeps its default; the caps'
+// upper bounds are TimeshiftBudget's.
+void PlayerSettings::readTimeshift(const QSettings& s) {
+  bool ok = false;
+  const int minutes = s.value("timeshift/minutes", timeshiftMinutes_).toInt(&ok);
+  if (ok && minutes > 0) timeshiftMinutes_ = minutes;
+  const qlonglong megabytes = s.value("timeshift/megabytes", static_cast<qlonglong>(timeshiftMegabytes_)).toLongLong(&ok);
+  if (ok && megabytes > 0) timeshiftMegabytes_ = megabytes;
+  timeshiftEnabled_ = s.value("timeshift/enabled", true).toString().trimmed().compare("false", Qt::CaseInsensitive) != 0;
+}
+
+QString PlayerSettings::TimeshiftFolder() {
+  return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + "/tembra/timeshift";
 }
 
 void PlayerSettings::setAudioLanguage(const std::string& language) {

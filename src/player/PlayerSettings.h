@@ -1,6 +1,9 @@
 #pragma once
 #include <QString>
 #include <string>
+#include <cstdint>
+
+class QSettings;
 
 namespace tembra {
 
@@ -27,6 +30,14 @@ class PlayerSettings {
   void setVolume(int volume);
   void setMuted(bool muted);
   const QString& path() const { return path_; }
+  // The live buffer's caps ("timeshift/minutes", "timeshift/megabytes";
+  // only read, the viewer edits the file) and whether it is on at all
+  // ("timeshift/enabled", on unless a clear "false").
+  int timeshiftMinutes() const { return timeshiftMinutes_; }
+  int64_t timeshiftMegabytes() const { return timeshiftMegabytes_; }
+  bool timeshiftEnabled() const { return timeshiftEnabled_; }
+  // <user cache folder>/tembra/timeshift
+  static QString TimeshiftFolder();
 
   // Language codes as streams give them ("deu", "en-US"); empty: none
   // preferred (the stream's default audio, no subtitles).
@@ -55,6 +66,7 @@ class PlayerSettings {
 
  private:
   void save() const;
+  void readTimeshift(const QSettings& s);
 
   QString path_;
   int volume_ = kDefaultVolume;
@@ -63,6 +75,9 @@ class PlayerSettings {
   std::string subtitleLanguage_;
   Aspect aspect_ = Aspect::Auto;
   int zoom_ = 100;
+  int timeshiftMinutes_ = 60;
+  int64_t timeshiftMegabytes_ = 2048;
+  bool timeshiftEnabled_ = true;
 };
 
 }  // namespace tembra

@@ -11,6 +11,8 @@ struct CListLabelElementUI {
   QString tooltip;
   int maxHeight = 0;  // limits the row height the list gives it; 0: none
   int maxWidth = 0;   // limits the width it is drawn in; 0: none
+  // A past programme the channel's archive can play (a guide row).
+  bool playable = false;
   // A marker image of the skin folder drawn in a rectangle of the item
   // (item coordinates, right and bottom exclusive); empty: no marker.
   QString markerImage;

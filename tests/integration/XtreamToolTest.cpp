@@ -151,24 +151,25 @@ TEST(XtreamTool, CatchupOfTheAccountsChannelIsItsTimeshiftAddress) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string address = demo.base() + "/timeshift/demo/demo/90/2026-01-02:20-00/10001.ts";
   EXPECT_EQ(r.out, address + "\n");
-  // The service plays it (the channel's looped stream): its first packets.
+  // The service plays it (the channel's picture for the programme's
+  // length): its first packets.
   httplib::Client client("127.0.0.1", demo.port());
   client.set_read_timeout(120, 0);
   int status = 0;
-  size_t received = 0;
+  std::string received;
   client.Get(
       address.substr(demo.base().size()).c_str(),
       [&status](const httplib::Response& response) {
         status = response.status;
         return true;
       },
-      [&received](const char*, size_t n) {
-        received += n;
-        return received < 188 * 64;
+      [&received](const char* data, size_t n) {
+        received.append(data, n);
+        return received.size() < 188 * 64;
       });
   EXPECT_EQ(status, 200);
-  EXPECT_GE(received, 188u * 64);
-  EXPECT_EQ(received % 188, 0u);
+  ASSERT_GE(received.size(), 188u * 64);
+  for (size_t packet = 0; packet < 64; ++packet) EXPECT_EQ(received[packet * 188], 0x47) << "packet " << packet;
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ inline MpvPlayer::Config HeadlessConfig(const std::string& settingsPath) {
   config.audio = false;
   config.logoPage = false;
   config.settingsPath = QString::fromStdString(settingsPath);
+  // The live buffer beside the settings, not in the user's cache.
+  config.timeshiftFolder = QString::fromStdString(settingsPath + ".timeshift");
   return config;
 }
 

@@ -1,0 +1,184 @@
+// A viewer of the demo playlist with its archive: a past programme played
+// from the day list and left for live with the Live button, live TV paused
+// and resumed behind live, and ten seconds recorded to a file that plays.
+#include <mpv/client.h>
+
+#include <clocale>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "e2e/EndToEnd.h"
+#include "mainwnd/WindowState.h"
+
+namespace tembra::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The details of the trace's lines named `name` ("NAME MICROSECONDS DETAIL"), in order.
+std::vector<std::string> details(const std::string& trace, const std::string& name) {
+  std::vector<std::string> out;
+  std::istringstream lines(trace);
+  std::string line;
+  while (std::getline(lines, line)) {
+    if (line.rfind(name + " ", 0) != 0) continue;
+    const size_t afterTime = line.find(' ', name.size() + 1);
+    out.push_back(afterTime == std::string::npos ? std::string() : line.substr(afterTime + 1));
+  }
+  return out;
+}
+
+// Plays a file headless with libmpv: its length in seconds, or -1 when it
+// does not open.
+double playableSeconds(const std::string& file) {
+  std::setlocale(LC_NUMERIC, "C");
+  mpv_handle* mpv = mpv_create();
+  if (mpv == nullptr) return -1;
+  for (auto [name, value] : {std::pair{"vo", "null"}, {"ao", "null"}, {"config", "no"}, {"terminal", "no"}})
+    mpv_set_option_string(mpv, name, value);
+  double seconds = -1;
+  if (mpv_initialize(mpv) >= 0) {
+    const char* args[] = {"loadfile", file.c_str(), nullptr};
+    mpv_command(mpv, args);
+    for (int i = 0; i < 200; ++i) {
+      mpv_event* e = mpv_wait_event(mpv, 0.1);
+      if (e->event_id == MPV_EVENT_END_FILE) break;
+      if (e->event_id == MPV_EVENT_PLAYBACK_RESTART) {
+        mpv_get_property(mpv, "duration", MPV_FORMAT_DOUBLE, &seconds);
+        break;
+      }
+    }
+  }
+  mpv_terminate_destroy(mpv);
+  return seconds;
+}
+
+class CatchupEndToEnd : public EndToEnd {
+ protected:
+  void startWithPlaylist() {
+    ASSERT_TRUE(startDemo({"--groups", "1", "--channels-per-group", "24", "--programmes-per-day", "48"}));
+    startPlayer({{"TEMBRA_STARTUP_TRACE", stateFile("trace")}}, {demo().base() + "/playlist.m3u"});
+    ASSERT_FALSE(waitForMainWindow().empty());
+    at_ = std::make_unique<WindowPlaces>(places());
+    ASSERT_TRUE(waitForScreen("catchup-channels", [&](const QImage& s) { return channelRowsShown(s, *at_); }, 15000));
+  }
+  std::string trace() { return readAll(stateFile("trace")); }
+  // Waits until the trace has a line `name` whose detail passes `ok`; that detail.
+  std::optional<std::string> waitTrace(const std::string& name, const std::function<bool(const std::string&)>& ok,
+                                       int timeoutMs) {
+    for (int waited = 0; waited < timeoutMs; waited += 100, std::this_thread::sleep_for(100ms))
+      for (const std::string& d : details(trace(), name))
+        if (ok(d)) return d;
+    return std::nullopt;
+  }
+  bool key(const std::string& keys) { return x().key(window_, keys); }
+  void playFirstChannel() {
+    window_ = x().waitForWindow(kTitle, 1000);
+    ASSERT_TRUE(doubleClick(at_->channelRow(0)));
+    ASSERT_TRUE(waitForScreen("catchup-live", [&](const QImage& s) { return pictureShown(s, at_->video()); }, 20000));
+  }
+  int lastBehind() {
+    const std::vector<std::string> b = details(trace(), "timeshift-behind");
+    return b.empty() ? -1 : std::stoi(b.back());
+  }
+
+  std::unique_ptr<WindowPlaces> at_;
+  std::string window_;
+};
+
+TEST_F(CatchupEndToEnd, PlaysAPastProgrammeFromTheDayListAndGoesBackToLive) {
+  ASSERT_NO_FATAL_FAILURE(startWithPlaylist());
+  window_ = x().waitForWindow(kTitle, 1000);
+  // One click on the first channel (catch-up "default") shows its day.
+  ASSERT_TRUE(click(at_->channelRow(0)));
+  ASSERT_TRUE(waitTrace("guide-list-filled", [](const std::string& d) { return d.rfind("firstdaylist ", 0) == 0; }, 30000))
+      << trace();
+  const PixelRect day = at_->dayList();
+  const int rowHeight = WindowState{}.rowHeightLimit;
+  // The list shows the programme on now in view, with those before it
+  // above: the top row in view is over, within the archive.
+  const Point first{(day.left + day.right) / 2, day.top + 4 + rowHeight / 2};
+  std::this_thread::sleep_for(500ms);
+  shot("catchup-day-list");
+  ASSERT_TRUE(doubleClick(first));
+  const std::optional<std::string> archive =
+      waitTrace("archive-playing", [](const std::string& d) { return d.rfind("0 ", 0) == 0; }, 10000);
+  ASSERT_TRUE(archive) << "a double click plays the past programme\n" << trace();
+  std::istringstream fields(*archive);
+  std::string channel;
+  long long start = 0;
+  fields >> channel >> start;
+  EXPECT_LT(start, static_cast<long long>(std::time(nullptr))) << "a programme that has begun: " << *archive;
+  EXPECT_TRUE(waitForScreen("catchup-archive", [&](const QImage& s) { return pictureShown(s, at_->video()); }, 20000))
+      << "the archive's picture";
+  std::optional<std::string> live = waitTrace("transport-live-at", [](const std::string& d) { return d != "-1 -1"; }, 10000);
+  ASSERT_TRUE(live) << "the bar with its Live button is up\n" << trace();
+  std::this_thread::sleep_for(1500ms);  // the bar has settled
+  shot("catchup-archive-bar");
+  live = details(trace(), "transport-live-at").back();
+  std::istringstream xy(*live);
+  int lx = 0, ly = 0;
+  xy >> lx >> ly;
+  ASSERT_TRUE(click(Point{at_->window().left + lx, at_->window().top + ly}));
+  EXPECT_TRUE(waitTrace("live-again", [](const std::string& d) { return d == "0"; }, 10000))
+      << "the Live button plays the channel again\n" << trace();
+  EXPECT_TRUE(waitForScreen("catchup-back-live", [&](const QImage& s) { return pictureShown(s, at_->video()); }, 20000));
+  checkEventLoop("playing from the archive and back to live");
+  closeBySigterm();
+}
+
+TEST_F(CatchupEndToEnd, PausedLiveTvResumesBehindLive) {
+  ASSERT_NO_FATAL_FAILURE(startWithPlaylist());
+  ASSERT_NO_FATAL_FAILURE(playFirstChannel());
+  std::this_thread::sleep_for(12s);  // received and kept: something to go back into
+  ASSERT_TRUE(key("space"));
+  std::this_thread::sleep_for(5s);
+  EXPECT_TRUE(waitTrace("timeshift-behind", [](const std::string& d) { return std::stoi(d) >= 3; }, 5000))
+      << "a pause of five seconds leaves the picture behind live\n" << trace();
+  shot("timeshift-paused");
+  ASSERT_TRUE(key("space"));
+  std::this_thread::sleep_for(3s);
+  EXPECT_GE(lastBehind(), 3) << "play goes on from where it paused\n" << trace();
+  shot("timeshift-behind");
+  ASSERT_TRUE(key("Left"));
+  const int before = lastBehind();
+  EXPECT_TRUE(waitTrace("timeshift-behind", [&](const std::string& d) { return std::stoi(d) >= before + 9; }, 5000))
+      << "Left goes ten seconds further back\n" << trace();
+  checkEventLoop("pausing live TV");
+  closeBySigterm();
+}
+
+TEST_F(CatchupEndToEnd, RecordsTenSecondsToAFileThatPlays) {
+  ASSERT_NO_FATAL_FAILURE(startWithPlaylist());
+  ASSERT_NO_FATAL_FAILURE(playFirstChannel());
+  ASSERT_TRUE(key("r"));
+  const std::optional<std::string> started = waitTrace("recording-started", [](const std::string&) { return true; }, 5000);
+  ASSERT_TRUE(started) << trace();
+  EXPECT_EQ(started->rfind(folders().home + "/Videos/Tembra Player/", 0), 0u) << *started;
+  EXPECT_NE(started->find(" - "), std::string::npos);
+  std::this_thread::sleep_for(10s);
+  shot("recording");
+  ASSERT_TRUE(key("r"));
+  const std::optional<std::string> stopped = waitTrace("recording-stopped", [](const std::string&) { return true; }, 5000);
+  ASSERT_TRUE(stopped) << trace();
+  EXPECT_EQ(*stopped, *started);
+  std::this_thread::sleep_for(1s);  // the player closes the file
+  ASSERT_TRUE(std::filesystem::exists(*stopped));
+  EXPECT_GT(std::filesystem::file_size(*stopped), 100000u);
+  EXPECT_GT(playableSeconds(*stopped), 6) << "about ten seconds that play";
+  checkEventLoop("recording a channel");
+  closeBySigterm();
+}
+
+}  // namespace
+}  // namespace tembra::test
