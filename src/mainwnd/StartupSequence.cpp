@@ -103,6 +103,7 @@ void StartupSequence::showWindow() {
   w.started_ = true;
   w.screenSaverPoll_.start(TembraPlayerWnd::kScreenSaverPollMs);
   w.queue_.release();
+  w.channels_->WindowStarted();
 
   if (StartupTrace::enabled()) {
     StartupTrace::mark("window-shown");

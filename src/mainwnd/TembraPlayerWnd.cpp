@@ -11,6 +11,7 @@
 #include "app/ConfigStore.h"
 #include "app/LanguageTable.h"
 #include "mainwnd/AppIcon.h"
+#include "mainwnd/ChannelFinder.h"
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/CloseSequence.h"
 #include "mainwnd/EmbeddedPlayerControl.h"
@@ -141,7 +142,7 @@ TembraPlayerWnd::TembraPlayerWnd(Setup setup)
   // Workers' messages wait until the start-up sequence has shown the window.
   queue_.hold();
 
-  channels_ = std::make_unique<ChannelPanel>(*this);
+  channels_ = std::make_unique<ChannelPanel>(*this, setup_.favouritesFile);
   guidePanel_ = std::make_unique<GuidePanel>(*this);
   guideGrid_ = std::make_unique<GuideGridHost>(*this);
   modes_ = std::make_unique<WindowModes>(*this, state_, [this] { applyLayout(); });
@@ -206,6 +207,7 @@ bool TembraPlayerWnd::Create() {
   connect(gridKey, &QShortcut::activated, this, [this] { handleMessage(WM_CMD_GUIDEGRID, 0, 0); });
   markComposedWindow();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
+  new ChannelFinder(*this);
   created_ = true;
   applyLayout();
   return true;
