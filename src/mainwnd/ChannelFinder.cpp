@@ -231,10 +231,7 @@ void ChannelFinder::openMenu(int row, const QPoint& global) {
   // open menu (a refresh).
   auto rowNow = [this, id] { return list_ ? list_->findByName(id) : -1; };
   menu->addAction(QStringLiteral("&Play"), this, [this, rowNow] {
-    if (const int r = rowNow(); r >= 0) {
-      list_->select(r);
-      w_.actions().OnChannelListActivate();
-    }
+    if (const int r = rowNow(); r >= 0) w_.channels().PlayRow(r);
   });
   const bool favourite = panel.IsFavourite(row);
   menu->addAction(favourite ? QStringLiteral("Remove from &favourites") : QStringLiteral("Add to &favourites"), this,

@@ -16,6 +16,7 @@
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/PanelPlacement.h"
 #include "mainwnd/ProgrammeDetailsView.h"
+#include "mainwnd/StartupTrace.h"
 #include "mainwnd/StreamAddress.h"
 #include "mainwnd/WindowContext.h"
 #include "notice/UdpChannel.h"
@@ -300,6 +301,7 @@ bool ChannelPanel::PlayChannel(const std::u16string& channelId) {
   }
   playingId_ = channelId;
   noteWatched(channelId);
+  StartupTrace::mark("channel-played", toUtf8(channelId));
   return true;
 }
 
@@ -346,14 +348,14 @@ void ChannelPanel::maybeResume() {
   CListUI* list = window_.skin().findList(QStringLiteral("channellist"));
   const int row = list != nullptr ? list->findByName(qs(id)) : -1;
   if (row >= 0) {
-    playRow(row);
+    PlayRow(row);
     return;
   }
   window_.state().currentChannelId = id;
   if (PlayChannel(id)) playingMarker_ = &ListMarker::ChannelListPlayed();
 }
 
-bool ChannelPanel::playRow(int row) {
+bool ChannelPanel::PlayRow(int row) {
   CListUI* list = window_.skin().findList(QStringLiteral("channellist"));
   if (list == nullptr || row < 0 || row >= list->count()) return false;
   list->select(row);
@@ -361,15 +363,13 @@ bool ChannelPanel::playRow(int row) {
   return playingId_ == list->item(row)->name.toStdU16String();
 }
 
-bool ChannelPanel::PlayFirstRow() { return playRow(0); }
-
 bool ChannelPanel::PlayNumber(int number) {
   const int index = index_.indexOfNumber(number);
   if (index < 0) return false;
   const std::u16string id = index_.channel(index)->id;
   CListUI* list = window_.skin().findList(QStringLiteral("channellist"));
   if (list != nullptr) {
-    if (const int row = list->findByName(qs(id)); row >= 0) return playRow(row);
+    if (const int row = list->findByName(qs(id)); row >= 0) return PlayRow(row);
   }
   // Not in the list shown: played without leaving the viewer's group.
   WindowState& state = window_.state();
@@ -417,12 +417,11 @@ bool ChannelPanel::MoveFavourite(int row, int step) {
   const std::u16string passing = list->item(row + step)->name.toStdU16String();
   bool moved = false;
   for (;;) {
-    const auto& kept = favourites_.favourites();
-    auto at = std::find_if(kept.begin(), kept.end(), [&](const Favourites::Channel& c) { return c.id == id; });
-    if (at == kept.end()) break;
-    const auto next = at + step;
-    if (next < kept.begin() || next >= kept.end()) break;
-    const bool wasPassing = next->id == passing;
+    const std::vector<Favourites::Channel>& kept = favourites_.favourites();
+    const auto at = std::find_if(kept.begin(), kept.end(), [&](const Favourites::Channel& c) { return c.id == id; });
+    const long next = static_cast<long>(at - kept.begin()) + step;
+    if (at == kept.end() || next < 0 || next >= static_cast<long>(kept.size())) break;
+    const bool wasPassing = kept[static_cast<size_t>(next)].id == passing;
     if (!favourites_.move(id, step)) break;
     moved = true;
     if (wasPassing) break;

@@ -63,8 +63,10 @@ class ChannelPanel {
   // The search field's text; empty gives the group's list back.
   void SetSearchText(const QString& text);
   const QString& searchText() const { return searchText_; }
+  // Selects the row of "channellist" and plays it as a double-click would.
+  bool PlayRow(int row);
   // Plays the first row of the list (the best match while searching).
-  bool PlayFirstRow();
+  bool PlayFirstRow() { return PlayRow(0); }
   // Plays the channel with this number; false when no channel has it.
   bool PlayNumber(int number);
 
@@ -97,7 +99,6 @@ class ChannelPanel {
   void refillList();
   void showRows(QVector<CListLabelElementUI> rows);
   void clearSearchField();
-  bool playRow(int row);
   void noteWatched(const std::u16string& channelId);
   void maybeResume();
   void saveSoon();

@@ -112,8 +112,17 @@ void SkinCombo::showDropDown() {
       h = fit(below);
     }
   }
-  popup_->setGeometry(QRect(at, QSize(width(), h)));
-  view_->setGeometry(0, 0, width(), h);
+  // As wide as its longest item needs (a narrow selector still shows whole
+  // names), within limits.
+  int w = width();
+  const QFontMetrics metrics(look_.font);
+  for (int i = 0; i < count(); ++i) {
+    const CListLabelElementUI* item = model_->item(i);
+    const int limit = item->maxWidth > 0 ? std::min(kMaxDropDownWidth, item->maxWidth) : kMaxDropDownWidth;
+    w = std::max(w, std::min(limit, metrics.horizontalAdvance(item->text) + kDropDownTextRoom));
+  }
+  popup_->setGeometry(QRect(at, QSize(w, h)));
+  view_->setGeometry(0, 0, w, h);
   if (selected_ >= 0) {
     view_->setCurrentIndex(model_->index(selected_));
     view_->scrollTo(model_->index(selected_));
