@@ -326,7 +326,9 @@ TEST_F(Finding, TheRowMenuPlaysKeepsFavouritesShowsTheGuideAndCopiesTheAddress) 
   EXPECT_EQ(ids(), (std::vector<std::string>{"c1", "c4"}));
   finder->openMenu(1, QPoint(100, 100));
   for (QAction* a : finder->menu()->actions()) {
-    if (a->text().remove(u'&') == QLatin1String("Move down")) EXPECT_FALSE(a->isEnabled()) << "the last row";
+    if (a->text().remove(u'&') == QLatin1String("Move down")) {
+      EXPECT_FALSE(a->isEnabled()) << "the last row";
+    }
   }
 }
 
