@@ -40,7 +40,7 @@ void ChannelIndex::rebuild(const ChannelSource& source, const Favourites& favour
 }
 
 int ChannelIndex::indexOf(std::u16string_view id) const {
-  auto it = byId_.find(std::u16string(id));
+  auto it = byId_.find(id);
   return it == byId_.end() ? -1 : it->second;
 }
 

@@ -33,6 +33,8 @@ class ChannelIndex {
   int size() const { return static_cast<int>(channels_.size()); }
   const SourceChannelRef& channel(int index) const { return channels_[static_cast<size_t>(index)]; }
   const CListLabelElementUI& row(int index) const { return rows_[index]; }
+  // Every row, in order (shared, not copied, until one of them changes).
+  const QVector<CListLabelElementUI>& rows() const { return rows_; }
   // -1 for a channel not in "All channels".
   int indexOf(std::u16string_view id) const;
   // The first channel with the number, -1 for none.
@@ -51,7 +53,12 @@ class ChannelIndex {
   RowLimits limits_;
   std::vector<SourceChannelRef> channels_;
   QVector<CListLabelElementUI> rows_;
-  std::unordered_map<std::u16string, int> byId_;
+  // Looked up by views of ids, without making a string for each.
+  struct IdHash {
+    using is_transparent = void;
+    size_t operator()(std::u16string_view id) const { return std::hash<std::u16string_view>()(id); }
+  };
+  std::unordered_map<std::u16string, int, IdHash, std::equal_to<>> byId_;
   std::unordered_map<int, int> byNumber_;
   ChannelSearch search_;
 };

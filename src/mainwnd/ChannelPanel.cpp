@@ -71,9 +71,12 @@ void ChannelPanel::ShowCatalogueState() {
   setVisible(skin, "listlayout", true);
   // A refresh may have renamed channels or given them new ids: the kept
   // ones follow before the rows are made.
-  std::vector<Favourites::Channel> catalogue;
-  for (const SourceChannelRef& c : window_.source().channels(ChannelSource::kAllGroups)) catalogue.push_back({c->id, c->name});
-  if (favourites_.reconcile(catalogue)) saveNow();
+  if (!favourites_.favourites().empty() || !favourites_.recent().empty()) {
+    std::vector<Favourites::Channel> catalogue;
+    for (const SourceChannelRef& c : window_.source().channels(ChannelSource::kAllGroups))
+      catalogue.push_back({c->id, c->name});
+    if (favourites_.reconcile(catalogue)) saveNow();
+  }
   const WindowState& state = window_.state();
   index_.rebuild(window_.source(), favourites_, {state.rowHeightLimit, state.rowWidthLimit});
   FillGroupSelector();
@@ -165,8 +168,10 @@ void ChannelPanel::refillList() {
     const std::vector<uint32_t> found = index_.search(searchText_);
     rows.reserve(static_cast<qsizetype>(found.size()));
     for (uint32_t i : found) rows.append(index_.row(static_cast<int>(i)));
+  } else if (const std::u16string group = selectedGroup(); group == ChannelSource::kAllGroups) {
+    rows = index_.rows();
   } else {
-    const std::vector<SourceChannelRef> channels = groupChannels(selectedGroup());
+    const std::vector<SourceChannelRef> channels = groupChannels(group);
     rows.reserve(static_cast<qsizetype>(channels.size()));
     for (const SourceChannelRef& channel : channels) rows.append(index_.rowFor(*channel, favourites_));
   }
