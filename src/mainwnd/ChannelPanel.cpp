@@ -48,7 +48,9 @@ void setVisible(CWindowWnd& skin, const char* name, bool visible) {
 }  // namespace
 
 ChannelPanel::ChannelPanel(WindowContext& window, std::string favouritesFile)
-    : window_(window), favourites_(std::move(favouritesFile)) {
+    : window_(window),
+      favourites_(std::move(favouritesFile)),
+      writer_([path = favourites_.path()](const std::string& text) { return Favourites::writeText(path, text); }) {
   favourites_.load();
   saveTimer_.setSingleShot(true);
   saveTimer_.callOnTimeout([this] { saveNow(); });
@@ -458,7 +460,7 @@ void ChannelPanel::saveSoon() {
 
 void ChannelPanel::saveNow() {
   saveTimer_.stop();
-  favourites_.save();
+  if (favourites_.writable()) writer_.submit(favourites_.text());
 }
 
 }  // namespace tembra

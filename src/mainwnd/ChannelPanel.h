@@ -9,6 +9,7 @@
 #include "mainwnd/ChannelIndex.h"
 #include "mainwnd/LoadCountdown.h"
 #include "source/Favourites.h"
+#include "source/WriteBehind.h"
 
 namespace tembra {
 
@@ -113,6 +114,9 @@ class ChannelPanel {
 
   // Everything below is used on the GUI thread only.
   Favourites favourites_;
+  // Writes the favourites' file off the GUI thread; its end writes what is
+  // pending.
+  WriteBehind writer_;
   ChannelIndex index_;
   QString searchText_;
   QTimer saveTimer_;

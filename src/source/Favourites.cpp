@@ -154,17 +154,20 @@ Favourites::Loaded Favourites::load() {
   return Loaded::Read;
 }
 
-bool Favourites::save() const {
-  if (path_.empty() || unreadable_) return false;
+std::string Favourites::text() const {
   std::string text = "[general]\nresume_last=";
   text += resumeLast_ ? "1\n" : "0\n";
   text += "\n[favourites]\n";
   for (const Channel& c : favourites_) text += "channel=" + escape(c.id) + "\t" + escape(c.name) + "\n";
   text += "\n[recent]\n";
   for (const Channel& c : recent_) text += "channel=" + escape(c.id) + "\t" + escape(c.name) + "\n";
-  const size_t slash = path_.rfind('/');
-  if (slash != std::string::npos && slash > 0 && !XdgFolders::ensure(path_.substr(0, slash))) return false;
-  return replaceFileAtomically(path_, text, 0600);
+  return text;
+}
+
+bool Favourites::writeText(const std::string& path, const std::string& text) {
+  const size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0 && !XdgFolders::ensure(path.substr(0, slash))) return false;
+  return replaceFileAtomically(path, text, 0600);
 }
 
 bool Favourites::isFavourite(std::u16string_view id) const {

@@ -43,8 +43,15 @@ class Favourites {
   enum class Loaded { Missing, Read, Unreadable };
   Loaded load();
   // False when the file was unreadable at load, or the write failed.
-  bool save() const;
+  bool save() const { return writable() && writeText(path_, text()); }
   bool unreadable() const { return unreadable_; }
+  // A path, and no file there that the store could not read.
+  bool writable() const { return !path_.empty() && !unreadable_; }
+  // The file's text for what the store holds now.
+  std::string text() const;
+  // Replaces the file at path by text atomically, mode 0600 (its folder is
+  // made when missing).
+  static bool writeText(const std::string& path, const std::string& text);
   const std::string& path() const { return path_; }
 
   const std::vector<Channel>& favourites() const { return favourites_; }
