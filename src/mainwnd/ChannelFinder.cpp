@@ -67,7 +67,10 @@ ChannelFinder::ChannelFinder(TembraPlayerWnd& window)
   noticeTimer_.callOnTimeout(overlay_, &QWidget::hide);
 }
 
+// Only input reaches the window's own parts here: the window's end sends
+// its children other events while the window is half gone.
 bool ChannelFinder::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress && event->type() != QEvent::ContextMenu) return false;
   if (w_.closing()) return false;
   if (event->type() == QEvent::ContextMenu && list_ && watched == list_->view()->viewport()) {
     auto* e = static_cast<QContextMenuEvent*>(event);
