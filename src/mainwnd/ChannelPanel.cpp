@@ -3,7 +3,6 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
-#include <QSignalBlocker>
 #include <QString>
 #include <QUrl>
 #include <QVector>
@@ -130,12 +129,10 @@ std::vector<SourceChannelRef> ChannelPanel::groupChannels(std::u16string_view gr
   return out;
 }
 
-std::vector<SourceChannelRef> ChannelPanel::channelsOnShow() const {
+std::vector<SourceChannelRef> ChannelPanel::channelsOnShow() {
   if (searchText_.isEmpty()) return groupChannels(selectedGroup());
   std::vector<SourceChannelRef> out;
-  CListUI* list = window_.skin().findList(QStringLiteral("channellist"));
-  for (int i = 0; list != nullptr && i < list->count(); ++i)
-    if (SourceChannelRef c = window_.source().findChannel(list->item(i)->name.toStdU16String())) out.push_back(std::move(c));
+  for (uint32_t i : index_.search(searchText_)) out.push_back(index_.channel(static_cast<int>(i)));
   return out;
 }
 
@@ -148,10 +145,10 @@ void ChannelPanel::FillChannelList() {
 }
 
 void ChannelPanel::clearSearchField() {
-  auto* field = qobject_cast<SkinEdit*>(window_.skin().findControl(QStringLiteral("channelsearch")));
-  if (field == nullptr) return;
-  const QSignalBlocker quiet(field->lineEdit());
-  field->setEditText(QString());
+  // The field's change comes back through SetSearchText, which finds the
+  // search already given up.
+  if (auto* field = qobject_cast<SkinEdit*>(window_.skin().findControl(QStringLiteral("channelsearch"))))
+    field->setEditText(QString());
 }
 
 void ChannelPanel::SetSearchText(const QString& text) {

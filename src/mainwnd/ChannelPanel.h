@@ -82,7 +82,7 @@ class ChannelPanel {
   bool ShowingFavourites() const { return selectedGroup() == kFavouritesGroup && searchText_.isEmpty(); }
 
   // The channels the list is made of now (the guide grid shows the same).
-  std::vector<SourceChannelRef> channelsOnShow() const;
+  std::vector<SourceChannelRef> channelsOnShow();
   Favourites& favourites() { return favourites_; }
 
   // The period of timer 1 (LoadCountdown::kIntervalMs); tests shorten it.

@@ -150,6 +150,9 @@ TEST_F(Finding, TheSearchFiltersEveryGroupByNameNumberAndGroupWithoutCaseOrAccen
   for (const Case& c : cases) {
     field()->setText(QString::fromUtf8(c.typed));
     EXPECT_EQ(ids(), c.rows) << c.typed << ": every group, not only the one picked";
+    std::vector<std::string> shown;  // what the guide grid lists meanwhile
+    for (const SourceChannelRef& channel : panel().channelsOnShow()) shown.push_back(toUtf8(channel->id));
+    EXPECT_EQ(shown, c.rows) << c.typed;
   }
   // Esc in the field gives the group's list back, and an empty field.
   field()->setText(QStringLiteral("arte"));
