@@ -11,6 +11,7 @@
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/DialogStyle.h"
 #include "mainwnd/DigitsOverlay.h"
+#include "mainwnd/GuideGridHost.h"
 #include "mainwnd/TembraPlayerWnd.h"
 #include "mainwnd/WindowActions.h"
 #include "skin/CListUI.h"
@@ -51,7 +52,10 @@ ChannelFinder::ChannelFinder(TembraPlayerWnd& window)
     edit->setClearButtonEnabled(false);
     edit->setMaxLength(100);
     edit->installEventFilter(this);
-    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) { w_.channels().SetSearchText(text); });
+    connect(edit, &QLineEdit::textChanged, this, [this](const QString& text) {
+      w_.channels().SetSearchText(text);
+      w_.guideGrid().channelsChanged();
+    });
   }
   if (list_) {
     list_->view()->installEventFilter(this);
