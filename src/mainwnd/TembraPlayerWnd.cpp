@@ -207,6 +207,8 @@ bool TembraPlayerWnd::Create() {
   connect(gridKey, &QShortcut::activated, this, [this] { handleMessage(WM_CMD_GUIDEGRID, 0, 0); });
   markComposedWindow();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
+  // A child of the window: it watches the list, the search field and the
+  // keys that rise to the window by itself.
   new ChannelFinder(*this);
   created_ = true;
   applyLayout();
