@@ -131,6 +131,11 @@ bool ChannelFinder::listKey(QKeyEvent* e) {
     leaveSearch(true);
     return true;
   }
+  // Up from the first match goes back to the text.
+  if (e->key() == Qt::Key_Up && list_->selectedIndex() <= 0 && !w_.channels().searchText().isEmpty()) {
+    focusSearch({});
+    return true;
+  }
   if (e->key() == Qt::Key_F && plain(e)) {
     if (list_->selectedIndex() >= 0) w_.channels().ToggleFavourite(list_->selectedIndex());
     return true;

@@ -175,6 +175,8 @@ TEST_F(Finding, ALetterOverTheListOrTheVideoStartsTheSearchAndEnterPlaysTheFirst
   QTest::keyClick(field(), Qt::Key_Return);
   EXPECT_EQ(played(), "http://127.0.0.1:1/c4");
   EXPECT_EQ(wnd().state().channelListMark, 0);
+  QTest::keyClick(list()->view(), Qt::Key_Up);
+  EXPECT_EQ(field()->selectedText().toStdString(), "cn") << "Up from the first match: the text, ready to retype";
 
   QTest::keyClick(field(), Qt::Key_Escape);
   EXPECT_EQ(ids().size(), kLineUp.size());
