@@ -83,19 +83,19 @@ int main() {
   size_t sink = 0;
   for (const auto& q : typed) sink += index.find(q).size() + linearScan(line, q);
 
-  double searchTotal = 1e300, scanTotal = 1e300, worstKey = 0;
-  std::u16string worstQuery;
+  // Each keystroke's time is its best of the rounds, so what is measured is
+  // the work, not another process taking the CPU meanwhile; likewise the
+  // totals.
+  double searchTotal = 1e300, scanTotal = 1e300;
+  std::vector<double> keyBest(typed.size(), 1e300);
   for (int round = 0; round < kRounds; ++round) {
     double total = 0;
-    for (const auto& q : typed) {
+    for (size_t k = 0; k < typed.size(); ++k) {
       const auto a = Clock::now();
-      sink += index.find(q).size();
+      sink += index.find(typed[k]).size();
       const double t = ms(a, Clock::now());
       total += t;
-      if (round == kRounds - 1 && t > worstKey) {
-        worstKey = t;
-        worstQuery = q;
-      }
+      keyBest[k] = std::min(keyBest[k], t);
     }
     searchTotal = std::min(searchTotal, total);
     total = 0;
@@ -106,6 +106,9 @@ int main() {
     }
     scanTotal = std::min(scanTotal, total);
   }
+  const size_t worst = static_cast<size_t>(std::max_element(keyBest.begin(), keyBest.end()) - keyBest.begin());
+  const double worstKey = keyBest[worst];
+  const std::u16string& worstQuery = typed[worst];
   std::printf("channels %d, keystrokes %zu, index built in %.1f ms (checksum %zu)\n", kChannels, typed.size(), buildMs,
               sink);
   std::printf("search: %.2f ms for all keystrokes; plain case-sensitive name scan: %.2f ms\n", searchTotal, scanTotal);

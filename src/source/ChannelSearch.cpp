@@ -45,8 +45,7 @@ void ChannelSearch::build(const std::vector<Entry>& entries) {
   offsets_.clear();
   nameEnds_.clear();
   numbers_.clear();
-  lastQuery_.clear();
-  lastMatches_.clear();
+  typed_.clear();
   offsets_.reserve(entries.size() + 1);
   nameEnds_.reserve(entries.size());
   numbers_.reserve(entries.size());
@@ -97,23 +96,23 @@ std::vector<uint32_t> ChannelSearch::find(std::u16string_view query) {
   folded.erase(0, lead);
   const std::vector<std::string_view> words = wordsOf(folded);
   if (words.empty() || numbers_.empty()) {
-    lastQuery_.clear();
-    lastMatches_.clear();
+    typed_.clear();
     return {};
   }
 
+  while (!typed_.empty() && folded.compare(0, typed_.back().query.size(), typed_.back().query) != 0) typed_.pop_back();
   std::vector<uint32_t> matches;
-  // A query that only adds to the previous one can only lose matches.
-  if (!lastQuery_.empty() && folded.size() > lastQuery_.size() && folded.compare(0, lastQuery_.size(), lastQuery_) == 0) {
-    matches.reserve(lastMatches_.size());
-    for (uint32_t i : lastMatches_) {
+  if (!typed_.empty() && typed_.back().query == folded) {
+    matches = typed_.back().matches;
+  } else if (!typed_.empty()) {
+    // A query that only adds to an earlier one can only lose matches.
+    matches.reserve(typed_.back().matches.size());
+    for (uint32_t i : typed_.back().matches) {
       const std::string_view h = haystack(i);
       bool all = true;
       for (std::string_view w : words) all = all && contains(h, w);
       if (all) matches.push_back(i);
     }
-  } else if (folded == lastQuery_) {
-    matches = lastMatches_;
   } else {
     matches = scanAll(words.front());
     if (words.size() > 1) {
@@ -125,8 +124,10 @@ std::vector<uint32_t> ChannelSearch::find(std::u16string_view query) {
       });
     }
   }
-  lastQuery_ = folded;
-  lastMatches_ = matches;
+  if (typed_.empty() || typed_.back().query != folded) {
+    if (typed_.size() == kKeptQueries) typed_.erase(typed_.begin());
+    typed_.push_back({folded, matches});
+  }
 
   const std::optional<int> number = numberOf(folded);
   std::vector<uint32_t> ranked;

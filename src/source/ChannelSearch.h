@@ -14,8 +14,9 @@ namespace tembra {
 // channels whose name starts with it, then the rest.
 //
 // Built once per catalogue: the folded fields of all channels lie in one
-// buffer, so the first keystroke is one pass of memmem over it, and a query
-// that extends the previous one looks only at the previous matches.
+// buffer, so the first keystroke is one pass of memmem over it; a query
+// that extends the previous one looks only at the previous matches, and
+// one erased back to an earlier query takes that query's matches again.
 //
 //   ChannelSearch index;
 //   index.build(entries);            // name, number, group of each channel
@@ -24,6 +25,9 @@ class ChannelSearch {
  public:
   // Longer queries are cut to this many characters.
   static constexpr size_t kMaxQueryChars = 256;
+  // How many of the queries typed in a row keep their matches (at most
+  // this many lists of every channel's index).
+  static constexpr size_t kKeptQueries = 16;
 
   struct Entry {
     std::u16string_view name;
@@ -47,10 +51,14 @@ class ChannelSearch {
   std::vector<uint32_t> offsets_;   // where each channel's fields start; one more at the end
   std::vector<uint32_t> nameEnds_;  // length of each channel's folded name
   std::vector<std::optional<int>> numbers_;
-  // The previous query and its matches in the channels' order: the next
-  // keystroke narrows them.
-  std::string lastQuery_;
-  std::vector<uint32_t> lastMatches_;
+  // The queries typed in a row, each extending the one before, with their
+  // matches in the channels' order: the next keystroke narrows the last,
+  // an erase goes back to one of them.
+  struct Typed {
+    std::string query;
+    std::vector<uint32_t> matches;
+  };
+  std::vector<Typed> typed_;
 };
 
 }  // namespace tembra
