@@ -21,4 +21,14 @@ QString DialogStyle::sheet() {
       "QPushButton:disabled { color: #6b7380; }");
 }
 
+QString DialogStyle::menuSheet() {
+  return QStringLiteral(
+      "QMenu { background: #1b2029; color: #e6e9ef; border: 1px solid #2f3743; border-radius: 6px; padding: 4px;"
+      "  font-family: 'Noto Sans'; font-size: 12px; }"
+      "QMenu::item { padding: 6px 22px 6px 14px; border-radius: 4px; }"
+      "QMenu::item:selected { background: #26436e; color: #ffffff; }"
+      "QMenu::item:disabled { color: #6b7380; }"
+      "QMenu::separator { height: 1px; background: #262c36; margin: 4px 8px; }");
+}
+
 }  // namespace tembra

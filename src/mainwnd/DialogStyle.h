@@ -8,6 +8,8 @@ namespace tembra {
 class DialogStyle {
  public:
   static QString sheet();
+  // The same look for the program's pop-up menus.
+  static QString menuSheet();
 };
 
 }  // namespace tembra

@@ -2,12 +2,11 @@
 
 namespace tembra {
 
-// The group selector's drop-down: one row per group, at most four rows
-// high (more groups scroll).
+// The group selector's drop-down: one row per group, as many as fit in the
+// room given (the screen's height), at least one row; more groups scroll.
 class DropDownHeight {
  public:
-  static constexpr int kMaxRows = 4;
-  static int For(int items, int rowHeight);
+  static int For(int items, int rowHeight, int room);
 };
 
 }  // namespace tembra

@@ -57,12 +57,7 @@ void GuideGridHost::toggle() {
   else open();
 }
 
-std::vector<SourceChannelRef> GuideGridHost::channelsOnShow() const {
-  std::u16string key(ChannelSource::kAllGroups);
-  if (SkinCombo* combo = w_.findCombo(QStringLiteral("channeltype")))
-    if (const CListLabelElementUI* selected = combo->item(combo->selectedIndex())) key = selected->name.toStdU16String();
-  return w_.source().channels(key);
-}
+std::vector<SourceChannelRef> GuideGridHost::channelsOnShow() const { return w_.channels().channelsOnShow(); }
 
 void GuideGridHost::open() {
   QWidget* slot = area();

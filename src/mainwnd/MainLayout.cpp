@@ -14,7 +14,7 @@ MainLayout MainLayout::compute(int W, int H, const WindowState& s, int guidePage
 
   MainLayout out;
   auto& c = out.controls_;
-  c.reserve(21);
+  c.reserve(22);
   c.emplace_back("frameWnd", PixelRect{0, T, W, H});
   c.emplace_back("listcontrol", PixelRect{e, T, e + G, H - B});
   c.emplace_back("hidebtn", PixelRect{e, mid, e + 6, mid + 9});
@@ -23,8 +23,9 @@ MainLayout MainLayout::compute(int W, int H, const WindowState& s, int guidePage
   c.emplace_back("channellayout", PixelRect{x0, y0, W - B, b0});
   c.emplace_back("tvlayout", PixelRect{x0, y0, W - B, b0});
   c.emplace_back("listlayout", PixelRect{x0, y0, xL, b0});
-  c.emplace_back("pgupbtn", PixelRect{x0 + 45, T + 36, x0 + 60, T + 44});
-  c.emplace_back("channellist", PixelRect{x0 + M, T + 48, xL - M, b0 - 14});
+  c.emplace_back("channelsearch", PixelRect{x0 + M, T + 36, xL - M, T + 60});
+  c.emplace_back("pgupbtn", PixelRect{x0 + 45, T + 64, x0 + 60, T + 72});
+  c.emplace_back("channellist", PixelRect{x0 + M, T + 76, xL - M, b0 - 14});
   c.emplace_back("pgdnbtn", PixelRect{x0 + 45, b0 - 10, x0 + 60, b0 - 2});
   c.emplace_back("tvsepline", PixelRect{xL, y0 + 1, xL + 1, b0});
   c.emplace_back("guidetab", PixelRect{xL + 1, y0 + 1, W - B, b0});

@@ -106,6 +106,7 @@ void StartupSequence::showWindow() {
   if (w.mpris_ != nullptr) QTimer::singleShot(0, w.mpris_, &MprisBridge::start);
   w.screenSaverPoll_.start(TembraPlayerWnd::kScreenSaverPollMs);
   w.queue_.release();
+  w.channels_->WindowStarted();
 
   if (StartupTrace::enabled()) {
     StartupTrace::mark("window-shown");

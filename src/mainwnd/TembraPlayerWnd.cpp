@@ -12,6 +12,7 @@
 #include "app/LanguageTable.h"
 #include "mainwnd/AppIcon.h"
 #include "mainwnd/ChannelKeys.h"
+#include "mainwnd/ChannelFinder.h"
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/CloseSequence.h"
 #include "mainwnd/EmbeddedPlayerControl.h"
@@ -150,7 +151,7 @@ TembraPlayerWnd::TembraPlayerWnd(Setup setup)
   // Workers' messages wait until the start-up sequence has shown the window.
   queue_.hold();
 
-  channels_ = std::make_unique<ChannelPanel>(*this);
+  channels_ = std::make_unique<ChannelPanel>(*this, setup_.favouritesFile);
   guidePanel_ = std::make_unique<GuidePanel>(*this);
   guideGrid_ = std::make_unique<GuideGridHost>(*this);
   modes_ = std::make_unique<WindowModes>(*this, state_, [this] { applyLayout(); });
@@ -219,6 +220,9 @@ bool TembraPlayerWnd::Create() {
   markComposedWindow();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
   transport_ = std::make_unique<PlaybackTransport>(*this, setup_.recordingScheduleFile, setup_.recordingsFolder);
+  // A child of the window: it watches the list, the search field and the
+  // keys that rise to the window by itself.
+  new ChannelFinder(*this);
   created_ = true;
   applyLayout();
   return true;

@@ -72,6 +72,9 @@ class TembraPlayerWnd : public CWindowWnd,
     // empty file: $XDG_CONFIG_HOME/tembra/sources.ini.
     std::string sourceId;
     std::string sourcesFile;
+    // Where the source's favourite and recent channels are kept; empty: in
+    // memory only.
+    std::string favouritesFile;
     // Opens the window again with another kept source (the sources
     // dialog's "Open"); empty: the dialog cannot switch.
     std::function<void(const std::string& id)> switchSource;

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScreen>
 
 #include "skin/SkinContext.h"
 #include "skin/SkinItemDelegate.h"
@@ -94,9 +95,34 @@ void SkinCombo::showDropDown() {
     });
     popup_ = frame;
   }
-  const int h = dropDownHeight();
-  popup_->setGeometry(QRect(mapToGlobal(QPoint(0, height())), QSize(width(), h)));
-  view_->setGeometry(0, 0, width(), h);
+  // Kept on the screen: cut to whole rows below the combo, or opened above
+  // it when there is more room there.
+  int h = dropDownHeight();
+  QPoint at = mapToGlobal(QPoint(0, height()));
+  if (const QScreen* s = screen(); s != nullptr && h > 0) {
+    const QRect area = s->availableGeometry();
+    const int row = std::max(1, model_->itemHeight());
+    const int below = area.bottom() + 1 - at.y();
+    const int above = mapToGlobal(QPoint(0, 0)).y() - area.top();
+    auto fit = [&](int room) { return std::min(h, std::max(row, room / row * row)); };
+    if (h > below && above > below) {
+      h = fit(above);
+      at.setY(mapToGlobal(QPoint(0, 0)).y() - h);
+    } else {
+      h = fit(below);
+    }
+  }
+  // As wide as its longest item needs (a narrow selector still shows whole
+  // names), within limits.
+  int w = width();
+  const QFontMetrics metrics(look_.font);
+  for (int i = 0; i < count(); ++i) {
+    const CListLabelElementUI* item = model_->item(i);
+    const int limit = item->maxWidth > 0 ? std::min(kMaxDropDownWidth, item->maxWidth) : kMaxDropDownWidth;
+    w = std::max(w, std::min(limit, metrics.horizontalAdvance(item->text) + kDropDownTextRoom));
+  }
+  popup_->setGeometry(QRect(at, QSize(w, h)));
+  view_->setGeometry(0, 0, w, h);
   if (selected_ >= 0) {
     view_->setCurrentIndex(model_->index(selected_));
     view_->scrollTo(model_->index(selected_));

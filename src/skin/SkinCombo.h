@@ -25,6 +25,10 @@ class SkinCombo : public SkinControl {
 
  public:
   static constexpr int kDefaultRows = 4;
+  // The drop-down widens to its longest item's text and this much room
+  // (padding, a scroll bar), up to kMaxDropDownWidth.
+  static constexpr int kDropDownTextRoom = 40;
+  static constexpr int kMaxDropDownWidth = 320;
 
   SkinCombo(const SkinNode& node, SkinContext& ctx, QWidget* parent);
   ~SkinCombo() override;

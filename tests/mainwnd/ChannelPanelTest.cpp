@@ -73,6 +73,9 @@ int indexOf(const std::vector<std::string>& v, const std::string& s) {
 // The channels of the catalogue as the demo's client holds them.
 std::vector<ChannelRef> catalogueChannels(PanelDemoRun& run) { return run.service().catalogue()->channels(); }
 
+// The selector's own entries come before the source's groups.
+constexpr int kOwnEntries = 3;
+
 TEST(ChannelPanelDemo, TwoGroupsFillTheSelectorAndNoGroupShowsEveryDistinctName) {
   PanelDemoRun run({"--groups", "2", "--channels-per-group", "3", "--duplicate-names"});
   ASSERT_EQ(run.error(), "");
@@ -87,14 +90,17 @@ TEST(ChannelPanelDemo, TwoGroupsFillTheSelectorAndNoGroupShowsEveryDistinctName)
   ASSERT_NE(combo, nullptr);
   const std::vector<ChannelGroup> groups = run.service().GetGroups();
   ASSERT_EQ(groups.size(), 2u);
-  ASSERT_EQ(combo->count(), 2);
-  EXPECT_EQ(combo->dropDownHeight(), 2 * 29);
+  ASSERT_EQ(combo->count(), kOwnEntries + 2);
+  EXPECT_EQ(combo->dropDownHeight(), (kOwnEntries + 2) * 29);
   EXPECT_EQ(combo->selectedIndex(), -1);
+  const std::vector<std::string> own = {"All channels", "Favourites", "Recently watched"};
+  for (int i = 0; i < kOwnEntries; ++i) EXPECT_EQ(combo->item(i)->text.toStdString(), own[i]);
+  EXPECT_EQ(combo->item(0)->name.toStdU16String(), ChannelSource::kAllGroups);
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(combo->item(i)->name.toStdU16String(), groups[i].id);
-    EXPECT_EQ(combo->item(i)->text.toStdU16String(), groups[i].name);
-    EXPECT_EQ(combo->item(i)->maxHeight, 29);
-    EXPECT_EQ(combo->item(i)->maxWidth, 220);
+    EXPECT_EQ(combo->item(kOwnEntries + i)->name.toStdU16String(), groups[i].id);
+    EXPECT_EQ(combo->item(kOwnEntries + i)->text.toStdU16String(), groups[i].name);
+    EXPECT_EQ(combo->item(kOwnEntries + i)->maxHeight, 29);
+    EXPECT_EQ(combo->item(kOwnEntries + i)->maxWidth, 220);
   }
 
   // Every group uses the same names: with no group chosen, the first
@@ -118,7 +124,7 @@ TEST(ChannelPanelDemo, TwoGroupsFillTheSelectorAndNoGroupShowsEveryDistinctName)
   }
 
   // The second group: its own channels under the same names.
-  combo->select(1);
+  combo->select(kOwnEntries + 1);
   std::vector<std::string> secondIds;
   for (const ChannelRef& c : run.service().GetChannelsOfGroup(groups[1].id)) secondIds.push_back(u8(c->id));
   ASSERT_EQ(secondIds.size(), 3u);
@@ -126,16 +132,21 @@ TEST(ChannelPanelDemo, TwoGroupsFillTheSelectorAndNoGroupShowsEveryDistinctName)
   EXPECT_EQ(w.texts("channellist"), firstNames);
   EXPECT_EQ(combo->toolTip().toStdU16String(), groups[1].name);
   combo->select(0);
-  EXPECT_EQ(w.names("channellist"), firstIds);
+  EXPECT_EQ(w.names("channellist"), firstIds) << "\"All channels\" is offered again";
+  // Nothing is a favourite or was watched yet.
+  combo->select(1);
+  EXPECT_TRUE(w.names("channellist").empty());
+  combo->select(2);
+  EXPECT_TRUE(w.names("channellist").empty());
 }
 
-TEST(ChannelPanelDemo, SixGroupsGiveAFourRowDropDown) {
+TEST(ChannelPanelDemo, EveryGroupIsInReachOfTheDropDown) {
   PanelDemoRun run({"--groups", "6", "--channels-per-group", "1"});
   ASSERT_EQ(run.error(), "");
   run.configure();
   SkinCombo* combo = run.window().findCombo("channeltype");
-  EXPECT_EQ(combo->count(), 6);
-  EXPECT_EQ(combo->dropDownHeight(), 4 * 29);
+  EXPECT_EQ(combo->count(), kOwnEntries + 6);
+  EXPECT_EQ(combo->dropDownHeight(), (kOwnEntries + 6) * 29);
   EXPECT_EQ(run.window().texts("channellist").size(), 6u);
 }
 
@@ -185,12 +196,21 @@ TEST(ChannelPanelDemo, DoubleClicksInBothListsPlayAndMarkTheChannelInEach) {
   EXPECT_EQ(state.playingListMark, firstGuideRow);
   EXPECT_EQ(markerOf(w, "playinglist", firstGuideRow), kGuideFromChannels);
 
-  // Another group chosen, then a now-playing row of a channel of the
-  // first group: the selector goes back to its first group.
+  // Another group chosen, then a now-playing row of a channel of that
+  // group: the viewer's group stays, the row is marked in it.
   SkinCombo* combo = w.findCombo("channeltype");
-  combo->select(2);
-  ASSERT_EQ(w.markedRow("channellist"), -1) << "the playing channel is not in this group";
   const std::u16string group0 = r.run.service().GetGroups()[0].id;
+  const std::vector<ChannelGroup> groups = r.run.service().GetGroups();
+  for (int g = 0; g < static_cast<int>(groups.size()); ++g) {
+    if (groups[g].id == r.groupOf(first)) continue;
+    combo->select(kOwnEntries + g);
+    EXPECT_EQ(w.markedRow("channellist"), -1) << "the playing channel is not in this group";
+    break;
+  }
+  combo->select(kOwnEntries);
+  std::vector<std::string> group0Ids;
+  for (const ChannelRef& c : r.run.service().GetChannelsOfGroup(group0)) group0Ids.push_back(u8(c->id));
+  ASSERT_EQ(w.names("channellist"), group0Ids);
   int guidePick = -1;
   const std::vector<std::string> guideIds = w.names("playinglist");
   for (int i = 0; i < static_cast<int>(guideIds.size()) && guidePick < 0; ++i)
@@ -198,9 +218,7 @@ TEST(ChannelPanelDemo, DoubleClicksInBothListsPlayAndMarkTheChannelInEach) {
   ASSERT_GE(guidePick, 0);
   const std::string second = guideIds[guidePick];
   w.activate("playinglist", guidePick);
-  EXPECT_EQ(combo->selectedIndex(), 0);
-  std::vector<std::string> group0Ids;
-  for (const ChannelRef& c : r.run.service().GetChannelsOfGroup(group0)) group0Ids.push_back(u8(c->id));
+  EXPECT_EQ(combo->selectedIndex(), kOwnEntries) << "the group stays";
   EXPECT_EQ(w.names("channellist"), group0Ids);
   EXPECT_EQ(u8(state.currentChannelId), second);
   ASSERT_EQ(r.run.played().size(), 2u);
@@ -213,7 +231,7 @@ TEST(ChannelPanelDemo, DoubleClicksInBothListsPlayAndMarkTheChannelInEach) {
   EXPECT_EQ(markerOf(w, "channellist", secondRow), kChannelFromGuide);
 
   // A now-playing row of a channel outside the first group: played; the
-  // channel list (the first group again) has no row to mark.
+  // channel list (still the first group) has no row to mark.
   int otherPick = -1;
   for (int i = 0; i < static_cast<int>(guideIds.size()) && otherPick < 0; ++i)
     if (r.groupOf(guideIds[i]) != group0) otherPick = i;
@@ -225,6 +243,8 @@ TEST(ChannelPanelDemo, DoubleClicksInBothListsPlayAndMarkTheChannelInEach) {
   EXPECT_EQ(markerOf(w, "playinglist", otherPick), kGuidePlayed);
   EXPECT_EQ(w.markedRow("channellist"), -1);
   EXPECT_EQ(state.channelListMark, -1);
+  EXPECT_EQ(combo->selectedIndex(), kOwnEntries);
+  EXPECT_EQ(w.names("channellist"), group0Ids);
 
   // Back in "channellist": its mark, and the guide row's mark of this kind.
   w.activate("channellist", 0);
@@ -263,9 +283,9 @@ TEST(ChannelPanelDemo, TheRowOfAChannelMissingFromTheCatalogueMovesItsMarkButPla
   EXPECT_EQ(w.markedRow("playinglist"), stranger) << "the clicked list's mark has moved";
   EXPECT_EQ(markerOf(w, "playinglist", stranger), kGuidePlayed);
   EXPECT_NE(stranger, playingGuideRow);
-  // The selector went back to the first group, which holds the playing
-  // channel; its mark stayed where it was.
-  EXPECT_EQ(w.findCombo("channeltype")->selectedIndex(), 0);
+  // The selector and its list stayed; the playing channel's mark stayed
+  // where it was.
+  EXPECT_EQ(w.findCombo("channeltype")->selectedIndex(), -1);
   EXPECT_EQ(w.markedRow("channellist"), 1);
   EXPECT_EQ(markerOf(w, "channellist", 1), kChannelPlayed);
 
@@ -322,7 +342,7 @@ TEST(ChannelPanelDemo, WithoutACatalogueTheCountdownRunsTenToOneThenRefreshes) {
   EXPECT_FALSE(w.refreshing());
   EXPECT_TRUE(w.shown("listlayout"));
   EXPECT_FALSE(w.shown("listload"));
-  EXPECT_EQ(w.findCombo("channeltype")->count(), 2);
+  EXPECT_EQ(w.findCombo("channeltype")->count(), kOwnEntries + 2);
   EXPECT_EQ(w.texts("channellist").size(), 4u);
 }
 
@@ -351,7 +371,7 @@ TEST(ChannelPanelDemo, ARefreshThatFailsKeepsTheListsAndOneThatFindsNoChannelsCo
   run.configure();
   const std::vector<std::string> channels = w.texts("channellist");
   SkinCombo* combo = w.findCombo("channeltype");
-  combo->select(1);
+  combo->select(kOwnEntries + 1);
   const std::vector<std::string> group = w.names("channellist");
 
   // The catalogue request hangs and is given up: nothing was parsed.
@@ -370,9 +390,9 @@ TEST(ChannelPanelDemo, ARefreshThatFailsKeepsTheListsAndOneThatFindsNoChannelsCo
   EXPECT_TRUE(w.shown("listlayout"));
   EXPECT_FALSE(w.shown("listload"));
   EXPECT_FALSE(w.refreshing());
-  EXPECT_EQ(combo->count(), 3) << "the groups are not added twice";
-  EXPECT_EQ(combo->dropDownHeight(), 3 * 29);
-  EXPECT_EQ(combo->selectedIndex(), 1);
+  EXPECT_EQ(combo->count(), kOwnEntries + 3) << "the groups are not added twice";
+  EXPECT_EQ(combo->dropDownHeight(), (kOwnEntries + 3) * 29);
+  EXPECT_EQ(combo->selectedIndex(), kOwnEntries + 1);
   EXPECT_EQ(w.names("channellist"), group);
 
   // A reply without channels empties the catalogue: back to the count-down.
@@ -386,7 +406,7 @@ TEST(ChannelPanelDemo, ARefreshThatFailsKeepsTheListsAndOneThatFindsNoChannelsCo
   ASSERT_TRUE(run.faults("empty-catalogue=0"));
   ASSERT_TRUE(spinUntil([&] { return w.handledCount(WM_CATALOGUE_LOADED) == 3; }, 30000));
   EXPECT_TRUE(w.shown("listlayout"));
-  EXPECT_EQ(combo->count(), 3);
+  EXPECT_EQ(combo->count(), kOwnEntries + 3);
   EXPECT_EQ(w.names("channellist"), group);
 }
 

@@ -37,8 +37,12 @@ TEST(MainLayout, PanelColumnsListsAndAdPane) {
   EXPECT_EQ(rect(l, "channellayout"), (PixelRect{591, 55, 933, 441}));
   EXPECT_EQ(rect(l, "tvlayout"), rect(l, "channellayout"));
   EXPECT_EQ(rect(l, "listlayout"), (PixelRect{591, 55, 703, 441}));
-  EXPECT_EQ(rect(l, "channellist"), (PixelRect{597, 73, 697, 427}));
-  EXPECT_EQ(rect(l, "pgupbtn"), (PixelRect{636, 61, 651, 69}));
+  // The search field over the list, 24 high; the page-up arrow and the
+  // list below it.
+  EXPECT_EQ(rect(l, "channelsearch"), (PixelRect{597, 61, 697, 85}));
+  EXPECT_EQ(rect(l, "pgupbtn"), (PixelRect{636, 89, 651, 97}));
+  EXPECT_EQ(rect(l, "channellist"), (PixelRect{597, 101, 697, 427}));
+  EXPECT_GE(rect(l, "channellist").height(), 10 * 32) << "ten rows at the smallest size";
   EXPECT_EQ(rect(l, "pgdnbtn"), (PixelRect{636, 431, 651, 439}));
   EXPECT_EQ(rect(l, "tvsepline"), (PixelRect{703, 56, 704, 441}));
   EXPECT_EQ(rect(l, "guidetab"), (PixelRect{704, 56, 933, 441}));
@@ -56,7 +60,7 @@ TEST(MainLayout, EveryControlIsNamedOnce) {
   const MainLayout l = layoutOf(1200, 800);
   std::set<std::string> names;
   for (const auto& [name, r] : l.controls()) EXPECT_TRUE(names.insert(name).second) << name;
-  EXPECT_EQ(names.size(), 21u);
+  EXPECT_EQ(names.size(), 22u);
   EXPECT_FALSE(l.rectOf("noticeload").has_value());
 }
 

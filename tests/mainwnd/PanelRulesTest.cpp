@@ -13,10 +13,14 @@
 namespace tembra {
 namespace {
 
-TEST(PanelRules, DropDownIsOneRowPerGroupUpToFour) {
-  const int cases[][2] = {{0, 0}, {1, 29}, {2, 58}, {3, 87}, {4, 116}, {5, 116}, {6, 116}, {400, 116}};
-  for (const auto& c : cases) EXPECT_EQ(DropDownHeight::For(c[0], 29), c[1]) << c[0] << " groups";
-  EXPECT_EQ(DropDownHeight::For(3, 32), 96);
+TEST(PanelRules, DropDownIsOneRowPerGroupAsFarAsTheScreenHasRoom) {
+  // items, room in pixels, height
+  const int cases[][3] = {{0, 1000, 0},   {1, 1000, 29},  {3, 1000, 87},   {23, 1080, 667},
+                          {400, 1080, 1073}, {400, 529, 522}, {5, 10, 29},  {5, 0, 29}};
+  for (const auto& c : cases)
+    EXPECT_EQ(DropDownHeight::For(c[0], 29, c[1]), c[2]) << c[0] << " groups in " << c[1] << " px";
+  EXPECT_EQ(DropDownHeight::For(3, 32, 1000), 96);
+  EXPECT_EQ(DropDownHeight::For(3, 0, 1000), 0);
 }
 
 TEST(PanelRules, GuideRowsReadChannelTimeAndTitleWithSingleSpaces) {

@@ -67,7 +67,8 @@ TEST(SkinScreenshot, MainSkinShownOnAnXServer) {
   EXPECT_TRUE(near(screen.pixel(o + QPoint(200, 300)), QColor(0, 0, 0))) << "video area";
   EXPECT_TRUE(near(screen.pixel(o + QPoint(650, 26)), QColor(0x17, 0x1b, 0x22))) << "panel";
   EXPECT_TRUE(near(screen.pixel(o + QPoint(700, 480)), QColor(0x1b, 0x20, 0x29))) << "ad pane";
-  EXPECT_TRUE(near(screen.pixel(o + QPoint(598, 116)), QColor(0xf5, 0xa5, 0x24), 50)) << "playing mark";
+  // The second channel row, under the search field and the page-up arrow.
+  EXPECT_TRUE(near(screen.pixel(o + QPoint(598, 144)), QColor(0xf5, 0xa5, 0x24), 50)) << "playing mark";
   EXPECT_TRUE(near(screen.pixel(o + QPoint(200, 527)), QColor(0x10, 0x13, 0x18))) << "border";
   // The rounded corner is cut out of the window: the root window shows there.
   EXPECT_FALSE(near(screen.pixel(o), QColor(0x17, 0x1b, 0x22)));

@@ -17,6 +17,7 @@
 #include "platform/Utf.h"
 #include "player/MpvLibrary.h"
 #include "player/MpvPlayer.h"
+#include "source/Favourites.h"
 #include "source/SourceList.h"
 #include "source/StartSource.h"
 #include "skin/CWindowWnd.h"
@@ -134,6 +135,7 @@ int CTembraPlayerApp::CreateMainWindowAndRun() {
   bool cancelled = false;
   setup.source = chooseSource(cancelled, setup.sourceId);
   if (cancelled) return 0;
+  setup.favouritesFile = Favourites::pathFor(setup.sourceId.empty() ? "operator" : setup.sourceId);
   setup.switchSource = [this](const std::string&) {
     restart_ = true;
     if (window_) window_->close();
