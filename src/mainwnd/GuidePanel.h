@@ -1,12 +1,15 @@
 #pragma once
+#include <QPoint>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "guide/GuideRow.h"
+#include "source/GuideSource.h"
 #include "mainwnd/LoadCountdown.h"
 
 namespace tembra {
@@ -38,6 +41,18 @@ class GuidePanel {
   // The details of row `row` of a page's list, where the window shows them.
   void ShowDetails(GuidePage page, int row);
 
+  // The right-click menu of row `row` of a page's list, at a screen point:
+  // play its channel (through `play`), show its details, play it from the
+  // archive.
+  void OpenRowMenu(GuidePage page, int row, const QPoint& at, const std::function<void(const std::u16string&)>& play);
+  // Plays a programme of a channel from the archive (channel, start, stop
+  // as UTC seconds); true when it started. Empty (as now): the menu's
+  // entry stays disabled.
+  using ArchivePlayer = std::function<bool(const std::u16string& channelId, int64_t start, int64_t stop)>;
+  void setArchivePlayer(ArchivePlayer player) { archivePlayer_ = std::move(player); }
+  // The day options read their dates ("Today", "Tue 10", "Wed 11").
+  void LabelDayOptions();
+
   // The period of timer 2 (LoadCountdown::kIntervalMs); tests shorten it.
   void setTickInterval(int milliseconds);
 
@@ -49,6 +64,11 @@ class GuidePanel {
   void startWait(GuidePage page);
   void fill(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows);
   void showNoProgramme(GuidePage page);
+  // Marks the programme on now in a day list, shows it at the top (after
+  // the one before it) with its progress.
+  void markOnNow(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows);
+  // A day row's programme times, from the guide's own reading of the day.
+  std::optional<GuideProgramme> programmeOf(GuidePage page, const GuideRow& row) const;
   void hideLoadingPicture();
   // The page whose list is on show by "guidetab" and "tvswitch"; nothing
   // for a page without a list.
@@ -61,6 +81,7 @@ class GuidePanel {
   int tickMs_ = LoadCountdown::kIntervalMs;
   // The skin's own "nonoticelist" text, kept while a reason replaces it.
   QString noProgrammeText_;
+  ArchivePlayer archivePlayer_;
 };
 
 }  // namespace tembra

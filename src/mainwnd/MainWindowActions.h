@@ -48,6 +48,7 @@ class MainWindowActions : public WindowActions {
   void ShowGuidePage(GuidePage page) override;
   void OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName) override;
   void ShowProgrammeDetails(GuidePage page, int row) override;
+  void OpenGuideRowMenu(GuidePage page, int row) override;
 
  private:
   TembraPlayerWnd& w_;

@@ -19,6 +19,7 @@
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/MainWindowActions.h"
+#include "mainwnd/PanelLook.h"
 #include "mainwnd/ProgrammeDetailsView.h"
 #include "mainwnd/SourcesDialog.h"
 #include "mainwnd/ScreenSaverRule.h"
@@ -37,6 +38,7 @@
 #include "player/ScreenSaverInhibitor.h"
 #include "service/ServiceClient.h"
 #include "source/OperatorExtras.h"
+#include "source/LogoCache.h"
 #include "source/OperatorSource.h"
 #include "source/SourceList.h"
 #include "skin/CListUI.h"
@@ -115,6 +117,11 @@ const NotificationRow kNotifications[] = {
     {"itemselect", "seconddaylist", [](Wnd&, Act& a, const Note& n) { a.ShowProgrammeDetails(GuidePage::SecondDay, n.item); }},
     {"itemselect", "thirddaylist", [](Wnd&, Act& a, const Note& n) { a.ShowProgrammeDetails(GuidePage::ThirdDay, n.item); }},
     {"itemdoubleclick", "channellist", [](Wnd&, Act& a, const Note&) { a.OnChannelListActivate(); }},
+    {"itemmenu", "playinglist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::NowPlaying, n.item); }},
+    {"itemmenu", "playlist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::Upcoming, n.item); }},
+    {"itemmenu", "firstdaylist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::FirstDay, n.item); }},
+    {"itemmenu", "seconddaylist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::SecondDay, n.item); }},
+    {"itemmenu", "thirddaylist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::ThirdDay, n.item); }},
     {"itemactivate", "playinglist", [](Wnd&, Act& a, const Note&) { a.OnPlayingListActivate(); }},
     {"itemactivate", "channellist", [](Wnd&, Act& a, const Note&) { a.OnChannelListActivate(); }},
     {"itemselect", "channeltype", [](Wnd&, Act& a, const Note&) { a.FillChannelList(); }},
@@ -167,6 +174,7 @@ TembraPlayerWnd::~TembraPlayerWnd() {
   removeNotifier(this);
   if (setup_.instance != nullptr) setup_.instance->stopListening();
   udpChannel_.reset();
+  look_.reset();
   // The ad pass writes into the settings store. The process-wide store
   // outlives any pass; one the window was handed may go right after the
   // window, so a pass still under way is waited for (a bounded time).
@@ -206,6 +214,10 @@ bool TembraPlayerWnd::Create() {
   connect(gridKey, &QShortcut::activated, this, [this] { handleMessage(WM_CMD_GUIDEGRID, 0, 0); });
   markComposedWindow();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
+  look_ = std::make_unique<PanelLook>(*this, setup_.panelSettingsFile,
+                                      setup_.logoFolder.empty() ? LogoCache::defaultFolder() : setup_.logoFolder,
+                                      [this] { applyLayout(); });
+  look_->attach();
   created_ = true;
   applyLayout();
   return true;
@@ -324,6 +336,7 @@ void TembraPlayerWnd::createLoadingPictures() {
 void TembraPlayerWnd::applyLayout() {
   const QSize corner = roundCorner();
   if (!created_ || isMinimized() || (corner.width() == 0 && corner.height() == 0)) return;
+  if (look_) look_->applyWidths(width(), isMaximized());
   const CTabLayoutUI* tab = findTabLayout(QStringLiteral("guidetab"));
   const CTabLayoutUI* days = findTabLayout(QStringLiteral("tvswitch"));
   const MainLayout layout = MainLayout::compute(width(), height(), state_, tab != nullptr ? tab->currentPage() : -1,
@@ -354,6 +367,7 @@ void TembraPlayerWnd::applyLayout() {
   }
   place("listload", layout.listIndicator().listload);
   listLoadingPicture_->setGeometry(toQRect(layout.listIndicator().picture));
+  if (look_) look_->afterLayout();
 }
 
 intptr_t TembraPlayerWnd::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {

@@ -29,6 +29,7 @@ class GuideGridHost;
 class GuidePanel;
 class MainWindowActions;
 class MessageRelay;
+class PanelLook;
 class PlayerControl;
 class ServiceClient;
 class ProgrammeDetailsView;
@@ -96,6 +97,11 @@ class TembraPlayerWnd : public CWindowWnd,
     std::function<void(bool)> inhibitScreenSaver;
     // What the tables lead to; null: the window's own actions.
     WindowActions* actions = nullptr;
+    // The panel's kept width and row settings; empty:
+    // $XDG_CONFIG_HOME/tembra/window.ini.
+    std::string panelSettingsFile;
+    // Where channel logos are kept; empty: $XDG_CACHE_HOME/tembra/logos.
+    std::string logoFolder;
   };
 
   // The player's rectangle when it is made (it follows the layout after).
@@ -143,6 +149,7 @@ class TembraPlayerWnd : public CWindowWnd,
   CPictureEx* listLoadingPicture() override { return listLoadingPicture_; }
   CPictureEx* guideLoadingPicture() override { return guideLoadingPicture_; }
   ProgrammeDetailsView* detailsView() override;
+  PanelLook* look() override { return look_.get(); }
 
   // What workers hold: posts and sends reach handleMessage on the GUI
   // thread, in order, held during the start-up sequence, dropped once the
@@ -205,6 +212,7 @@ class TembraPlayerWnd : public CWindowWnd,
 
   std::unique_ptr<ChannelPanel> channels_;
   std::unique_ptr<GuidePanel> guidePanel_;
+  std::unique_ptr<PanelLook> look_;  // made with the layout
   std::unique_ptr<GuideGridHost> guideGrid_;
   std::unique_ptr<WindowModes> modes_;
   std::unique_ptr<WindowCommands> commands_;

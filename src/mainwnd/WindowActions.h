@@ -68,6 +68,8 @@ class WindowActions {
   // A row of a guide list was selected: its programme's details, where the
   // source keeps them.
   virtual void ShowProgrammeDetails(GuidePage page, int row) {}
+  // The right-click menu of a guide list's row.
+  virtual void OpenGuideRowMenu(GuidePage page, int row) {}
 };
 
 }  // namespace tembra

@@ -9,6 +9,7 @@ class CPictureEx;
 class CWindowWnd;
 class ConfigStore;
 class LanguageTable;
+class PanelLook;
 class PlayerHost;
 class ProgrammeDetailsView;
 class ChannelSource;
@@ -47,6 +48,9 @@ class WindowContext {
   // Where a source without ads shows programme details, in the ad pane's
   // place; null for the operator's service (its ads are there).
   virtual ProgrammeDetailsView* detailsView() { return nullptr; }
+  // The panel's looks beyond the skin (logos, widths, programme lines);
+  // null where the window has none.
+  virtual PanelLook* look() { return nullptr; }
 };
 
 }  // namespace tembra

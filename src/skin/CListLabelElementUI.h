@@ -15,6 +15,10 @@ struct CListLabelElementUI {
   // (item coordinates, right and bottom exclusive); empty: no marker.
   QString markerImage;
   QRect markerRect;
+  // The channel's number drawn before its text; empty: none.
+  QString number;
+  // Drawn with a star (a favourite channel).
+  bool favourite = false;
 };
 
 }  // namespace tembra

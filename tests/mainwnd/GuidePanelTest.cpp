@@ -4,6 +4,8 @@
 // downloads, and the playing channel's now-playing row.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <QSignalSpy>
 #include <QTest>
 
@@ -35,21 +37,25 @@ struct Expected {
   std::vector<std::string> texts, names;
 };
 
-// What the lists must read for the guide's rows: "name start title" named
-// by channel, or "start title" without a name.
+// What the lists must read for the guide's rows: "name HH:MM title" named
+// by channel, or "HH:MM title" without a name, the seconds kept only
+// where two programmes of a day start in the same minute.
 Expected channelRows(const std::vector<GuideRow>& rows) {
   Expected e;
   for (const GuideRow& r : rows) {
-    e.texts.push_back(u8(r.name) + " " + u8(r.entry.starttime) + " " + u8(r.entry.title));
+    e.texts.push_back(u8(r.name) + " " + u8(r.entry.starttime).substr(0, 5) + " " + u8(r.entry.title));
     e.names.push_back(u8(r.id));
   }
   return e;
 }
 
 Expected dayRows(const std::vector<GuideRow>& rows) {
+  std::map<std::string, int> minutes;
+  for (const GuideRow& r : rows) ++minutes[u8(r.entry.starttime).substr(0, 5)];
   Expected e;
   for (const GuideRow& r : rows) {
-    e.texts.push_back(u8(r.entry.starttime) + " " + u8(r.entry.title));
+    const std::string time = u8(r.entry.starttime);
+    e.texts.push_back((minutes[time.substr(0, 5)] > 1 ? time : time.substr(0, 5)) + " " + u8(r.entry.title));
     e.names.push_back("");
   }
   return e;

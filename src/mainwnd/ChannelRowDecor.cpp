@@ -1,0 +1,110 @@
+#include "mainwnd/ChannelRowDecor.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QPainter>
+
+#include <chrono>
+
+#include "guidegrid/ChannelInitials.h"
+#include "mainwnd/LogoLoader.h"
+#include "source/ChannelSource.h"
+#include "source/GuideSource.h"
+
+namespace tembra {
+
+namespace {
+// Badges are small and many channels share none: the cache is simply
+// emptied when it grows past this.
+constexpr int kKeptBadges = 2000;
+
+QString qs(std::u16string_view text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
+
+int64_t systemNow() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+}  // namespace
+
+ChannelRowDecor::ChannelRowDecor(ChannelSource& source, LogoLoader* logos, bool withProgramme,
+                                 std::function<int64_t()> now)
+    : source_(source), logos_(logos), withProgramme_(withProgramme), now_(now ? std::move(now) : systemNow) {}
+
+std::optional<double> ChannelRowDecor::progress(int64_t start, int64_t stop, int64_t now) {
+  if (stop <= start || start <= 0) return std::nullopt;
+  if (now <= start) return 0.0;
+  if (now >= stop) return 1.0;
+  return static_cast<double>(now - start) / static_cast<double>(stop - start);
+}
+
+QPixmap ChannelRowDecor::badge(const QString& name, int side, qreal dpr) {
+  const int px = std::max(1, static_cast<int>(side * dpr + 0.5));
+  QPixmap pixmap(px, px);
+  pixmap.fill(Qt::transparent);
+  QPainter p(&pixmap);
+  p.setRenderHint(QPainter::Antialiasing, true);
+  p.setPen(Qt::NoPen);
+  const std::u16string n = name.toStdU16String();
+  p.setBrush(QColor::fromHsv(channelHue(n), 110, 150));
+  p.drawRoundedRect(QRectF(0, 0, px, px), px * 0.22, px * 0.22);
+  QFont font = QGuiApplication::font();
+  font.setBold(true);
+  font.setPixelSize(std::max(6, px * 2 / 5));
+  p.setFont(font);
+  p.setPen(Qt::white);
+  p.drawText(QRect(0, 0, px, px), Qt::AlignCenter | Qt::TextSingleLine, qs(channelInitials(n)));
+  p.end();
+  pixmap.setDevicePixelRatio(dpr);
+  return pixmap;
+}
+
+SkinRowDecoration ChannelRowDecor::decorate(const CListLabelElementUI& item, int pictureSide, bool subline) {
+  SkinRowDecoration d;
+  const std::u16string id = item.name.toStdU16String();
+  const qreal dpr = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
+  if (pictureSide > 0) {
+    const SourceChannelRef channel = source_.findChannel(id);
+    if (channel && logos_ != nullptr && !channel->logo.empty()) d.picture = logos_->logo(channel->logo, pictureSide, dpr);
+    if (d.picture.isNull()) {
+      const QString name = channel ? qs(channel->name) : item.text;
+      const QString key = QString::number(pictureSide) + QLatin1Char(' ') + name;
+      auto kept = badges_.constFind(key);
+      if (kept == badges_.constEnd()) {
+        if (badges_.size() > kKeptBadges) badges_.clear();
+        kept = badges_.insert(key, badge(name, pictureSide, dpr));
+      }
+      d.picture = *kept;
+    }
+  }
+  if (withProgramme_ && subline) {
+    if (const Now* now = programmeOf(id)) {
+      d.subline = qs(now->title);
+      if (const std::optional<double> share = progress(now->start, now->stop, now_())) d.progress = *share;
+    }
+  }
+  return d;
+}
+
+const ChannelRowDecor::Now* ChannelRowDecor::programmeOf(const std::u16string& channelId) const {
+  const auto it = programmes_.find(channelId);
+  return it != programmes_.end() ? &it->second : nullptr;
+}
+
+void ChannelRowDecor::setProgrammes(const std::vector<GuideRow>& nowRows, const std::vector<GuideRow>& nextRows) {
+  std::unordered_map<std::u16string, int64_t> nextStart;
+  nextStart.reserve(nextRows.size());
+  for (const GuideRow& r : nextRows) {
+    if (const auto t = GuideSource::localTimeOf(r.entry.startdate, r.entry.starttime)) nextStart.emplace(r.id, *t);
+  }
+  programmes_.clear();
+  programmes_.reserve(nowRows.size());
+  for (const GuideRow& r : nowRows) {
+    Now now;
+    now.title = r.entry.title;
+    now.start = GuideSource::localTimeOf(r.entry.startdate, r.entry.starttime).value_or(0);
+    const auto next = nextStart.find(r.id);
+    if (next != nextStart.end() && next->second > now.start) now.stop = next->second;
+    programmes_.emplace(r.id, std::move(now));
+  }
+}
+
+}  // namespace tembra

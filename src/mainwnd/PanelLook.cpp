@@ -1,0 +1,158 @@
+#include "mainwnd/PanelLook.h"
+
+#include <QMouseEvent>
+
+#include "mainwnd/ChannelRowDecor.h"
+#include "mainwnd/DayRowDecor.h"
+#include "mainwnd/LogoLoader.h"
+#include "mainwnd/WindowContext.h"
+#include "skin/CListUI.h"
+#include "skin/CWindowWnd.h"
+#include "skin/SkinCombo.h"
+#include "skin/SkinControl.h"
+#include "source/ChannelSource.h"
+
+namespace tembra {
+
+namespace {
+constexpr const char* kGuideLists[] = {"playinglist", "playlist", "firstdaylist", "seconddaylist", "thirddaylist"};
+constexpr const char* kDayLists[] = {"firstdaylist", "seconddaylist", "thirddaylist"};
+constexpr const char* kSplitterParts[] = {"listcontrol", "splittertop", "splitterbottom"};
+}  // namespace
+
+PanelLook::PanelLook(WindowContext& window, std::string settingsPath, std::string logoFolder,
+                     std::function<void()> relayout)
+    : window_(window),
+      settings_(settingsPath.empty() ? PanelSettings::defaultPath() : std::move(settingsPath)),
+      relayout_(std::move(relayout)) {
+  if (!logoFolder.empty()) logos_ = std::make_unique<LogoLoader>(std::move(logoFolder), LogoCache::Limits{});
+  channelDecor_ = std::make_unique<ChannelRowDecor>(window_.source(), logos_.get(), true);
+  playingDecor_ = std::make_unique<ChannelRowDecor>(window_.source(), logos_.get(), false);
+  dayDecor_ = std::make_unique<DayRowDecor>();
+  wanted_ = settings_.width();
+  // Logos arrive one by one: the lists paint once for a burst of them.
+  repaint_.setSingleShot(true);
+  repaint_.setInterval(40);
+  connect(&repaint_, &QTimer::timeout, this, [this] { repaintLists(); });
+  if (logos_) connect(logos_.get(), &LogoLoader::arrived, this, [this] {
+      if (!repaint_.isActive()) repaint_.start();
+    });
+  progressTick_.setInterval(kRepaintMs);
+  connect(&progressTick_, &QTimer::timeout, this, [this] { repaintLists(); });
+}
+
+// The lists hold raw pointers to the decors: they let go first.
+PanelLook::~PanelLook() {
+  CWindowWnd& skin = window_.skin();
+  if (CListUI* l = skin.findList(QStringLiteral("channellist"))) l->setRowDecor(nullptr);
+  for (const char* name : kGuideLists)
+    if (CListUI* l = skin.findList(QString::fromLatin1(name))) l->setRowDecor(nullptr);
+}
+
+void PanelLook::attach() {
+  CWindowWnd& skin = window_.skin();
+  if (CListUI* l = skin.findList(QStringLiteral("channellist"))) l->setRowDecor(channelDecor_.get());
+  if (CListUI* l = skin.findList(QStringLiteral("playinglist"))) l->setRowDecor(playingDecor_.get());
+  for (const char* name : kDayLists)
+    if (CListUI* l = skin.findList(QString::fromLatin1(name))) l->setRowDecor(dayDecor_.get());
+  for (const char* name : kSplitterParts) {
+    if (SkinControl* c = skin.findControl(QString::fromLatin1(name))) {
+      c->setCursor(Qt::SplitHCursor);
+      c->installEventFilter(this);
+    }
+  }
+  channelDecor_->setShowProgramme(showsProgramme());
+  progressTick_.start();
+}
+
+bool PanelLook::showsProgramme() const {
+  return settings_.nowOnChannels().value_or(window_.source().guide() != nullptr);
+}
+
+void PanelLook::setShowProgramme(bool on) {
+  settings_.setNowOnChannels(on);
+  channelDecor_->setShowProgramme(on);
+  afterLayout();
+  repaintLists();
+}
+
+void PanelLook::applyWidths(int windowWidth, bool maximised) {
+  WindowState& s = window_.state();
+  if (!s.panelShown) return;
+  const PanelSizing::Widths w = PanelSizing::forWindow(windowWidth, wanted_);
+  s.panelWidth = w.panel;
+  if (!maximised) s.savedPanelWidth = w.panel;
+  s.listWidth = w.list;
+}
+
+bool PanelLook::twoLineRows() const {
+  return window_.state().listWidth >= kTwoLineListWidth && channelDecor_->showsProgramme() &&
+         window_.source().guide() != nullptr;
+}
+
+void PanelLook::afterLayout() {
+  CWindowWnd& skin = window_.skin();
+  const WindowState& s = window_.state();
+  const int allowance = std::max(0, s.panelWidth - PanelSizing::kBasePanel);
+  if (SkinCombo* combo = skin.findCombo(QStringLiteral("channeltype"))) combo->setLayoutWidth(s.listWidth);
+  if (SkinControl* column = skin.findControl(QStringLiteral("listcolumn")))
+    column->setLayoutWidth(s.listWidth + 2 * s.listMargin);
+  channelDecor_->setShowProgramme(showsProgramme());
+  if (CListUI* l = skin.findList(QStringLiteral("channellist"))) {
+    l->setWidthAllowance(std::max(0, s.listWidth - PanelSizing::kBaseList));
+    l->setFixedRowHeight(twoLineRows() ? kTwoLineRow : 0);
+  }
+  for (const char* name : kGuideLists)
+    if (CListUI* l = skin.findList(QString::fromLatin1(name))) l->setWidthAllowance(allowance);
+}
+
+void PanelLook::setProgrammes(const std::vector<GuideRow>& now, const std::vector<GuideRow>& next) {
+  channelDecor_->setProgrammes(now, next);
+  if (CListUI* l = window_.skin().findList(QStringLiteral("channellist"))) l->repaintRows();
+}
+
+void PanelLook::repaintLists() {
+  CWindowWnd& skin = window_.skin();
+  if (CListUI* l = skin.findList(QStringLiteral("channellist"))) l->repaintRows();
+  for (const char* name : kGuideLists)
+    if (CListUI* l = skin.findList(QString::fromLatin1(name))) l->repaintRows();
+}
+
+// The splitter is dragged by its strip (not by its hide button, a child of
+// its own): the panel takes what the player gives up, within what
+// PanelSizing allows, and the width is kept when the button is let go.
+bool PanelLook::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+    return false;
+  auto* e = static_cast<QMouseEvent*>(event);
+  CWindowWnd& skin = window_.skin();
+  WindowState& s = window_.state();
+  const int x = skin.mapFromGlobal(e->globalPosition().toPoint()).x();
+  const int splitterLeft = skin.width() - s.panelWidth - s.borderWidth - s.splitterWidth;
+  switch (type) {
+    case QEvent::MouseButtonPress:
+      if (e->button() != Qt::LeftButton || !s.panelShown) return false;
+      dragging_ = true;
+      grabOffset_ = x - splitterLeft;
+      return true;
+    case QEvent::MouseMove: {
+      if (!dragging_) return false;
+      const int asked = PanelSizing::fromSplitter(skin.width(), x - grabOffset_, s.borderWidth, s.splitterWidth);
+      const int width = PanelSizing::forWindow(skin.width(), asked).panel;
+      if (width != s.panelWidth) {
+        wanted_ = width;
+        relayout_();
+      }
+      return true;
+    }
+    default:
+      if (!dragging_ || e->button() != Qt::LeftButton) return false;
+      dragging_ = false;
+      if (wanted_ > 0) settings_.setWidth(wanted_);
+      (void)watched;
+      return true;
+  }
+}
+
+}  // namespace tembra

@@ -1,0 +1,86 @@
+#pragma once
+#include <QObject>
+#include <QPoint>
+#include <QTimer>
+
+#include <memory>
+#include <string>
+
+#include "mainwnd/PanelSettings.h"
+#include "mainwnd/PanelSizing.h"
+
+namespace tembra {
+
+class ChannelRowDecor;
+class DayRowDecor;
+class LogoLoader;
+class WindowContext;
+struct GuideRow;
+
+// How the side panel looks beyond the skin: its width (a share of a large
+// window, or where the viewer dragged the splitter, kept across starts),
+// the channel column's width, the channel rows' logos, badges and
+// programme on now, the day lists' bar under the programme on now, and
+// the height rows get when there is room for two lines.
+class PanelLook : public QObject {
+  Q_OBJECT
+
+ public:
+  // Channel rows are this high when they show the programme on now.
+  static constexpr int kTwoLineRow = 46;
+  // ... which they do only from this channel column width on.
+  static constexpr int kTwoLineListWidth = 150;
+  // Progress bars move on by themselves this often.
+  static constexpr int kRepaintMs = 30000;
+
+  // settingsPath: empty for PanelSettings::defaultPath(); logoFolder:
+  // empty for no logos (badges only).
+  PanelLook(WindowContext& window, std::string settingsPath, std::string logoFolder,
+            std::function<void()> relayout);
+  ~PanelLook() override;
+
+  // Once the layout is loaded: hands the lists their decors and makes the
+  // splitter draggable.
+  void attach();
+  // Before the layout is computed: the panel's and channel column's widths
+  // for this window width (while the panel is shown). The width the panel
+  // comes back with after a hide is the one of the normal window, also
+  // while maximised: that is what leaving the maximised state undoes.
+  void applyWidths(int windowWidth, bool maximised);
+  // After the layout: what follows from the widths (the group selector,
+  // the lists' width limits, the channel rows' height).
+  void afterLayout();
+
+  // The guide's now-playing and up-next rows, for the channel rows' line.
+  void setProgrammes(const std::vector<GuideRow>& now, const std::vector<GuideRow>& next);
+  // Whether channel rows show the programme on now (kept in the settings).
+  bool showsProgramme() const;
+  void setShowProgramme(bool on);
+  DayRowDecor& dayDecor() { return *dayDecor_; }
+  PanelSettings& settings() { return settings_; }
+  LogoLoader* logos() const { return logos_.get(); }
+  int wantedWidth() const { return wanted_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void repaintLists();
+  bool twoLineRows() const;
+
+  WindowContext& window_;
+  PanelSettings settings_;
+  std::function<void()> relayout_;
+  std::unique_ptr<LogoLoader> logos_;
+  std::unique_ptr<ChannelRowDecor> channelDecor_;
+  std::unique_ptr<ChannelRowDecor> playingDecor_;
+  std::unique_ptr<DayRowDecor> dayDecor_;
+  QTimer repaint_;
+  QTimer progressTick_;
+  // GUI thread only: the viewer's panel width (0: none), and the drag.
+  int wanted_ = 0;
+  bool dragging_ = false;
+  int grabOffset_ = 0;
+};
+
+}  // namespace tembra
