@@ -21,4 +21,12 @@ QString DialogStyle::sheet() {
       "QPushButton:disabled { color: #6b7380; }");
 }
 
+QString DialogStyle::menuSheet() {
+  return QStringLiteral(
+      "QMenu { background: #1b2029; color: #e6e9ef; border: 1px solid #2f3743; border-radius: 6px; padding: 4px; }"
+      "QMenu::item { padding: 5px 18px; border-radius: 4px; }"
+      "QMenu::item:selected { background: #26436e; color: #ffffff; }"
+      "QMenu::item:disabled { color: #6b7380; }");
+}
+
 }  // namespace tembra

@@ -8,6 +8,8 @@ namespace tembra {
 class DialogStyle {
  public:
   static QString sheet();
+  // The same for a pop-up menu.
+  static QString menuSheet();
 };
 
 }  // namespace tembra

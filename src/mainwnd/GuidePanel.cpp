@@ -13,6 +13,7 @@
 #include "mainwnd/GuideRowText.h"
 #include "mainwnd/ListMarker.h"
 #include "mainwnd/DayRowDecor.h"
+#include "mainwnd/DialogStyle.h"
 #include "mainwnd/GuideRowMenu.h"
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/PanelLook.h"
@@ -268,6 +269,8 @@ void GuidePanel::OpenRowMenu(GuidePage page, int row, const QPoint& at,
   const int64_t stop = times ? times->stop : 0;
 
   QMenu menu(&window_.skin());
+  menu.setObjectName(QStringLiteral("guiderowmenu"));
+  menu.setStyleSheet(DialogStyle::menuSheet());
   for (const GuideRowMenu::Entry& e : GuideRowMenu::entries(input)) {
     QAction* action = nullptr;
     switch (e.action) {

@@ -76,8 +76,9 @@ void PanelLook::setShowProgramme(bool on) {
   repaintLists();
 }
 
-void PanelLook::applyWidths(int windowWidth, bool maximised) {
+void PanelLook::applyWidths(int windowWidth, int windowHeight, bool maximised) {
   WindowState& s = window_.state();
+  if (window_.source().operatorExtras() == nullptr) s.adHeight = PanelSizing::detailsFor(windowHeight);
   if (!s.panelShown) return;
   const PanelSizing::Widths w = PanelSizing::forWindow(windowWidth, wanted_);
   s.panelWidth = w.panel;

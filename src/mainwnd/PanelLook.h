@@ -43,10 +43,11 @@ class PanelLook : public QObject {
   // splitter draggable.
   void attach();
   // Before the layout is computed: the panel's and channel column's widths
-  // for this window width (while the panel is shown). The width the panel
+  // for this window width (while the panel is shown), and the height of
+  // the details pane of a source without ads. The width the panel
   // comes back with after a hide is the one of the normal window, also
   // while maximised: that is what leaving the maximised state undoes.
-  void applyWidths(int windowWidth, bool maximised);
+  void applyWidths(int windowWidth, int windowHeight, bool maximised);
   // After the layout: what follows from the widths (the group selector,
   // the lists' width limits, the channel rows' height).
   void afterLayout();

@@ -19,4 +19,8 @@ int PanelSizing::fromSplitter(int windowWidth, int splitterLeft, int borderWidth
   return windowWidth - borderWidth - splitterWidth - splitterLeft;
 }
 
+int PanelSizing::detailsFor(int windowHeight) {
+  return std::clamp(kBaseDetails + (windowHeight - kBaseHeight) * kDetailsSharePercent / 100, kBaseDetails, kDetailsCap);
+}
+
 }  // namespace tembra

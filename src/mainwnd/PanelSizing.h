@@ -38,6 +38,15 @@ class PanelSizing {
   // edge) asks for, before forWindow bounds it.
   static int fromSplitter(int windowWidth, int splitterLeft, int borderWidth, int splitterWidth);
   static int listFor(int panel);
+
+  // The programme details' pane under the lists (where a source without
+  // ads shows them): the skin's 85 at the smallest window, a share of any
+  // extra height up to a cap. The ad pane keeps its size.
+  static constexpr int kBaseDetails = 85;
+  static constexpr int kBaseHeight = 529;
+  static constexpr int kDetailsSharePercent = 25;
+  static constexpr int kDetailsCap = 220;
+  static int detailsFor(int windowHeight);
 };
 
 }  // namespace tembra

@@ -336,7 +336,7 @@ void TembraPlayerWnd::createLoadingPictures() {
 void TembraPlayerWnd::applyLayout() {
   const QSize corner = roundCorner();
   if (!created_ || isMinimized() || (corner.width() == 0 && corner.height() == 0)) return;
-  if (look_) look_->applyWidths(width(), isMaximized());
+  if (look_) look_->applyWidths(width(), height(), isMaximized());
   const CTabLayoutUI* tab = findTabLayout(QStringLiteral("guidetab"));
   const CTabLayoutUI* days = findTabLayout(QStringLiteral("tvswitch"));
   const MainLayout layout = MainLayout::compute(width(), height(), state_, tab != nullptr ? tab->currentPage() : -1,
