@@ -122,7 +122,7 @@ void PanelLook::repaintLists() {
 // The splitter is dragged by its strip (not by its hide button, a child of
 // its own): the panel takes what the player gives up, within what
 // PanelSizing allows, and the width is kept when the button is let go.
-bool PanelLook::eventFilter(QObject* watched, QEvent* event) {
+bool PanelLook::eventFilter(QObject*, QEvent* event) {
   const QEvent::Type type = event->type();
   if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
     return false;
@@ -151,7 +151,6 @@ bool PanelLook::eventFilter(QObject* watched, QEvent* event) {
       if (!dragging_ || e->button() != Qt::LeftButton) return false;
       dragging_ = false;
       if (wanted_ > 0) settings_.setWidth(wanted_);
-      (void)watched;
       return true;
   }
 }
