@@ -109,6 +109,8 @@ void PanelLook::afterLayout() {
 
 void PanelLook::setProgrammes(const std::vector<GuideRow>& now, const std::vector<GuideRow>& next) {
   channelDecor_->setProgrammes(now, next);
+  // The guide may be newer than the last layout: the rows get their room.
+  afterLayout();
   if (CListUI* l = window_.skin().findList(QStringLiteral("channellist"))) l->repaintRows();
 }
 
