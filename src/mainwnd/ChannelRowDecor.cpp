@@ -4,7 +4,9 @@
 #include <QGuiApplication>
 #include <QPainter>
 
+#include <algorithm>
 #include <chrono>
+#include <iterator>
 
 #include "guidegrid/ChannelInitials.h"
 #include "mainwnd/LogoLoader.h"
@@ -76,7 +78,7 @@ SkinRowDecoration ChannelRowDecor::decorate(const CListLabelElementUI& item, int
     }
   }
   if (withProgramme_ && subline) {
-    if (const Now* now = programmeOf(id)) {
+    if (const std::optional<Now> now = programmeOf(id)) {
       d.subline = qs(now->title);
       if (const std::optional<double> share = progress(now->start, now->stop, now_())) d.progress = *share;
     }
@@ -84,26 +86,44 @@ SkinRowDecoration ChannelRowDecor::decorate(const CListLabelElementUI& item, int
   return d;
 }
 
-const ChannelRowDecor::Now* ChannelRowDecor::programmeOf(const std::u16string& channelId) const {
+void ChannelRowDecor::Stamp::set(std::u16string_view d, std::u16string_view t) {
+  dateLength = static_cast<uint8_t>(std::min(d.size(), std::size(date)));
+  timeLength = static_cast<uint8_t>(std::min(t.size(), std::size(time)));
+  std::copy_n(d.begin(), dateLength, date);
+  std::copy_n(t.begin(), timeLength, time);
+}
+
+std::optional<int64_t> ChannelRowDecor::Stamp::read() const {
+  if (timeLength == 0) return std::nullopt;
+  return GuideSource::localTimeOf(std::u16string_view(date, dateLength), std::u16string_view(time, timeLength));
+}
+
+std::optional<ChannelRowDecor::Now> ChannelRowDecor::programmeOf(const std::u16string& channelId) const {
   const auto it = programmes_.find(channelId);
-  return it != programmes_.end() ? &it->second : nullptr;
+  if (it == programmes_.end()) return std::nullopt;
+  const Held& h = it->second;
+  if (!h.read) {
+    h.read = true;
+    h.startTime = h.start.read().value_or(0);
+    const int64_t stop = h.next.read().value_or(0);
+    h.stopTime = stop > h.startTime ? stop : 0;
+  }
+  return Now{h.title, h.startTime, h.stopTime};
 }
 
 void ChannelRowDecor::setProgrammes(const std::vector<GuideRow>& nowRows, const std::vector<GuideRow>& nextRows) {
-  std::unordered_map<std::u16string, int64_t> nextStart;
-  nextStart.reserve(nextRows.size());
-  for (const GuideRow& r : nextRows) {
-    if (const auto t = GuideSource::localTimeOf(r.entry.startdate, r.entry.starttime)) nextStart.emplace(r.id, *t);
-  }
   programmes_.clear();
   programmes_.reserve(nowRows.size());
   for (const GuideRow& r : nowRows) {
-    Now now;
-    now.title = r.entry.title;
-    now.start = GuideSource::localTimeOf(r.entry.startdate, r.entry.starttime).value_or(0);
-    const auto next = nextStart.find(r.id);
-    if (next != nextStart.end() && next->second > now.start) now.stop = next->second;
-    programmes_.emplace(r.id, std::move(now));
+    const auto [it, added] = programmes_.try_emplace(r.id);
+    if (!added) continue;
+    it->second.title = r.entry.title;
+    it->second.start.set(r.entry.startdate, r.entry.starttime);
+  }
+  for (const GuideRow& r : nextRows) {
+    const auto it = programmes_.find(r.id);
+    if (it == programmes_.end() || it->second.next.timeLength != 0) continue;
+    it->second.next.set(r.entry.startdate, r.entry.starttime);
   }
 }
 

@@ -44,7 +44,8 @@ class ChannelRowDecor : public SkinRowDecor {
   void setProgrammes(const std::vector<GuideRow>& nowRows, const std::vector<GuideRow>& nextRows);
   void setShowProgramme(bool on) { withProgramme_ = on; }
   bool showsProgramme() const { return withProgramme_; }
-  const Now* programmeOf(const std::u16string& channelId) const;
+  // Nothing for a channel without a programme on now.
+  std::optional<Now> programmeOf(const std::u16string& channelId) const;
 
   // How much of a programme has run at `now`: 0..1; nothing without a
   // known, later stop.
@@ -59,7 +60,25 @@ class ChannelRowDecor : public SkinRowDecor {
   bool withProgramme_;
   std::function<int64_t()> now_;
   // GUI thread only, as every paint.
-  std::unordered_map<std::u16string, Now> programmes_;
+  // The rows' texts as they came: their times are read only for the rows
+  // painted (once each), as reading a local time is slow enough to matter
+  // for tens of thousands of channels at every refill.
+  // A start as the guide wrote it, kept without an allocation: only the
+  // first 10 characters of the date and 8 of the time are ever read.
+  struct Stamp {
+    char16_t date[10];
+    char16_t time[8];
+    uint8_t dateLength = 0, timeLength = 0;
+    void set(std::u16string_view d, std::u16string_view t);
+    std::optional<int64_t> read() const;
+  };
+  struct Held {
+    std::u16string title;
+    Stamp start, next;
+    mutable bool read = false;
+    mutable int64_t startTime = 0, stopTime = 0;
+  };
+  std::unordered_map<std::u16string, Held> programmes_;
   QHash<QString, QPixmap> badges_;
 };
 

@@ -174,10 +174,10 @@ TEST(ChannelRowDecor, ProgrammeOnNowEndsWhereTheChannelsNextOneStartsAndShowsHow
   ChannelRowDecor decor(source, nullptr, true, [&] { return clock; });
   decor.setProgrammes({row(u"1", u"Breakfast", u"2026-12-10", u"06:00:00"), row(u"2", u"Film", u"2026-12-10", u"05:00:00")},
                       {row(u"1", u"News", u"2026-12-10", u"07:00:00"), row(u"3", u"Other", u"2026-12-10", u"06:30:00")});
-  ASSERT_NE(decor.programmeOf(u"1"), nullptr);
+  ASSERT_TRUE(decor.programmeOf(u"1").has_value());
   EXPECT_EQ(decor.programmeOf(u"1")->stop, start + 3600);
   EXPECT_EQ(decor.programmeOf(u"2")->stop, 0) << "no next row: the end is not known";
-  EXPECT_EQ(decor.programmeOf(u"3"), nullptr);
+  EXPECT_FALSE(decor.programmeOf(u"3").has_value());
 
   SkinRowDecoration d = decor.decorate(itemNamed(u"1"), 30, true);
   EXPECT_EQ(d.subline, QStringLiteral("Breakfast"));
