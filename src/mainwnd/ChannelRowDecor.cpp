@@ -64,10 +64,15 @@ SkinRowDecoration ChannelRowDecor::decorate(const CListLabelElementUI& item, int
   const std::u16string id = item.name.toStdU16String();
   const qreal dpr = qApp != nullptr ? qApp->devicePixelRatio() : 1.0;
   if (pictureSide > 0) {
-    const SourceChannelRef channel = source_.findChannel(id);
-    if (channel && logos_ != nullptr && !channel->logo.empty()) d.picture = logos_->logo(channel->logo, pictureSide, dpr);
+    auto known = channels_.constFind(item.name);
+    if (known == channels_.constEnd()) {
+      if (channels_.size() > kKeptBadges * 20) channels_.clear();
+      const SourceChannelRef channel = source_.findChannel(id);
+      known = channels_.insert(item.name, channel ? Channel{channel->logo, qs(channel->name)} : Channel{{}, item.text});
+    }
+    if (logos_ != nullptr && !known->logo.empty()) d.picture = logos_->logo(known->logo, pictureSide, dpr);
     if (d.picture.isNull()) {
-      const QString name = channel ? qs(channel->name) : item.text;
+      const QString& name = known->name;
       const QString key = QString::number(pictureSide) + QLatin1Char(' ') + name;
       auto kept = badges_.constFind(key);
       if (kept == badges_.constEnd()) {

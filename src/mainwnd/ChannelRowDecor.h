@@ -43,6 +43,10 @@ class ChannelRowDecor : public SkinRowDecor {
   // same channel's row of the up-next rows starts.
   void setProgrammes(const std::vector<GuideRow>& nowRows, const std::vector<GuideRow>& nextRows);
   void setShowProgramme(bool on) { withProgramme_ = on; }
+  // The channels' names and logos are looked up once per row and kept
+  // until the list is filled again (a source may look a channel up by
+  // walking all of them).
+  void forgetChannels() { channels_.clear(); }
   bool showsProgramme() const { return withProgramme_; }
   // Nothing for a channel without a programme on now.
   std::optional<Now> programmeOf(const std::u16string& channelId) const;
@@ -80,6 +84,11 @@ class ChannelRowDecor : public SkinRowDecor {
   };
   std::unordered_map<std::u16string, Held> programmes_;
   QHash<QString, QPixmap> badges_;
+  struct Channel {
+    std::string logo;
+    QString name;
+  };
+  QHash<QString, Channel> channels_;
 };
 
 }  // namespace tembra

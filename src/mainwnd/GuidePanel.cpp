@@ -164,12 +164,7 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
   list.removeAll();
   list.addMany(items);
   rows_[index(page)] = rows;
-  if (PanelLook* look = window_.look(); look != nullptr && page == GuidePage::NowPlaying) {
-    // The up-next rows say where each programme on now ends.
-    std::vector<GuideRow> next;
-    if (GuideSource* guide = window_.source().guide()) guide->GetUpcoming(next, true);
-    look->setProgrammes(rows, next);
-  }
+  if (PanelLook* look = window_.look(); look != nullptr && page == GuidePage::NowPlaying) look->nowPlayingFilled();
   if (StartupTrace::enabled() && !rows.empty()) {
     // What the viewer reads first, for the end-to-end tests: list, rows, the
     // first row's channel id and text.

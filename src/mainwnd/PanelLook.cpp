@@ -10,7 +10,9 @@
 #include "skin/CWindowWnd.h"
 #include "skin/SkinCombo.h"
 #include "skin/SkinControl.h"
+#include "skin/SkinListModel.h"
 #include "source/ChannelSource.h"
+#include "source/GuideSource.h"
 
 namespace tembra {
 
@@ -30,6 +32,7 @@ PanelLook::PanelLook(WindowContext& window, std::string settingsPath, std::strin
   playingDecor_ = std::make_unique<ChannelRowDecor>(window_.source(), logos_.get(), false);
   dayDecor_ = std::make_unique<DayRowDecor>();
   wanted_ = settings_.width();
+  nowOnChannels_ = settings_.nowOnChannels();
   // Logos arrive one by one: the lists paint once for a burst of them.
   repaint_.setSingleShot(true);
   repaint_.setInterval(40);
@@ -51,8 +54,15 @@ PanelLook::~PanelLook() {
 
 void PanelLook::attach() {
   CWindowWnd& skin = window_.skin();
-  if (CListUI* l = skin.findList(QStringLiteral("channellist"))) l->setRowDecor(channelDecor_.get());
-  if (CListUI* l = skin.findList(QStringLiteral("playinglist"))) l->setRowDecor(playingDecor_.get());
+  const auto decorate = [this](CListUI* list, ChannelRowDecor* decor) {
+    if (list == nullptr) return;
+    list->setRowDecor(decor);
+    SkinListModel* model = list->model();
+    connect(model, &QAbstractItemModel::modelReset, this, [decor] { decor->forgetChannels(); });
+    connect(model, &QAbstractItemModel::rowsInserted, this, [decor] { decor->forgetChannels(); });
+  };
+  decorate(skin.findList(QStringLiteral("channellist")), channelDecor_.get());
+  decorate(skin.findList(QStringLiteral("playinglist")), playingDecor_.get());
   for (const char* name : kDayLists)
     if (CListUI* l = skin.findList(QString::fromLatin1(name))) l->setRowDecor(dayDecor_.get());
   for (const char* name : kSplitterParts) {
@@ -65,11 +75,10 @@ void PanelLook::attach() {
   progressTick_.start();
 }
 
-bool PanelLook::showsProgramme() const {
-  return settings_.nowOnChannels().value_or(window_.source().guide() != nullptr);
-}
+bool PanelLook::showsProgramme() const { return nowOnChannels_.value_or(window_.source().guide() != nullptr); }
 
 void PanelLook::setShowProgramme(bool on) {
+  nowOnChannels_ = on;
   settings_.setNowOnChannels(on);
   channelDecor_->setShowProgramme(on);
   afterLayout();
@@ -99,18 +108,34 @@ void PanelLook::afterLayout() {
   if (SkinControl* column = skin.findControl(QStringLiteral("listcolumn")))
     column->setLayoutWidth(s.listWidth + 2 * s.listMargin);
   channelDecor_->setShowProgramme(showsProgramme());
+  const bool twoLines = twoLineRows();
   if (CListUI* l = skin.findList(QStringLiteral("channellist"))) {
     l->setWidthAllowance(std::max(0, s.listWidth - PanelSizing::kBaseList));
-    l->setFixedRowHeight(twoLineRows() ? kTwoLineRow : 0);
+    l->setFixedRowHeight(twoLines ? kTwoLineRow : 0);
+  }
+  if (twoLines && programmesStale_ && !programmesQueued_) {
+    programmesQueued_ = true;
+    QTimer::singleShot(0, this, [this] { loadProgrammes(); });
   }
   for (const char* name : kGuideLists)
     if (CListUI* l = skin.findList(QString::fromLatin1(name))) l->setWidthAllowance(allowance);
 }
 
-void PanelLook::setProgrammes(const std::vector<GuideRow>& now, const std::vector<GuideRow>& next) {
-  channelDecor_->setProgrammes(now, next);
-  // The guide may be newer than the last layout: the rows get their room.
+void PanelLook::nowPlayingFilled() {
+  programmesStale_ = true;
   afterLayout();
+}
+
+void PanelLook::loadProgrammes() {
+  programmesQueued_ = false;
+  GuideSource* guide = window_.source().guide();
+  if (!programmesStale_ || !twoLineRows() || guide == nullptr) return;
+  std::vector<GuideRow> now, next;
+  if (guide->GetNowPlaying(now, true) != GuideSource::kRows) return;
+  // The up-next rows say where each programme on now ends.
+  guide->GetUpcoming(next, true);
+  channelDecor_->setProgrammes(now, next);
+  programmesStale_ = false;
   if (CListUI* l = window_.skin().findList(QStringLiteral("channellist"))) l->repaintRows();
 }
 

@@ -3,7 +3,9 @@
 #include <QPoint>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "mainwnd/PanelSettings.h"
@@ -15,7 +17,6 @@ class ChannelRowDecor;
 class DayRowDecor;
 class LogoLoader;
 class WindowContext;
-struct GuideRow;
 
 // How the side panel looks beyond the skin: its width (a share of a large
 // window, or where the viewer dragged the splitter, kept across starts),
@@ -52,8 +53,10 @@ class PanelLook : public QObject {
   // the lists' width limits, the channel rows' height).
   void afterLayout();
 
-  // The guide's now-playing and up-next rows, for the channel rows' line.
-  void setProgrammes(const std::vector<GuideRow>& now, const std::vector<GuideRow>& next);
+  // The now-playing list was filled again: the channel rows' programme
+  // lines are read again from the guide, in an event of their own and only
+  // while rows show them.
+  void nowPlayingFilled();
   // Whether channel rows show the programme on now (kept in the settings).
   bool showsProgramme() const;
   void setShowProgramme(bool on);
@@ -68,6 +71,9 @@ class PanelLook : public QObject {
  private:
   void repaintLists();
   bool twoLineRows() const;
+  // Reads the programmes on now and up next for the channel rows, when
+  // they show them and what they have is stale.
+  void loadProgrammes();
 
   WindowContext& window_;
   PanelSettings settings_;
@@ -80,6 +86,10 @@ class PanelLook : public QObject {
   QTimer progressTick_;
   // GUI thread only: the viewer's panel width (0: none), and the drag.
   int wanted_ = 0;
+  // The viewer's choice as read at the start (or made since).
+  std::optional<bool> nowOnChannels_;
+  bool programmesStale_ = true;
+  bool programmesQueued_ = false;
   bool dragging_ = false;
   int grabOffset_ = 0;
 };
