@@ -65,6 +65,8 @@ void setVisible(CWindowWnd& skin, const char* name, bool visible) {
 
 GuidePanel::GuidePanel(WindowContext& window) : window_(window) {}
 
+int64_t GuidePanel::now() const { return clock_ ? clock_() : nowSeconds(); }
+
 void GuidePanel::setTickInterval(int milliseconds) { tickMs_ = std::max(1, milliseconds); }
 
 void GuidePanel::ShowNowPlaying(bool noDownload) { show(GuidePage::NowPlaying, noDownload); }
@@ -174,6 +176,9 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
 
   if (page != GuidePage::NowPlaying && page != GuidePage::Upcoming) {
     markOnNow(list, page, rows);
+    // The guide knows its days' dates now (its day 0 may be yesterday's
+    // list kept past midnight).
+    LabelDayOptions();
     return;
   }
   if (page != GuidePage::NowPlaying) return;
@@ -201,7 +206,7 @@ std::optional<GuideProgramme> GuidePanel::programmeOf(GuidePage page, const Guid
 // the day, whose programmes end where the next begins); a row the guide
 // says is on now counts where the times say nothing.
 void GuidePanel::markOnNow(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows) {
-  const int64_t now = nowSeconds();
+  const int64_t now = this->now();
   int row = -1;
   int64_t start = 0, stop = 0;
   std::vector<GuideProgramme> programmes;
@@ -238,7 +243,7 @@ void GuidePanel::markOnNow(CListUI& list, GuidePage page, const std::vector<Guid
 void GuidePanel::LabelDayOptions() {
   GuideSource* guide = window_.source().guide();
   if (guide == nullptr) return;
-  const int64_t now = nowSeconds();
+  const int64_t now = this->now();
   const char* options[] = {"guidefirstday", "guidesecondday", "guidethirdday"};
   for (int d = 0; d < 3; ++d) {
     COptionUI* option = window_.skin().findOption(QString::fromLatin1(options[d]));
@@ -259,7 +264,7 @@ void GuidePanel::OpenRowMenu(GuidePage page, int row, const QPoint& at,
   input.channelKnown = channel != nullptr;
   input.catchupDays = channel ? channel->catchupDays : std::nullopt;
   input.start = times ? times->start : GuideSource::localTimeOf(r.entry.startdate, r.entry.starttime).value_or(0);
-  input.now = nowSeconds();
+  input.now = now();
   input.archivePlayable = static_cast<bool>(archivePlayer_);
   const int64_t stop = times ? times->stop : 0;
 

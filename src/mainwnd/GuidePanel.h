@@ -52,6 +52,9 @@ class GuidePanel {
   void setArchivePlayer(ArchivePlayer player) { archivePlayer_ = std::move(player); }
   // The day options read their dates ("Today", "Tue 10", "Wed 11").
   void LabelDayOptions();
+  // Where the programme on now and "Today" are read (UTC seconds); the
+  // system clock unless a test stands on another day.
+  void setClock(std::function<int64_t()> now) { clock_ = std::move(now); }
 
   // The period of timer 2 (LoadCountdown::kIntervalMs); tests shorten it.
   void setTickInterval(int milliseconds);
@@ -82,6 +85,8 @@ class GuidePanel {
   // The skin's own "nonoticelist" text, kept while a reason replaces it.
   QString noProgrammeText_;
   ArchivePlayer archivePlayer_;
+  std::function<int64_t()> clock_;
+  int64_t now() const;
 };
 
 }  // namespace tembra
