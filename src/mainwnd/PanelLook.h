@@ -84,7 +84,9 @@ class PanelLook : public QObject {
   std::unique_ptr<DayRowDecor> dayDecor_;
   QTimer repaint_;
   QTimer progressTick_;
-  // GUI thread only: the viewer's panel width (0: none), and the drag.
+  // Everything below is used on the GUI thread only: the viewer's panel
+  // width (0: none), the drag, the programme line setting and whether the
+  // channel rows' programmes need reading again.
   int wanted_ = 0;
   // The viewer's choice as read at the start (or made since).
   std::optional<bool> nowOnChannels_;
