@@ -18,8 +18,9 @@ namespace {
 
 constexpr int kWidth = 1240, kHeight = 760;
 constexpr int kDrag = 200;
-// The marked row's text and the progress bar's fill, as the skin has them.
-constexpr QRgb kMarked = 0xf5a524, kBar = 0x3d8bfd;
+// The marked row's text and the progress bar's fill and track, as the
+// skin has them.
+constexpr QRgb kMarked = 0xf5a524, kBar = 0x3d8bfd, kTrack = 0x2c3440;
 
 std::string readAll(const std::string& path) {
   std::ifstream in(path);
@@ -124,7 +125,11 @@ TEST_F(PanelEndToEnd, TheDraggedSplitterIsKeptLogosShowAndTheDayListOpensAtThePr
   ASSERT_TRUE(click(Point{(list.left + list.right) / 2, list.top + PanelLook::kTwoLineRow / 2}));
   const PixelRect days = after.onScreen("firstdaylist");
   EXPECT_TRUE(waitForScreen("panel-day-now",
-                            [&](const QImage& s) { return colourShare(s, days, {kMarked}, 40) > 0.0005 && colourShare(s, days, {kBar}, 30) > 0.0002; },
+                            [&](const QImage& s) {
+                              // The bar (a programme just begun has hardly any fill) is most of a
+                              // row's width, two pixels high.
+                              return colourShare(s, days, {kMarked}, 40) > 0.0005 && colourShare(s, days, {kBar, kTrack}, 4) > 0.002;
+                            },
                             20000))
       << "the day list shows the programme on now marked, with its progress";
   checkEventLoop("a wide panel with logos and the day list");
