@@ -38,7 +38,12 @@ SkinItemDelegate::SkinItemDelegate(const SkinNode& node, SkinContext& ctx, const
 }
 
 QRect SkinItemDelegate::markerIn(const QRect& row, const QRect& marker, int skinRowHeight) {
-  if (marker.topLeft() == QPoint(0, 0)) return row;
+  if (marker.topLeft() == QPoint(0, 0)) {
+    // Made one pixel narrower than the skin's row: it grows with the row
+    // and keeps that pixel.
+    const QSize grown(std::max(0, row.width() - marker.width() - 1), std::max(0, row.height() - skinRowHeight));
+    return QRect(row.topLeft(), marker.size() + grown);
+  }
   const int down = std::max(0, (row.height() - std::min(row.height(), skinRowHeight)) / 2);
   return marker.translated(row.topLeft() + QPoint(0, down));
 }

@@ -30,9 +30,10 @@ class SkinItemDelegate : public QStyledItemDelegate {
   // The rectangle an item is drawn in: the row, at most the item's maximum
   // width wide.
   static QRect itemRect(const QRect& row, int maxWidth);
-  // A marker made for a row of the skin's height: one that starts at the
-  // row's corner is its background and covers the whole row; any other
-  // keeps its size and moves down by half of what the row grew.
+  // A marker made for a row of the skin's size: one that starts at the
+  // row's corner is its background and grows with the row (at the skin's
+  // own size it stays as it is); any other keeps its size and moves down by
+  // half of what the row grew.
   static QRect markerIn(const QRect& row, const QRect& marker, int skinRowHeight);
 
   // Not owned; null: rows have only their texts.

@@ -3,6 +3,8 @@
 // enough, the number before everything.
 #include "skin/SkinRowGeometry.h"
 
+#include "skin/SkinItemDelegate.h"
+
 #include <gtest/gtest.h>
 
 namespace tembra {
@@ -64,6 +66,16 @@ TEST(SkinRowGeometry, RowHeightsDecideThePictureAndTheLines) {
   EXPECT_FALSE(G::holdsTwoLines(29, 16));
   EXPECT_FALSE(G::holdsTwoLines(39, 16));
   EXPECT_TRUE(G::holdsTwoLines(40, 16));
+}
+
+TEST(SkinRowGeometry, MarkersStayAsDrawnAtTheSkinsSizeAndFollowALargerRow) {
+  // The played channel's background (99 x 29 at the row's corner) and the
+  // small dot (at 3, 10).
+  const QRect background(0, 0, 99, 29), dot(3, 10, 7, 7);
+  EXPECT_EQ(SkinItemDelegate::markerIn(QRect(6, 73, 100, 29), background, 29), QRect(6, 73, 99, 29));
+  EXPECT_EQ(SkinItemDelegate::markerIn(QRect(6, 73, 225, 46), background, 29), QRect(6, 73, 224, 46));
+  EXPECT_EQ(SkinItemDelegate::markerIn(QRect(6, 73, 100, 29), dot, 29), QRect(9, 83, 7, 7));
+  EXPECT_EQ(SkinItemDelegate::markerIn(QRect(6, 73, 225, 47), dot, 29), QRect(9, 92, 7, 7));
 }
 
 }  // namespace
