@@ -104,9 +104,12 @@ void PanelLook::afterLayout() {
   CWindowWnd& skin = window_.skin();
   const WindowState& s = window_.state();
   const int allowance = std::max(0, s.panelWidth - PanelSizing::kBasePanel);
-  if (SkinCombo* combo = skin.findCombo(QStringLiteral("channeltype"))) combo->setLayoutWidth(s.listWidth);
-  if (SkinControl* column = skin.findControl(QStringLiteral("listcolumn")))
-    column->setLayoutWidth(s.listWidth + 2 * s.listMargin);
+  // Each change lays the row it is in out again: only a change is made.
+  const auto setWidth = [](SkinControl* c, int width) {
+    if (c != nullptr && c->layoutWidth() != width) c->setLayoutWidth(width);
+  };
+  setWidth(skin.findCombo(QStringLiteral("channeltype")), s.listWidth);
+  setWidth(skin.findControl(QStringLiteral("listcolumn")), s.listWidth + 2 * s.listMargin);
   channelDecor_->setShowProgramme(showsProgramme());
   const bool twoLines = twoLineRows();
   if (CListUI* l = skin.findList(QStringLiteral("channellist"))) {
