@@ -1,16 +1,24 @@
 #include "mainwnd/GuidePanel.h"
 
+#include <QMenu>
 #include <QString>
+#include <QTimer>
+#include <QToolTip>
 #include <QVector>
 
 #include <algorithm>
 #include <ctime>
+#include <chrono>
 
 #include "app/LanguageTable.h"
 #include "mainwnd/GuideRowText.h"
 #include "mainwnd/ListMarker.h"
+#include "mainwnd/DayRowDecor.h"
+#include "mainwnd/DialogStyle.h"
+#include "mainwnd/GuideRowMenu.h"
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/PlaybackTransport.h"
+#include "mainwnd/PanelLook.h"
 #include "mainwnd/PanelPlacement.h"
 #include "mainwnd/ProgrammeDetailsView.h"
 #include "mainwnd/StartupTrace.h"
@@ -49,6 +57,10 @@ int dayOf(GuidePage page) { return isDayPage(page) ? index(page) - index(GuidePa
 
 QString qs(std::u16string_view text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
 
+int64_t nowSeconds() {
+  return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+}
+
 void setVisible(CWindowWnd& skin, const char* name, bool visible) {
   if (SkinControl* c = skin.findControl(QString::fromLatin1(name))) c->setVisible(visible);
 }
@@ -56,6 +68,8 @@ void setVisible(CWindowWnd& skin, const char* name, bool visible) {
 }  // namespace
 
 GuidePanel::GuidePanel(WindowContext& window) : window_(window) {}
+
+int64_t GuidePanel::now() const { return clock_ ? clock_() : nowSeconds(); }
 
 void GuidePanel::setTickInterval(int milliseconds) { tickMs_ = std::max(1, milliseconds); }
 
@@ -143,11 +157,12 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
   QVector<CListLabelElementUI> items;
   items.reserve(static_cast<qsizetype>(rows.size()));
   programmes_[index(page)] = channelRows ? std::vector<std::optional<Programme>>(rows.size()) : programmesOf(rows);
+  const std::vector<bool> seconds = channelRows ? std::vector<bool>() : GuideRowText::DaySeconds(rows);
   for (size_t i = 0; i < rows.size(); ++i) {
     const GuideRow& row = rows[i];
     CListLabelElementUI item;
     if (channelRows) item.name = qs(row.id);
-    item.text = qs(channelRows ? GuideRowText::ChannelRow(row) : GuideRowText::DayRow(row));
+    item.text = qs(channelRows ? GuideRowText::ChannelRow(row) : GuideRowText::DayRow(row, seconds[i]));
     item.tooltip = item.text;
     item.maxHeight = state.rowHeightLimit;
     item.maxWidth = state.rowWidthLimit;
@@ -163,6 +178,7 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
   list.removeAll();
   list.addMany(items);
   rows_[index(page)] = rows;
+  if (PanelLook* look = window_.look(); look != nullptr && page == GuidePage::NowPlaying) look->nowPlayingFilled();
   if (StartupTrace::enabled() && !rows.empty()) {
     // What the viewer reads first, for the end-to-end tests: list, rows, the
     // first row's channel id and text.
@@ -171,13 +187,10 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
   }
 
   if (page != GuidePage::NowPlaying && page != GuidePage::Upcoming) {
-    // A guide that knows end times marks the programme on now, in view.
-    const auto now = std::find_if(rows.begin(), rows.end(), [](const GuideRow& r) { return r.onNow; });
-    if (now == rows.end()) return;
-    const int row = static_cast<int>(now - rows.begin());
-    const ListMarker& marker = ListMarker::PlayingListPlayed();
-    list.setItemMarker(row, qs(marker.image), PanelPlacement::toQRect(marker.rect));
-    list.ensureVisible(row);
+    markOnNow(list, page, rows);
+    // The guide knows its days' dates now (its day 0 may be yesterday's
+    // list kept past midnight).
+    LabelDayOptions();
     return;
   }
   if (page != GuidePage::NowPlaying) return;
@@ -188,6 +201,126 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
   list.setItemMarker(row, markerImage, markerRect);
   list.ensureVisible(row);
   state.playingListMark = row;
+}
+
+std::optional<GuideProgramme> GuidePanel::programmeOf(GuidePage page, const GuideRow& row) const {
+  GuideSource* guide = window_.source().guide();
+  if (guide == nullptr || !isDayPage(page)) return std::nullopt;
+  std::vector<GuideProgramme> programmes;
+  if (guide->GetDayProgrammes(dayOf(page), window_.state().guideChannelId, programmes, true) != GuideSource::kRows)
+    return std::nullopt;
+  for (const GuideProgramme& p : programmes)
+    if (p.entry == row.entry) return p;
+  return std::nullopt;
+}
+
+// Both kinds of guide are read by their times (the guide's own reading of
+// the day, whose programmes end where the next begins); a row the guide
+// says is on now counts where the times say nothing.
+void GuidePanel::markOnNow(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows) {
+  const int64_t now = this->now();
+  int row = -1;
+  int64_t start = 0, stop = 0;
+  std::vector<GuideProgramme> programmes;
+  GuideSource* guide = window_.source().guide();
+  if (guide != nullptr &&
+      guide->GetDayProgrammes(dayOf(page), window_.state().guideChannelId, programmes, true) == GuideSource::kRows) {
+    for (const GuideProgramme& p : programmes) {
+      if (p.start > now || now >= p.stop) continue;
+      const auto at = std::find_if(rows.begin(), rows.end(), [&](const GuideRow& r) { return r.entry == p.entry; });
+      if (at == rows.end()) break;
+      row = static_cast<int>(at - rows.begin());
+      start = p.start;
+      stop = p.stop;
+      break;
+    }
+  }
+  if (row < 0) {
+    const auto flagged = std::find_if(rows.begin(), rows.end(), [](const GuideRow& r) { return r.onNow; });
+    if (flagged == rows.end()) return;
+    row = static_cast<int>(flagged - rows.begin());
+  }
+  const ListMarker& marker = ListMarker::PlayingListPlayed();
+  list.setItemMarker(row, qs(marker.image), PanelPlacement::toQRect(marker.rect));
+  if (PanelLook* look = window_.look()) look->dayDecor().setOnNow(list.item(row)->text, start, stop);
+  // The one before stays in sight above it, for what just ended. A list
+  // not laid out yet (its page just shown) scrolls again once it is.
+  const int top = std::max(0, row - 1);
+  list.scrollToTop(top);
+  QTimer::singleShot(0, &list, [&list, top, count = list.count()] {
+    if (list.count() == count) list.scrollToTop(top);
+  });
+}
+
+void GuidePanel::LabelDayOptions() {
+  GuideSource* guide = window_.source().guide();
+  if (guide == nullptr) return;
+  const int64_t now = this->now();
+  const char* options[] = {"guidefirstday", "guidesecondday", "guidethirdday"};
+  for (int d = 0; d < 3; ++d) {
+    COptionUI* option = window_.skin().findOption(QString::fromLatin1(options[d]));
+    if (option == nullptr) continue;
+    const std::u16string text = GuideRowText::DayOption(guide->dayStart(d), now);
+    if (!text.empty()) option->setText(qs(text));
+  }
+}
+
+void GuidePanel::OpenRowMenu(GuidePage page, int row, const QPoint& at,
+                             const std::function<void(const std::u16string&)>& play) {
+  if (!valid(page) || row < 0 || static_cast<size_t>(row) >= rows_[index(page)].size()) return;
+  const GuideRow r = rows_[index(page)][row];
+  const std::u16string channelId = isDayPage(page) ? window_.state().guideChannelId : r.id;
+  const SourceChannelRef channel = channelId.empty() ? nullptr : window_.source().findChannel(channelId);
+  const std::optional<GuideProgramme> times = programmeOf(page, r);
+  GuideRowMenu::Row input;
+  input.channelKnown = channel != nullptr;
+  input.catchupDays = channel ? channel->catchupDays : std::nullopt;
+  input.start = times ? times->start : GuideSource::localTimeOf(r.entry.startdate, r.entry.starttime).value_or(0);
+  input.now = now();
+  input.archivePlayable = window_.transport() != nullptr;
+
+  QMenu menu(&window_.skin());
+  menu.setObjectName(QStringLiteral("guiderowmenu"));
+  menu.setStyleSheet(DialogStyle::menuSheet());
+  for (const GuideRowMenu::Entry& e : GuideRowMenu::entries(input)) {
+    QAction* action = nullptr;
+    switch (e.action) {
+      case GuideRowMenu::Action::Play:
+        action = menu.addAction(QStringLiteral("Play"), [play, channelId] {
+          if (play) play(channelId);
+        });
+        break;
+      case GuideRowMenu::Action::Details:
+        action = menu.addAction(QStringLiteral("Show details"), [this, page, row, r, at] {
+          if (CListUI* list = window_.skin().findList(QString::fromLatin1(listName(page)))) list->select(row);
+          if (window_.detailsView() != nullptr) {
+            ShowDetails(page, row);
+            return;
+          }
+          // Without the details pane (the operator's ads are there) the
+          // row's programme is told beside it.
+          QString text = qs(r.entry.starttime.substr(0, 5)) + QStringLiteral(" ") + qs(r.entry.title).toHtmlEscaped();
+          if (GuideSource* guide = window_.source().guide()) {
+            if (const auto d = guide->details(isDayPage(page) ? window_.state().guideChannelId : r.id, r.entry)) {
+              if (!d->category.empty()) text += QStringLiteral("<br><i>") + qs(d->category).toHtmlEscaped() + QStringLiteral("</i>");
+              if (!d->description.empty()) text += QStringLiteral("<br>") + qs(d->description).toHtmlEscaped();
+            }
+          }
+          QToolTip::showText(at, QStringLiteral("<p style='white-space:pre-wrap'>") + text + QStringLiteral("</p>"),
+                             &window_.skin());
+        });
+        break;
+      case GuideRowMenu::Action::Archive:
+        action = menu.addAction(QStringLiteral("Play from the archive"), [this, page, row] {
+          const std::optional<Programme> p = programmeAt(page, row);
+          if (PlaybackTransport* transport = window_.transport(); transport != nullptr && p && p->playable)
+            transport->playArchive(p->channelId, p->title, p->start, p->stop);
+        });
+        break;
+    }
+    action->setEnabled(e.enabled);
+  }
+  menu.exec(at);
 }
 
 void GuidePanel::showNoProgramme(GuidePage page) {
@@ -346,6 +479,7 @@ void GuidePanel::OpenChannelGuide(const std::u16string& channelId, const std::u1
     name->setToolTip(qs(channelName));
   }
   window_.state().guideChannelId = channelId;
+  LabelDayOptions();
   tab->selectPage(0);
   CTabLayoutUI* days = skin.findTabLayout(QStringLiteral("tvswitch"));
   const int day = days != nullptr ? days->currentPage() : 0;

@@ -1,12 +1,15 @@
 #pragma once
+#include <QPoint>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "guide/GuideRow.h"
+#include "source/GuideSource.h"
 #include "mainwnd/LoadCountdown.h"
 
 namespace tembra {
@@ -50,6 +53,15 @@ class GuidePanel {
   // A double click or Enter on a day list: a playable programme plays
   // from the archive. False when the row is not one.
   bool PlayPastProgramme(GuidePage page);
+  // The right-click menu of row `row` of a page's list, at a screen point:
+  // play its channel (through `play`), show its details, play it from the
+  // archive.
+  void OpenRowMenu(GuidePage page, int row, const QPoint& at, const std::function<void(const std::u16string&)>& play);
+  // The day options read their dates ("Today", "Tue 10", "Wed 11").
+  void LabelDayOptions();
+  // Where the programme on now and "Today" are read (UTC seconds); the
+  // system clock unless a test stands on another day.
+  void setClock(std::function<int64_t()> now) { clock_ = std::move(now); }
 
   // The period of timer 2 (LoadCountdown::kIntervalMs); tests shorten it.
   void setTickInterval(int milliseconds);
@@ -63,6 +75,11 @@ class GuidePanel {
   void fill(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows);
   void showNoProgramme(GuidePage page);
   std::vector<std::optional<Programme>> programmesOf(const std::vector<GuideRow>& rows) const;
+  // Marks the programme on now in a day list, shows it at the top (after
+  // the one before it) with its progress.
+  void markOnNow(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows);
+  // A day row's programme times, from the guide's own reading of the day.
+  std::optional<GuideProgramme> programmeOf(GuidePage page, const GuideRow& row) const;
   void hideLoadingPicture();
   // The page whose list is on show by "guidetab" and "tvswitch"; nothing
   // for a page without a list.
@@ -77,6 +94,8 @@ class GuidePanel {
   int tickMs_ = LoadCountdown::kIntervalMs;
   // The skin's own "nonoticelist" text, kept while a reason replaces it.
   QString noProgrammeText_;
+  std::function<int64_t()> clock_;
+  int64_t now() const;
 };
 
 }  // namespace tembra

@@ -1,6 +1,7 @@
 #include "mainwnd/MainWindowActions.h"
 
 #include "mainwnd/PlaybackTransport.h"
+#include <QCursor>
 
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/GuideGridHost.h"
@@ -53,6 +54,9 @@ void MainWindowActions::CountdownTick() { w_.channels().CountdownTick(); }
 void MainWindowActions::StartRefresh() { w_.channels().StartRefresh(); }
 void MainWindowActions::OnCatalogueLoaded() { w_.channels().OnCatalogueLoaded(); }
 void MainWindowActions::ShowProgrammeDetails(GuidePage page, int row) { w_.guidePanel().ShowDetails(page, row); }
+void MainWindowActions::OpenGuideRowMenu(GuidePage page, int row) {
+  w_.guidePanel().OpenRowMenu(page, row, QCursor::pos(), [this](const std::u16string& id) { w_.channels().PlayChannel(id); });
+}
 void MainWindowActions::ShowRightAd() { w_.channels().ShowRightAd(); }
 void MainWindowActions::FillChannelList() {
   w_.channels().FillChannelList();

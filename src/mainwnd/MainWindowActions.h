@@ -49,6 +49,7 @@ class MainWindowActions : public WindowActions {
   void OpenChannelGuide(const std::u16string& channelId, const std::u16string& channelName) override;
   void ShowProgrammeDetails(GuidePage page, int row) override;
   void PlayPastProgramme(GuidePage page) override;
+  void OpenGuideRowMenu(GuidePage page, int row) override;
 
  private:
   TembraPlayerWnd& w_;

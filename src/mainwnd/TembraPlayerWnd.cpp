@@ -23,6 +23,7 @@
 #include "mainwnd/MainWindowActions.h"
 #include "mainwnd/MprisBridge.h"
 #include "mainwnd/PlaybackTransport.h"
+#include "mainwnd/PanelLook.h"
 #include "mainwnd/ProgrammeDetailsView.h"
 #include "mainwnd/SourcesDialog.h"
 #include "mainwnd/ScreenSaverRule.h"
@@ -41,6 +42,7 @@
 #include "player/ScreenSaverInhibitor.h"
 #include "service/ServiceClient.h"
 #include "source/OperatorExtras.h"
+#include "source/LogoCache.h"
 #include "source/OperatorSource.h"
 #include "source/SourceList.h"
 #include "skin/CListUI.h"
@@ -119,6 +121,11 @@ const NotificationRow kNotifications[] = {
     {"itemselect", "seconddaylist", [](Wnd&, Act& a, const Note& n) { a.ShowProgrammeDetails(GuidePage::SecondDay, n.item); }},
     {"itemselect", "thirddaylist", [](Wnd&, Act& a, const Note& n) { a.ShowProgrammeDetails(GuidePage::ThirdDay, n.item); }},
     {"itemdoubleclick", "channellist", [](Wnd&, Act& a, const Note&) { a.OnChannelListActivate(); }},
+    {"itemmenu", "playinglist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::NowPlaying, n.item); }},
+    {"itemmenu", "playlist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::Upcoming, n.item); }},
+    {"itemmenu", "firstdaylist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::FirstDay, n.item); }},
+    {"itemmenu", "seconddaylist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::SecondDay, n.item); }},
+    {"itemmenu", "thirddaylist", [](Wnd&, Act& a, const Note& n) { a.OpenGuideRowMenu(GuidePage::ThirdDay, n.item); }},
     {"itemactivate", "playinglist", [](Wnd&, Act& a, const Note&) { a.OnPlayingListActivate(); }},
     {"itemactivate", "channellist", [](Wnd&, Act& a, const Note&) { a.OnChannelListActivate(); }},
     {"itemselect", "channeltype", [](Wnd&, Act& a, const Note&) { a.FillChannelList(); }},
@@ -177,6 +184,7 @@ TembraPlayerWnd::~TembraPlayerWnd() {
   removeNotifier(this);
   if (setup_.instance != nullptr) setup_.instance->stopListening();
   udpChannel_.reset();
+  look_.reset();
   // The ad pass writes into the settings store. The process-wide store
   // outlives any pass; one the window was handed may go right after the
   // window, so a pass still under way is waited for (a bounded time).
@@ -223,6 +231,10 @@ bool TembraPlayerWnd::Create() {
   // A child of the window: it watches the list, the search field and the
   // keys that rise to the window by itself.
   new ChannelFinder(*this);
+  look_ = std::make_unique<PanelLook>(*this, setup_.panelSettingsFile,
+                                      setup_.logoFolder.empty() ? LogoCache::defaultFolder() : setup_.logoFolder,
+                                      [this] { applyLayout(); });
+  look_->attach();
   created_ = true;
   applyLayout();
   return true;
@@ -341,6 +353,7 @@ void TembraPlayerWnd::createLoadingPictures() {
 void TembraPlayerWnd::applyLayout() {
   const QSize corner = roundCorner();
   if (!created_ || isMinimized() || (corner.width() == 0 && corner.height() == 0)) return;
+  if (look_) look_->applyWidths(width(), height(), isMaximized());
   const CTabLayoutUI* tab = findTabLayout(QStringLiteral("guidetab"));
   const CTabLayoutUI* days = findTabLayout(QStringLiteral("tvswitch"));
   const MainLayout layout = MainLayout::compute(width(), height(), state_, tab != nullptr ? tab->currentPage() : -1,
@@ -371,6 +384,7 @@ void TembraPlayerWnd::applyLayout() {
   }
   place("listload", layout.listIndicator().listload);
   listLoadingPicture_->setGeometry(toQRect(layout.listIndicator().picture));
+  if (look_) look_->afterLayout();
 }
 
 intptr_t TembraPlayerWnd::handleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {

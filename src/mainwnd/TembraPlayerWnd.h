@@ -31,6 +31,7 @@ class MainWindowActions;
 class MessageRelay;
 class MprisBridge;
 class PlaybackTransport;
+class PanelLook;
 class PlayerControl;
 class ServiceClient;
 class ProgrammeDetailsView;
@@ -105,6 +106,11 @@ class TembraPlayerWnd : public CWindowWnd,
     // the videos folder's "Tembra Player", $XDG_CONFIG_HOME/tembra/recordings.list.
     std::string recordingsFolder;
     std::string recordingScheduleFile;
+    // The panel's kept width and row settings; empty:
+    // $XDG_CONFIG_HOME/tembra/window.ini.
+    std::string panelSettingsFile;
+    // Where channel logos are kept; empty: $XDG_CACHE_HOME/tembra/logos.
+    std::string logoFolder;
   };
 
   // The player's rectangle when it is made (it follows the layout after).
@@ -153,6 +159,7 @@ class TembraPlayerWnd : public CWindowWnd,
   CPictureEx* guideLoadingPicture() override { return guideLoadingPicture_; }
   ProgrammeDetailsView* detailsView() override;
   PlaybackTransport* transport() override { return transport_.get(); }
+  PanelLook* look() override { return look_.get(); }
 
   // What workers hold: posts and sends reach handleMessage on the GUI
   // thread, in order, held during the start-up sequence, dropped once the
@@ -218,6 +225,7 @@ class TembraPlayerWnd : public CWindowWnd,
 
   std::unique_ptr<ChannelPanel> channels_;
   std::unique_ptr<GuidePanel> guidePanel_;
+  std::unique_ptr<PanelLook> look_;  // made with the layout
   std::unique_ptr<GuideGridHost> guideGrid_;
   std::unique_ptr<PlaybackTransport> transport_;
   std::unique_ptr<WindowModes> modes_;

@@ -71,6 +71,8 @@ class WindowActions {
   // A day list's row was double-clicked or Enter pressed on it: a past
   // programme plays from the channel's archive.
   virtual void PlayPastProgramme(GuidePage page) {}
+  // The right-click menu of a guide list's row.
+  virtual void OpenGuideRowMenu(GuidePage page, int row) {}
 };
 
 }  // namespace tembra

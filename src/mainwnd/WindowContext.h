@@ -9,6 +9,7 @@ class CPictureEx;
 class CWindowWnd;
 class ConfigStore;
 class LanguageTable;
+class PanelLook;
 class PlayerHost;
 class PlaybackTransport;
 class ProgrammeDetailsView;
@@ -50,6 +51,9 @@ class WindowContext {
   virtual ProgrammeDetailsView* detailsView() { return nullptr; }
   // Pausing, the archive and recordings; null without them.
   virtual PlaybackTransport* transport() { return nullptr; }
+  // The panel's looks beyond the skin (logos, widths, programme lines);
+  // null where the window has none.
+  virtual PanelLook* look() { return nullptr; }
 };
 
 }  // namespace tembra

@@ -33,6 +33,7 @@ CListUI::CListUI(const SkinNode& node, SkinContext& ctx, QWidget* parent)
   connect(view_, &SkinListView::itemDoubleClicked, this,
           [this](int row) { notify(QStringLiteral("itemdoubleclick"), row); });
   connect(view_, &SkinListView::itemActivated, this, [this](int row) { notify(QStringLiteral("itemactivate"), row); });
+  connect(view_, &SkinListView::itemMenu, this, [this](int row) { notify(QStringLiteral("itemmenu"), row); });
   connect(view_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) { notify(QStringLiteral("itemselect"), current.isValid() ? current.row() : -1); });
 }
@@ -88,6 +89,10 @@ void CListUI::ensureVisible(int index) {
   if (index >= 0 && index < count()) view_->scrollTo(model_->index(index));
 }
 
+void CListUI::scrollToTop(int index) {
+  if (index >= 0 && index < count()) view_->scrollTo(model_->index(index), QAbstractItemView::PositionAtTop);
+}
+
 void CListUI::pageUp() {
   QScrollBar* bar = view_->verticalScrollBar();
   bar->setValue(bar->value() - bar->pageStep());
@@ -108,11 +113,30 @@ QRect CListUI::itemRect(int index) const {
   if (index < 0 || index >= count()) return {};
   const QRect row = view_->visualRect(model_->index(index));
   if (!row.isValid() || !view_->viewport()->rect().intersects(row)) return {};
-  const QRect r = SkinItemDelegate::itemRect(row, model_->item(index)->maxWidth);
+  const QRect r = SkinItemDelegate::itemRect(row, model_->widthLimit(*model_->item(index)));
   return r.translated(view_->viewport()->mapTo(this, QPoint(0, 0)));
 }
 
 int CListUI::rowHeight(int index) const { return model_->rowHeight(index); }
+
+void CListUI::setRowDecor(SkinRowDecor* decor) {
+  delegate_->setDecor(decor);
+  view_->viewport()->update();
+}
+
+void CListUI::setFixedRowHeight(int height) {
+  if (height == model_->fixedRowHeight()) return;
+  model_->setFixedRowHeight(height);
+  view_->setUniformItemSizes(model_->uniformHeights());
+  view_->doItemsLayout();
+}
+
+void CListUI::setWidthAllowance(int pixels) {
+  model_->setWidthAllowance(pixels);
+  view_->viewport()->update();
+}
+
+void CListUI::repaintRows() { view_->viewport()->update(); }
 
 void CListUI::resizeEvent(QResizeEvent*) {
   view_->setGeometry(0, headerHeight_, width(), std::max(0, height() - headerHeight_));

@@ -6,7 +6,8 @@
 //
 // Notifications: "itemclick" (left press), "itemdoubleclick",
 // "itemselect" (selection changed, by the user or by select()),
-// "itemactivate" (Return), each with the item index.
+// "itemactivate" (Return), "itemmenu" (a right click or the menu key on an
+// item), each with the item index.
 #include <QVector>
 
 #include "skin/CListLabelElementUI.h"
@@ -17,6 +18,7 @@ namespace tembra {
 class SkinItemDelegate;
 class SkinListModel;
 class SkinListView;
+class SkinRowDecor;
 
 class CListUI : public SkinControl {
   Q_OBJECT
@@ -50,6 +52,9 @@ class CListUI : public SkinControl {
   // the selection changed.
   bool select(int index);
   void ensureVisible(int index);
+  // Scrolls so that the item is the first one in view (as far as the
+  // list's end allows).
+  void scrollToTop(int index);
   void pageUp();
   void pageDown();
   // The header strip above the rows; 0 hides it.
@@ -60,6 +65,14 @@ class CListUI : public SkinControl {
   QRect itemRect(int index) const;
   // Row height of an item (the list's item height within its maximum).
   int rowHeight(int index) const;
+  // What the rows show beside their texts (not owned; null: nothing).
+  void setRowDecor(SkinRowDecor* decor);
+  // One height for every row (0: the skin's and the items' own).
+  void setFixedRowHeight(int height);
+  // Extra width for every item that has a width limit.
+  void setWidthAllowance(int pixels);
+  // Paints the rows on show again (their decoration changed).
+  void repaintRows();
 
   SkinListView* view() const { return view_; }
   SkinListModel* model() const { return model_; }

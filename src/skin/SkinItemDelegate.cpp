@@ -5,6 +5,8 @@
 #include "skin/SkinContext.h"
 #include "skin/SkinListModel.h"
 #include "skin/SkinLook.h"
+#include "skin/SkinRowDecor.h"
+#include "skin/SkinRowGeometry.h"
 
 namespace tembra {
 
@@ -28,6 +30,22 @@ SkinItemDelegate::SkinItemDelegate(const SkinNode& node, SkinContext& ctx, const
   line = colorOr(node, u"itemlinecolor", QColor());
   textPadding = node.has(u"itemtextpadding") ? toMargins(node.rect(u"itemtextpadding")) : QMargins(8, 0, 4, 0);
   selectedImage = QString::fromStdU16String(node.text(u"itemselectedimage"));
+  dimText = colorOr(node, u"itemdimtextcolor", ctx.disabledTextColor);
+  star = colorOr(node, u"itemstarcolor", QColor(0xf5, 0xc5, 0x42));
+  progressTrack = colorOr(node, u"itemprogresscolor", QColor(0x2c, 0x34, 0x40));
+  progressFill = colorOr(node, u"itemprogressfillcolor", ctx.selectedColor);
+  skinRowHeight = std::max(1, node.integer(u"itemheight", 29));
+}
+
+QRect SkinItemDelegate::markerIn(const QRect& row, const QRect& marker, int skinRowHeight) {
+  if (marker.topLeft() == QPoint(0, 0)) {
+    // Made one pixel narrower than the skin's row: it grows with the row
+    // and keeps that pixel.
+    const QSize grown(std::max(0, row.width() - marker.width() - 1), std::max(0, row.height() - skinRowHeight));
+    return QRect(row.topLeft(), marker.size() + grown);
+  }
+  const int down = std::max(0, (row.height() - std::min(row.height(), skinRowHeight)) / 2);
+  return marker.translated(row.topLeft() + QPoint(0, down));
 }
 
 QRect SkinItemDelegate::itemRect(const QRect& row, int maxWidth) {
@@ -43,7 +61,7 @@ QSize SkinItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QMode
 void SkinItemDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, const QModelIndex& index) const {
   const CListLabelElementUI* item = model_.item(index.row());
   if (item == nullptr) return;
-  const QRect r = itemRect(option.rect, item->maxWidth);
+  const QRect r = itemRect(option.rect, model_.widthLimit(*item));
   const bool selected = option.state & QStyle::State_Selected;
   const bool hot = option.state & QStyle::State_MouseOver;
   p->save();
@@ -55,14 +73,61 @@ void SkinItemDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, co
   const bool marked = !item->markerImage.isEmpty();
   if (marked) {
     const QPixmap marker = ctx_.image(item->markerImage);
-    if (!marker.isNull()) p->drawPixmap(item->markerRect.translated(r.topLeft()), marker);
+    const int skinHeight = std::min(skinRowHeight, item->maxHeight > 0 ? item->maxHeight : skinRowHeight);
+    if (!marker.isNull()) p->drawPixmap(markerIn(r, item->markerRect, skinHeight), marker);
   }
   if (line.isValid()) p->fillRect(QRect(r.left(), r.bottom(), r.width(), 1), line);
-  const QRect area = r.marginsRemoved(textPadding);
   p->setFont(font);
-  p->setPen(marked ? markedText : selected ? selectedText : text);
-  const QString shown = p->fontMetrics().elidedText(item->text, Qt::ElideRight, area.width());
-  p->drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
+  const QFontMetrics fm = p->fontMetrics();
+  const QRect area = r.marginsRemoved(textPadding);
+
+  SkinRowGeometry::Input in;
+  in.area = area;
+  in.lineHeight = fm.height();
+  if (!item->number.isEmpty())
+    in.numberWidth = std::max(fm.horizontalAdvance(QStringLiteral("000")), fm.horizontalAdvance(item->number));
+  if (item->favourite) in.starWidth = fm.horizontalAdvance(QChar(0x2605)) + 2;
+  SkinRowDecoration decoration;
+  if (decor_ != nullptr) {
+    const int side = SkinRowGeometry::pictureSideFor(r.height());
+    const bool two = SkinRowGeometry::holdsTwoLines(area.height(), fm.height());
+    decoration = decor_->decorate(*item, side, two);
+    in.pictureSide = side;
+    in.subline = !decoration.subline.isEmpty();
+    in.progress = decoration.progress >= 0;
+  }
+  const SkinRowGeometry g = SkinRowGeometry::compute(in);
+
+  const QColor main = marked ? markedText : selected ? selectedText : text;
+  const QColor dim = selected ? selectedText : dimText;
+  if (g.number.isValid()) {
+    p->setPen(dim);
+    p->drawText(g.number, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, item->number);
+  }
+  if (g.picture.isValid() && !decoration.picture.isNull()) {
+    const QSize size = decoration.picture.deviceIndependentSize().toSize();
+    const QRect at(g.picture.left() + (g.picture.width() - size.width()) / 2,
+                   g.picture.top() + (g.picture.height() - size.height()) / 2, size.width(), size.height());
+    p->drawPixmap(at, decoration.picture);
+  }
+  p->setPen(main);
+  p->drawText(g.text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+              fm.elidedText(item->text, Qt::ElideRight, g.text.width()));
+  if (g.subline.isValid()) {
+    p->setPen(dim);
+    p->drawText(g.subline, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                fm.elidedText(decoration.subline, Qt::ElideRight, g.subline.width()));
+  }
+  if (g.progress.isValid()) {
+    p->fillRect(g.progress, progressTrack);
+    const double share = std::clamp(decoration.progress, 0.0, 1.0);
+    p->fillRect(QRect(g.progress.topLeft(), QSize(static_cast<int>(g.progress.width() * share), g.progress.height())),
+                progressFill);
+  }
+  if (g.star.isValid()) {
+    p->setPen(star);
+    p->drawText(g.star, Qt::AlignCenter | Qt::TextSingleLine, QString(QChar(0x2605)));
+  }
   p->restore();
 }
 

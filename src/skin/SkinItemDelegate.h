@@ -10,11 +10,14 @@ namespace tembra {
 
 class SkinContext;
 class SkinListModel;
+class SkinRowDecor;
 
 // Paints the rows of a list or combo: row colour (normal, alternate, hot,
-// selected), the marker image in its rectangle, the text elided in the
-// item's width, a separator line. A marked item's text takes the marked
-// colour, so the playing row reads at a glance.
+// selected), the marker image in its rectangle, the item's number, the
+// text elided in the item's width, a star for a favourite, a separator
+// line; with a row decor also a picture, a second line and a progress bar
+// (see SkinRowGeometry). A marked item's text takes the marked colour, so
+// the playing row reads at a glance.
 class SkinItemDelegate : public QStyledItemDelegate {
   Q_OBJECT
 
@@ -27,15 +30,26 @@ class SkinItemDelegate : public QStyledItemDelegate {
   // The rectangle an item is drawn in: the row, at most the item's maximum
   // width wide.
   static QRect itemRect(const QRect& row, int maxWidth);
+  // A marker made for a row of the skin's size: one that starts at the
+  // row's corner is its background and grows with the row (at the skin's
+  // own size it stays as it is); any other keeps its size and moves down by
+  // half of what the row grew.
+  static QRect markerIn(const QRect& row, const QRect& marker, int skinRowHeight);
+
+  // Not owned; null: rows have only their texts.
+  void setDecor(SkinRowDecor* decor) { decor_ = decor; }
 
   QFont font;
   QColor text, bk, altBk, hotBk, selectedBk, selectedText, markedText, line;
+  QColor dimText, star, progressTrack, progressFill;
+  int skinRowHeight = 29;
   QMargins textPadding;
   QString selectedImage;
 
  private:
   SkinContext& ctx_;
   const SkinListModel& model_;
+  SkinRowDecor* decor_ = nullptr;
 };
 
 }  // namespace tembra

@@ -5,6 +5,7 @@
 namespace tembra {
 
 int SkinListModel::heightOf(const CListLabelElementUI& item) const {
+  if (fixedHeight_ > 0) return fixedHeight_;
   return item.maxHeight > 0 ? std::min(item.maxHeight, itemHeight_) : itemHeight_;
 }
 
@@ -27,13 +28,26 @@ void SkinListModel::setItemHeight(int height) {
   endResetModel();
 }
 
+// The rows stay what they are (selection, current row): only their
+// height changes, so the views lay out again without a reset.
+void SkinListModel::setFixedRowHeight(int height) {
+  height = std::max(0, height);
+  if (height == fixedHeight_) return;
+  emit layoutAboutToBeChanged();
+  fixedHeight_ = height;
+  uniform_ = true;
+  firstHeight_ = -1;
+  for (const auto& i : items_) noteHeight(i);
+  emit layoutChanged();
+}
+
 QVariant SkinListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= items_.size()) return {};
   const CListLabelElementUI& item = items_[index.row()];
   switch (role) {
     case Qt::DisplayRole: return item.text;
     case Qt::ToolTipRole: return item.tooltip.isEmpty() ? QVariant() : QVariant(item.tooltip);
-    case Qt::SizeHintRole: return QSize(item.maxWidth > 0 ? item.maxWidth : 0, heightOf(item));
+    case Qt::SizeHintRole: return QSize(widthLimit(item), heightOf(item));
     default: return {};
   }
 }

@@ -2,6 +2,8 @@
 #include <QAbstractListModel>
 #include <QVector>
 
+#include <algorithm>
+
 #include "skin/CListLabelElementUI.h"
 
 namespace tembra {
@@ -27,6 +29,16 @@ class SkinListModel : public QAbstractListModel {
   int itemHeight() const { return itemHeight_; }
   int rowHeight(int row) const;
   bool uniformHeights() const { return uniform_; }
+  // One height for every row, over the item height and the items' own
+  // limits (a list whose rows grow with the window); 0: none.
+  void setFixedRowHeight(int height);
+  int fixedRowHeight() const { return fixedHeight_; }
+  // Added to every item's width limit (a list wider than the one the
+  // limits were made for); items without a limit stay without.
+  void setWidthAllowance(int pixels) { widthAllowance_ = std::max(0, pixels); }
+  int widthLimit(const CListLabelElementUI& item) const {
+    return item.maxWidth > 0 ? item.maxWidth + widthAllowance_ : 0;
+  }
 
   int add(const CListLabelElementUI& item);
   void addMany(const QVector<CListLabelElementUI>& items);
@@ -46,6 +58,8 @@ class SkinListModel : public QAbstractListModel {
 
   QVector<CListLabelElementUI> items_;
   int itemHeight_ = 29;
+  int fixedHeight_ = 0;
+  int widthAllowance_ = 0;
   bool uniform_ = true;
   int firstHeight_ = -1;
 };

@@ -1,5 +1,6 @@
 #include "skin/SkinListView.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
@@ -39,6 +40,13 @@ void SkinListView::keyPressEvent(QKeyEvent* e) {
     return;
   }
   QListView::keyPressEvent(e);
+}
+
+void SkinListView::contextMenuEvent(QContextMenuEvent* e) {
+  const QModelIndex i = e->reason() == QContextMenuEvent::Mouse ? indexAt(e->pos()) : currentIndex();
+  if (!i.isValid()) return;
+  e->accept();
+  emit itemMenu(i.row());
 }
 
 QString skinScrollBarStyle(const QColor& handle, const QColor& track) {

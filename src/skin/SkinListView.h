@@ -16,11 +16,14 @@ class SkinListView : public QListView {
   void itemPressed(int row);
   void itemDoubleClicked(int row);
   void itemActivated(int row);
+  // A right click (or the menu key) on a row.
+  void itemMenu(int row);
 
  protected:
   void mousePressEvent(QMouseEvent* e) override;
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
+  void contextMenuEvent(QContextMenuEvent* e) override;
 };
 
 // Thin dark scroll bars in the given handle colour.

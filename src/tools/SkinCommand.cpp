@@ -126,14 +126,14 @@ void fillSamples(CWindowWnd& w) {
   };
   if (SkinCombo* combo = w.findCombo(QStringLiteral("channeltype"))) {
     for (const QString& g : {QStringLiteral("All channels"), QStringLiteral("News"), QStringLiteral("Movies")}) {
-      combo->add({g, g, g, 29, 220, {}, {}});
+      combo->add(CListLabelElementUI::Make(g, g, g, 29, 220));
     }
     combo->select(0);
   }
   if (CListUI* list = w.findList(QStringLiteral("channellist"))) {
     list->setHeaderHeight(0);
     for (int i = 0; i < channels.size(); ++i) {
-      list->add({QString::number(100 + i), channels[i], channels[i], 29, 220, {}, {}});
+      list->add(CListLabelElementUI::Make(QString::number(100 + i), channels[i], channels[i], 29, 220));
     }
     list->setItemMarker(1, QStringLiteral("frame_channel_item_play.bmp"), QRect(QPoint(0, 0), QPoint(98, 28)));
     list->select(4);
@@ -145,7 +145,7 @@ void fillSamples(CWindowWnd& w) {
       const QString time = QStringLiteral("%1:%2").arg((startHour + i / 2) % 24, 2, 10, QLatin1Char('0'))
                                .arg(i % 2 ? 30 : 0, 2, 10, QLatin1Char('0'));
       const QString text = withChannel ? channels[i] + u' ' + time + u' ' + titles[i] : time + u' ' + titles[i];
-      list->add({withChannel ? QString::number(100 + i) : QString(), text, text, 29, 220, {}, {}});
+      list->add(CListLabelElementUI::Make(withChannel ? QString::number(100 + i) : QString(), text, text, 29, 220));
     }
   };
   fillGuide(QStringLiteral("playinglist"), 20, true);

@@ -121,9 +121,29 @@ bool XSession::doubleClick(int x, int y) const {
   return ok;
 }
 
+bool XSession::drag(int x1, int y1, int x2, int y2) const {
+  bool ok = false;
+  std::vector<std::string> argv{"xdotool", "mousemove", "--sync", std::to_string(x1), std::to_string(y1), "mousedown", "1"};
+  for (int step = 1; step <= 4; ++step) {
+    for (const std::string& part : {std::string("mousemove"), std::string("--sync"),
+                                    std::to_string(x1 + (x2 - x1) * step / 4), std::to_string(y1 + (y2 - y1) * step / 4),
+                                    std::string("sleep"), std::string("0.05")})
+      argv.push_back(part);
+  }
+  argv.insert(argv.end(), {"mouseup", "1"});
+  run(argv, &ok);
+  return ok;
+}
+
 bool XSession::resize(const std::string& window, int width, int height) const {
   bool ok = false;
   run({"xdotool", "windowsize", window, std::to_string(width), std::to_string(height)}, &ok);
+  return ok;
+}
+
+bool XSession::move(const std::string& window, int x, int y) const {
+  bool ok = false;
+  run({"xdotool", "windowmove", "--sync", window, std::to_string(x), std::to_string(y)}, &ok);
   return ok;
 }
 

@@ -40,12 +40,16 @@ class XSession {
 
   bool click(int x, int y) const;
   bool doubleClick(int x, int y) const;
+  // Presses the left button at (x1, y1), moves to (x2, y2) in a few steps
+  // and lets go there.
+  bool drag(int x1, int y1, int x2, int y2) const;
   // Gives window the keyboard focus, then types the keys (xdotool names:
   // "Next", "Prior", "Return", "F11", ...).
   bool key(const std::string& window, const std::string& keys) const;
   bool focus(const std::string& window) const;
   // Resizes the window as a window manager would (a configure request).
   bool resize(const std::string& window, int width, int height) const;
+  bool move(const std::string& window, int x, int y) const;
   // Takes the window off the screen and puts it back (without a window
   // manager this is what minimising amounts to).
   bool unmap(const std::string& window) const;

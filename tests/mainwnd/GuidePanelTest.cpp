@@ -4,11 +4,16 @@
 // downloads, and the playing channel's now-playing row.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <ctime>
+#include <map>
+
 #include <QSignalSpy>
 #include <QTest>
 
 #include "guide/ProgrammeGuide.h"
 #include "mainwnd/GuidePanel.h"
+#include "mainwnd/GuideRowText.h"
 #include "mainwnd/MainLayout.h"
 #include "mainwnd/PanelDemoRun.h"
 #include "mainwnd/QtTestApp.h"
@@ -35,21 +40,25 @@ struct Expected {
   std::vector<std::string> texts, names;
 };
 
-// What the lists must read for the guide's rows: "name start title" named
-// by channel, or "start title" without a name.
+// What the lists must read for the guide's rows: "name HH:MM title" named
+// by channel, or "HH:MM title" without a name, the seconds kept only
+// where two programmes of a day start in the same minute.
 Expected channelRows(const std::vector<GuideRow>& rows) {
   Expected e;
   for (const GuideRow& r : rows) {
-    e.texts.push_back(u8(r.name) + " " + u8(r.entry.starttime) + " " + u8(r.entry.title));
+    e.texts.push_back(u8(r.name) + " " + u8(r.entry.starttime).substr(0, 5) + " " + u8(r.entry.title));
     e.names.push_back(u8(r.id));
   }
   return e;
 }
 
 Expected dayRows(const std::vector<GuideRow>& rows) {
+  std::map<std::string, int> minutes;
+  for (const GuideRow& r : rows) ++minutes[u8(r.entry.starttime).substr(0, 5)];
   Expected e;
   for (const GuideRow& r : rows) {
-    e.texts.push_back(u8(r.entry.starttime) + " " + u8(r.entry.title));
+    const std::string time = u8(r.entry.starttime);
+    e.texts.push_back((minutes[time.substr(0, 5)] > 1 ? time : time.substr(0, 5)) + " " + u8(r.entry.title));
     e.names.push_back("");
   }
   return e;
@@ -151,6 +160,52 @@ TEST(GuidePanelDemo, TheFiveListsShowTheGuidesRowsWithTheirTextsAndNames) {
   clickOption(w, "guideplaying");
   EXPECT_EQ(guidePage(w), 1);
   EXPECT_TRUE(w.shown("playinglist"));
+}
+
+// A channel's days as the operator's guide gives them (start times only):
+// the options carry their dates, today's list marks the one programme whose
+// span holds the clock and shows it.
+TEST(GuidePanelDemo, TheDayOptionsReadTheirDatesAndTodayOpensAtTheProgrammeOnNow) {
+  PanelDemoRun run({"--groups", "1", "--channels-per-group", "3", "--programmes-per-day", "40"});
+  ASSERT_EQ(run.error(), "");
+  run.configure();
+  run.makeLoadedGuide();
+  auto& w = run.window();
+  ASSERT_NE(w.source().guide(), nullptr);
+  GuideSource& guide = *w.source().guide();
+  // The guide's clock stands at noon of its day; the panel reads the same.
+  const LocalTime noon = test::PanelGuideNoon();
+  std::tm fields{};
+  fields.tm_year = noon.year - 1900;
+  fields.tm_mon = noon.month - 1;
+  fields.tm_mday = noon.day;
+  fields.tm_hour = noon.hour;
+  fields.tm_min = noon.minute;
+  fields.tm_isdst = -1;
+  const int64_t now = static_cast<int64_t>(std::mktime(&fields));
+  w.guidePanel().setClock([now] { return now; });
+  w.click("channellist", 0);
+  EXPECT_EQ(w.findOption("guidefirstday")->text().toStdString(), "Today");
+  EXPECT_EQ(w.findOption("guidesecondday")->text().toStdU16String(), GuideRowText::DayOption(guide.dayStart(1), now));
+  EXPECT_EQ(w.findOption("guidethirdday")->text().toStdU16String(), GuideRowText::DayOption(guide.dayStart(2), now));
+  EXPECT_NE(w.findOption("guidesecondday")->text(), QStringLiteral("Tomorrow"));
+
+  std::vector<GuideProgramme> programmes;
+  ASSERT_EQ(guide.GetDayProgrammes(0, w.state().guideChannelId, programmes, true), GuideSource::kRows);
+  const auto on = std::find_if(programmes.begin(), programmes.end(),
+                               [&](const GuideProgramme& p) { return p.start <= now && now < p.stop; });
+  ASSERT_NE(on, programmes.end()) << "the demo's day covers the clock";
+  const CListUI* list = w.findList(QStringLiteral("firstdaylist"));
+  std::vector<int> marked;
+  for (int i = 0; i < list->count(); ++i)
+    if (!list->item(i)->markerImage.isEmpty()) marked.push_back(i);
+  ASSERT_EQ(marked.size(), 1u);
+  EXPECT_EQ(list->item(marked[0])->text.toStdU16String().substr(6), on->entry.title);
+  QTest::qWait(10);
+  EXPECT_TRUE(list->itemRect(marked[0]).isValid()) << "in view";
+  if (marked[0] > 0) {
+    EXPECT_TRUE(list->itemRect(marked[0] - 1).isValid()) << "after the one before it";
+  }
 }
 
 TEST(GuidePanelDemo, NoChannelPickedOrAChannelWithoutProgrammesShowsTheNotice) {

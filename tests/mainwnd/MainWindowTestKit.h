@@ -191,6 +191,8 @@ struct WindowUnderTest {
     };
     s.quit = [this](int code) { quits.push_back(code); };
     s.inhibitScreenSaver = [this](bool on) { inhibits.push_back(on); };
+    s.panelSettingsFile = dir.file("window.ini");
+    s.logoFolder = dir.file("logos");
     return s;
   }
 

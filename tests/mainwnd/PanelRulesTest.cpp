@@ -3,6 +3,9 @@
 // goes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 #include "mainwnd/AdPageAddress.h"
 #include "mainwnd/DropDownHeight.h"
 #include "mainwnd/GuideRowText.h"
@@ -25,14 +28,77 @@ TEST(PanelRules, DropDownIsOneRowPerGroupAsFarAsTheScreenHasRoom) {
 
 TEST(PanelRules, GuideRowsReadChannelTimeAndTitleWithSingleSpaces) {
   GuideRow row{u"1007", u"Rang Barse", {u"Folk Tales (Ep. 3)", u"2026-05-14", u"2026-05-14", u"12:00:00"}};
-  EXPECT_EQ(GuideRowText::ChannelRow(row), u"Rang Barse 12:00:00 Folk Tales (Ep. 3)");
-  EXPECT_EQ(GuideRowText::DayRow(row), u"12:00:00 Folk Tales (Ep. 3)");
+  EXPECT_EQ(GuideRowText::ChannelRow(row), u"Rang Barse 12:00 Folk Tales (Ep. 3)");
+  EXPECT_EQ(GuideRowText::DayRow(row), u"12:00 Folk Tales (Ep. 3)");
+  EXPECT_EQ(GuideRowText::DayRow(row, true), u"12:00:00 Folk Tales (Ep. 3)");
   // Nothing is trimmed or added, even around empty fields.
   GuideRow bare{u"x", u"", {u"", u"", u"", u""}};
   EXPECT_EQ(GuideRowText::ChannelRow(bare), u"  ");
   EXPECT_EQ(GuideRowText::DayRow(bare), u" ");
   GuideRow spaced{u"x", u" A ", {u"T ", u"", u"", u" 09:00:00"}};
-  EXPECT_EQ(GuideRowText::ChannelRow(spaced), u" A   09:00:00 T ");
+  EXPECT_EQ(GuideRowText::ChannelRow(spaced), u" A   09:00:00 T ") << "a time not read as HH:MM:SS stays whole";
+}
+
+TEST(PanelRules, ShortTimesKeepTheirSecondsOnlyWhereTwoProgrammesShareAMinute) {
+  const struct {
+    const char16_t* in;
+    const char16_t* out;
+  } times[] = {{u"00:00:00", u"00:00"}, {u"23:59:59", u"23:59"}, {u"07:05:30", u"07:05"},
+               {u"7:05:30", u"7:05:30"}, {u"07:05", u"07:05"},    {u"", u""},
+               {u"07-05-30", u"07-05-30"}, {u"07:05:3x", u"07:05:3x"}, {u"07:05:300", u"07:05:300"}};
+  for (const auto& t : times) EXPECT_EQ(GuideRowText::ShortTime(t.in), t.out) << toUtf8(t.in);
+
+  const auto day = [](std::vector<std::u16string> starts) {
+    std::vector<GuideRow> rows;
+    for (auto& s : starts) rows.push_back(GuideRow{u"c", u"C", {u"T", u"2026-12-10", u"2026-12-10", s}});
+    return rows;
+  };
+  const struct {
+    std::vector<std::u16string> starts;
+    std::vector<bool> seconds;
+  } days[] = {
+      {{u"06:00:00", u"06:30:00", u"07:00:00"}, {false, false, false}},
+      // A short filler in the minute of the programme before it.
+      {{u"06:00:00", u"06:00:30", u"06:01:00"}, {true, true, false}},
+      // Midnight at both ends of the list: the day's first minute and the
+      // next day's first minute read the same.
+      {{u"00:00:00", u"12:00:00", u"00:00:10"}, {true, false, true}},
+      {{u"23:59:00", u"23:59:59"}, {true, true}},
+      {{}, {}},
+  };
+  for (const auto& d : days) EXPECT_EQ(GuideRowText::DaySeconds(day(d.starts)), d.seconds);
+}
+
+TEST(PanelRules, DayOptionsReadTodayThenWeekdayAndDate) {
+  // Tuesday 2026-03-10 and the days around it, in a zone without summer
+  // time and with one (whose change falls within the span).
+  const char* saved = std::getenv("TZ");
+  const std::string before = saved != nullptr ? saved : "";
+  const struct {
+    const char* zone;
+    int64_t now;        // a moment of the day the guide calls today
+    int64_t midnights[4];  // local midnights of that day and the next three
+    const char16_t* texts[4];
+  } cases[] = {
+      {"UTC", 1773143100 /* Tue 10 Mar 2026 11:45 */, {1773100800, 1773187200, 1773273600, 1773360000},
+       {u"Today", u"Wed 11", u"Thu 12", u"Fri 13"}},
+      // Just before midnight it is still today; Sunday 8 March changes
+      // the clocks in New York (a 23-hour day).
+      {"America/New_York", 1772945999 /* Sat 7 Mar 2026 23:59:59 EST */,
+       {1772859600, 1772946000, 1773028800, 1773115200}, {u"Today", u"Sun 8", u"Mon 9", u"Tue 10"}},
+      // The month turns between the days; a day before today reads its date.
+      {"Asia/Kolkata", 1774981800 /* Wed 1 Apr 2026 00:00 IST */, {1774981800, 1775068200, 1775154600, 1774895400},
+       {u"Today", u"Thu 2", u"Fri 3", u"Tue 31"}},
+  };
+  for (const auto& c : cases) {
+    setenv("TZ", c.zone, 1);
+    tzset();
+    for (int d = 0; d < 4; ++d)
+      EXPECT_EQ(GuideRowText::DayOption(c.midnights[d], c.now), c.texts[d]) << c.zone << " day " << d;
+  }
+  if (saved != nullptr) setenv("TZ", before.c_str(), 1);
+  else unsetenv("TZ");
+  tzset();
 }
 
 TEST(PanelRules, OnlyStreamAddressesReachThePlayer) {

@@ -169,7 +169,7 @@ TEST_F(WindowTables, GuidePageOptionsWhateverTheirState) {
 TEST_F(WindowTables, ListItems) {
   CListUI* channels = wnd->findList("channellist");
   ASSERT_NE(channels, nullptr);
-  channels->add({QStringLiteral("c7"), QStringLiteral("Seven"), {}, 29, 220, {}, {}});
+  channels->add(CListLabelElementUI::Make(QStringLiteral("c7"), QStringLiteral("Seven"), QString(), 29, 220));
   EXPECT_EQ(notification("itemclick", "channellist", 0), "OpenChannelGuide c7 Seven");
   EXPECT_EQ(notification("itemclick", "channellist", 5), "(0 calls)") << "no such item";
   EXPECT_EQ(notification("itemdoubleclick", "channellist", 0), "OnChannelListActivate");

@@ -35,8 +35,8 @@ class SkinListTest : public ::testing::Test {
     QCoreApplication::processEvents();
   }
   CListLabelElementUI item(int i, int maxHeight = 29, int maxWidth = 220) {
-    return {QString::number(i), QStringLiteral("Channel %1").arg(i), QStringLiteral("tip %1").arg(i), maxHeight,
-            maxWidth, {}, {}};
+    return CListLabelElementUI::Make(QString::number(i), QStringLiteral("Channel %1").arg(i),
+                                     QStringLiteral("tip %1").arg(i), maxHeight, maxWidth);
   }
   QImage shot() { return w->grab().toImage(); }
 

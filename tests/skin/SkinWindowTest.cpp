@@ -185,7 +185,7 @@ TEST_F(SkinWindowTest, TabLayoutShowsOnePage) {
 TEST_F(SkinWindowTest, ListItemNotificationsCarryTheListAndTheIndex) {
   w->show();
   CListUI* list = w->findList("list1");
-  for (int i = 0; i < 5; ++i) list->add({QString::number(i), QStringLiteral("Item %1").arg(i), {}, 0, 0, {}, {}});
+  for (int i = 0; i < 5; ++i) list->add(CListLabelElementUI::Make(QString::number(i), QStringLiteral("Item %1").arg(i), QString(), 0, 0));
   QCoreApplication::processEvents();
   const QPoint third = list->itemRect(2).center();
   QWidget* viewport = list->view()->viewport();
@@ -208,8 +208,8 @@ TEST_F(SkinWindowTest, ListItemNotificationsCarryTheListAndTheIndex) {
 
 TEST_F(SkinWindowTest, ComboSelectionNotifiesOnlyOnChange) {
   SkinCombo* combo = w->findCombo("groups");
-  combo->add({"g1", "News", {}, 29, 220, {}, {}});
-  combo->add({"g2", "Movies", {}, 29, 220, {}, {}});
+  combo->add(CListLabelElementUI::Make("g1", "News", QString(), 29, 220));
+  combo->add(CListLabelElementUI::Make("g2", "Movies", QString(), 29, 220));
   EXPECT_EQ(combo->selectedIndex(), -1);
   EXPECT_TRUE(combo->select(0));
   EXPECT_TRUE(combo->select(0));
