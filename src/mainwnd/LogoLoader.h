@@ -32,6 +32,8 @@ class LogoLoader : public QObject {
   static constexpr int kLargestSide = 4096;
 
   LogoLoader(std::string folder, LogoCache::Limits limits, QObject* parent = nullptr);
+  // Where the logos are kept.
+  const std::string& folder() const { return cache_.folder(); }
   ~LogoLoader() override;
 
   // The logo at most side x side (device-independent pixels, drawn at the

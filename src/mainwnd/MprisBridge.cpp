@@ -2,9 +2,12 @@
 
 #include <cmath>
 #include <ctime>
+#include <filesystem>
 #include <vector>
 
 #include "mainwnd/ChannelPanel.h"
+#include "mainwnd/LogoLoader.h"
+#include "mainwnd/PanelLook.h"
 #include "mainwnd/TembraPlayerWnd.h"
 #include "mainwnd/WindowActions.h"
 #include "mainwnd/WindowCommands.h"
@@ -13,6 +16,7 @@
 #include "skin/CListUI.h"
 #include "source/ChannelSource.h"
 #include "source/GuideSource.h"
+#include "source/LogoCache.h"
 
 namespace tembra {
 
@@ -37,7 +41,12 @@ void MprisBridge::start() {
   programmeCheck_.start();
 }
 
-std::string MprisBridge::LogoFileFor(const SourceChannel&) { return {}; }
+std::string MprisBridge::LogoFileFor(const SourceChannel& channel, const std::string& folder) {
+  if (channel.logo.empty() || folder.empty()) return {};
+  std::string path = folder + "/" + LogoCache::fileNameFor(channel.logo);
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error) ? path : std::string();
+}
 
 PlayerControl* MprisBridge::control() const {
   PlayerHost* host = window_.started() && !window_.closing() ? window_.player() : nullptr;
@@ -63,7 +72,8 @@ NowPlaying MprisBridge::nowPlaying() const {
   now.name = channel->name;
   for (const SourceGroup& group : source.groups())
     if (group.id == channel->groupId) now.group = group.name;
-  now.logoFile = LogoFileFor(*channel);
+  PanelLook* look = window_.look();
+  now.logoFile = LogoFileFor(*channel, look != nullptr && look->logos() != nullptr ? look->logos()->folder() : std::string());
   if (GuideSource* guide = source.guide()) {
     std::vector<GuideProgramme> day;
     // Never a download from here: what the guide holds now or nothing.

@@ -33,9 +33,9 @@ class MprisBridge : public QObject, public MprisRemote {
   void start();
   MprisService* service() const { return service_; }
 
-  // The cached logo of a channel on this machine; empty while no logo
-  // cache exists.
-  static std::string LogoFileFor(const SourceChannel& channel);
+  // The channel's logo as the logo cache in `folder` keeps it; empty when
+  // it holds none (or the channel has no logo).
+  static std::string LogoFileFor(const SourceChannel& channel, const std::string& folder);
 
   MprisState state() override;
   void raise() override;
