@@ -8,6 +8,7 @@
 
 #include "guidegrid/ChannelInitials.h"
 #include "guidegrid/GridModel.h"
+#include "record/ArchiveRows.h"
 
 namespace tembra {
 
@@ -30,6 +31,7 @@ const QColor kSelected(0x26, 0x43, 0x6e);
 const QColor kSelectedEdge(0x5a, 0x9e, 0xff);
 const QColor kReminder(0xe3, 0xb3, 0x41);
 const QColor kPlaying(0x3d, 0xd6, 0x8c);
+const QColor kPlayable(0x8f, 0xc1, 0xff);
 
 constexpr int kPad = 6;
 
@@ -173,11 +175,21 @@ void GridPainter::paintRow(QPainter& p, const GridLayout& layout, GridModel& mod
       p.drawRect(box.adjusted(1, 1, -1, -1));
     }
     const bool reminded = !past && frame.hasReminder && frame.hasReminder(channel.id, g.start);
-    const QRect text(box.left() + kPad, box.top() + 4, box.width() - 2 * kPad - (reminded ? 10 : 0), line);
+    // A past programme the channel's archive still holds: a small play
+    // mark in its corner (a double-click plays it from its start).
+    const bool playable = past && ArchiveRows::playable({g.start, g.stop}, channel.catchupDays, frame.now);
+    const QRect text(box.left() + kPad, box.top() + 4, box.width() - 2 * kPad - (reminded || playable ? 10 : 0), line);
     if (reminded) {
       p.setPen(Qt::NoPen);
       p.setBrush(kReminder);
       p.drawEllipse(QPoint(box.right() - 8, box.top() + 8), 3, 3);
+      p.setBrush(Qt::NoBrush);
+    } else if (playable && box.width() > 2 * kPad + 12) {
+      const QPoint corner(box.right() - 11, box.top() + 4);
+      const QPoint mark[] = {corner, corner + QPoint(0, 8), corner + QPoint(7, 4)};
+      p.setPen(Qt::NoPen);
+      p.setBrush(selected ? QColor(Qt::white) : kPlayable);
+      p.drawPolygon(mark, 3);
       p.setBrush(Qt::NoBrush);
     }
     p.setPen(selected ? QColor(Qt::white) : past ? kPastText : kText);

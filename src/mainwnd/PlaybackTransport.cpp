@@ -383,8 +383,10 @@ void PlaybackTransport::placeBar() {
 
 bool PlaybackTransport::keysAllowed() const {
   if (w_.closing() || asking_) return false;
-  if (QApplication::activeModalWidget() != nullptr) return false;
-  // The full-screen picture is a window of its own.
+  // A dialog or an open menu (the video's menu walks its entries with the
+  // arrow keys) has the keys.
+  if (QApplication::activeModalWidget() != nullptr || QApplication::activePopupWidget() != nullptr) return false;
+  // The window, or the picture's stage where it is a window of its own.
   const QWidget* active = QApplication::activeWindow();
   PlayerControl* c = control();
   const auto* view = c != nullptr ? qobject_cast<const PlayerView*>(c->widget()) : nullptr;

@@ -15,7 +15,7 @@ struct MpvOption {
 class MpvOptions {
  public:
   // The audio outputs tried, in order, when the player has sound.
-  static constexpr const char* kAudioOutputs = "pulse,alsa";
+  static constexpr const char* kAudioOutputs = "pulse,alsa,null";
 
   struct Outputs {
     bool renderVideo = true;  // false: vo=null (no picture drawn anywhere)

@@ -247,3 +247,40 @@ TEST_F(GridView, MissingDaysAreAskedForAndEmptyGroupsShowNothing) {
 
 }  // namespace
 }  // namespace tembra
+
+namespace tembra::test {
+namespace {
+
+// The play mark on past programmes: only in the rows of channels whose
+// archive still holds them.
+TEST(GridArchiveMarks, PastProgrammesOfAChannelWithCatchupAreMarkedPlayable) {
+  gridApp();
+  UtcZone utc;
+  FakeGuide guide{kMidnight};
+  std::vector<SourceChannelRef> channels = FakeGuide::channels(3);
+  auto withArchive = std::make_shared<SourceChannel>(*channels[0]);
+  withArchive->catchupDays = 3;
+  channels[0] = withArchive;
+  GuideGridView view;
+  view.setClock([] { return kNow; });
+  view.resize(800, 500);
+  view.setChannels(&guide, channels);
+  view.show();
+  test::spinUntil([&] { return view.grid()->height() == 368; }, 2000);
+  // Two hours back: the rows show past programmes left of the line.
+  view.grid()->setViewStart(kNow - 2 * 3600);
+  const QImage image = view.grid()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const GridMetrics& m = view.grid()->metrics();
+  auto marks = [&](int row) {
+    int found = 0;
+    for (int y = m.headerHeight + row * m.rowHeight; y < m.headerHeight + (row + 1) * m.rowHeight; ++y)
+      for (int x = 0; x < image.width(); ++x)
+        if (image.pixel(x, y) == qRgb(0x8f, 0xc1, 0xff)) ++found;
+    return found;
+  };
+  EXPECT_GT(marks(0), 0) << "the channel with an archive";
+  EXPECT_EQ(marks(1), 0) << "a channel without one";
+}
+
+}  // namespace
+}  // namespace tembra::test

@@ -161,9 +161,15 @@ TEST(TimeshiftBudgetTest, CapsAreBoundedAndSeeksStayWithinTheSpan) {
   EXPECT_DOUBLE_EQ(budget.oldestAllowed(0, 100), 40);
   bool seekable = false;
   for (const MpvOption& o : budget.options("/tmp/x")) {
-    if (o.name == "demuxer-max-bytes" || o.name == "demuxer-max-back-bytes") EXPECT_EQ(o.value, std::to_string(64 << 20));
-    if (o.name == "demuxer-cache-dir") EXPECT_EQ(o.value, "/tmp/x");
-    if (o.name == "cache-secs") EXPECT_EQ(o.value, "60");
+    if (o.name == "demuxer-max-bytes" || o.name == "demuxer-max-back-bytes") {
+      EXPECT_EQ(o.value, std::to_string(64 << 20));
+    }
+    if (o.name == "demuxer-cache-dir") {
+      EXPECT_EQ(o.value, "/tmp/x");
+    }
+    if (o.name == "cache-secs") {
+      EXPECT_EQ(o.value, "60");
+    }
     seekable |= o.name == "force-seekable" && o.value == "yes";
   }
   EXPECT_TRUE(seekable);
