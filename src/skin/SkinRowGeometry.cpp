@@ -11,7 +11,7 @@ SkinRowGeometry SkinRowGeometry::compute(const Input& in) {
     g.star = QRect(right - in.starWidth, a.top(), in.starWidth, a.height());
     right -= in.starWidth + 4;
   }
-  if (in.numberWidth > 0) {
+  if (in.numberWidth > 0 && right - x - in.numberWidth - kNumberGap >= kMinTextBesideNumber) {
     g.number = QRect(x, a.top(), in.numberWidth, a.height());
     x += in.numberWidth + kNumberGap;
   }

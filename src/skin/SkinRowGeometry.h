@@ -12,6 +12,9 @@ struct SkinRowGeometry {
   static constexpr int kMinTextBesidePicture = 90;
   static constexpr int kPictureGap = 7;
   static constexpr int kNumberGap = 6;
+  // The number goes only where the name keeps this much beside it: in the
+  // narrow column of the smallest window the name matters more.
+  static constexpr int kMinTextBesideNumber = 100;
   static constexpr int kProgressHeight = 2;
 
   struct Input {

@@ -30,6 +30,10 @@ TEST(SkinRowGeometry, PartsOfOneRowFromLeftToRight) {
   G g = G::compute(input(QRect(15, 0, 81, 29), 0, G::pictureSideFor(29)));
   EXPECT_FALSE(g.picture.isValid());
   EXPECT_EQ(g.text, QRect(15, 0, 81, 29));
+  // Nor for a number: the name is what is read there.
+  g = G::compute(input(QRect(15, 0, 81, 29), 24, G::pictureSideFor(29)));
+  EXPECT_FALSE(g.number.isValid());
+  EXPECT_EQ(g.text, QRect(15, 0, 81, 29));
   EXPECT_FALSE(g.subline.isValid());
 
   // A wide two-line row: number, picture, text over the second line and
