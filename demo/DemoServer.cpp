@@ -449,10 +449,17 @@ void DemoServer::serveStream(const DemoChannel& channel, httplib::Response& res)
                               static_cast<uint32_t>(data_.IndexOf(channel)));
   if (!looper) return ReplyShaper::Page(res, 503);
 
-  // Paced to the segment's own rate after a short burst, as a live source
-  // would be; the loop counter moves the clock on (see TsLooper).
+  // The loop counter moves the clock on (see TsLooper).
+  servePaced(res, "video/mp2t", static_cast<double>(looper->size()) / streams_->seconds(), TsLooper::kPacket * 64,
+             [looper](uint64_t n) { return looper->Loop(n); });
+}
+
+// Paced to the stream's own rate after a short burst, as a live source
+// would be: block n of blockAt after block n - 1, in pieces of `piece`.
+void DemoServer::servePaced(httplib::Response& res, const char* type, double bytesPerSecond, size_t piece,
+                            std::function<std::string(uint64_t)> blockAt) {
   struct Cursor {
-    uint64_t loop = 0;
+    uint64_t next = 0;
     std::string block;
     size_t at = 0;
     uint64_t sent = 0;
@@ -461,22 +468,23 @@ void DemoServer::serveStream(const DemoChannel& channel, httplib::Response& res)
   auto cursor = std::make_shared<Cursor>();
   ++streamsOpen_;
   std::atomic<int>* open = &streamsOpen_;
-  const double bytesPerSecond = static_cast<double>(looper->size()) / streams_->seconds();
   const double burst = 2 * bytesPerSecond;
   ShutdownFlag* shutdown = &shutdown_;
   res.set_chunked_content_provider(
-      "video/mp2t", [looper, cursor, bytesPerSecond, burst, shutdown](size_t, httplib::DataSink& sink) {
+      type,
+      [blockAt = std::move(blockAt), cursor, bytesPerSecond, burst, piece, shutdown](size_t, httplib::DataSink& sink) {
         if (shutdown->triggered()) return false;
-        double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - cursor->start).count();
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - cursor->start).count();
         if (static_cast<double>(cursor->sent) > burst + elapsed * bytesPerSecond) {
           shutdown->WaitFor(std::chrono::milliseconds(40));
           return true;
         }
         if (cursor->at >= cursor->block.size()) {
-          cursor->block = looper->Loop(cursor->loop++);
+          cursor->block = blockAt(cursor->next++);
           cursor->at = 0;
         }
-        size_t n = std::min<size_t>(TsLooper::kPacket * 64, cursor->block.size() - cursor->at);
+        const size_t n = std::min(piece, cursor->block.size() - cursor->at);
         if (!sink.write(cursor->block.data() + cursor->at, n)) return false;
         cursor->at += n;
         cursor->sent += n;
@@ -489,43 +497,9 @@ void DemoServer::tracksStream(const httplib::Request&, httplib::Response& res) {
   if (faults_.on(Faults::Stream404)) return ReplyShaper::Page(res, 404);
   auto looper = streams_->GetTracks();
   if (!looper) return ReplyShaper::Page(res, 503);
-  // The head once, then the clusters loop after loop, paced to the file's
-  // own rate after a short burst, as serveStream paces a channel.
-  struct Cursor {
-    uint64_t loop = 0;
-    std::string block;
-    size_t at = 0;
-    uint64_t sent = 0;
-    bool headSent = false;
-    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
-  };
-  auto cursor = std::make_shared<Cursor>();
-  ++streamsOpen_;
-  std::atomic<int>* open = &streamsOpen_;
-  const double bytesPerSecond = static_cast<double>(looper->size()) / streams_->seconds();
-  const double burst = 2 * bytesPerSecond;
-  ShutdownFlag* shutdown = &shutdown_;
-  res.set_chunked_content_provider(
-      "video/x-matroska", [looper, cursor, bytesPerSecond, burst, shutdown](size_t, httplib::DataSink& sink) {
-        if (shutdown->triggered()) return false;
-        const double elapsed =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - cursor->start).count();
-        if (static_cast<double>(cursor->sent) > burst + elapsed * bytesPerSecond) {
-          shutdown->WaitFor(std::chrono::milliseconds(40));
-          return true;
-        }
-        if (cursor->at >= cursor->block.size()) {
-          cursor->block = cursor->headSent ? looper->Loop(cursor->loop++) : looper->head();
-          cursor->headSent = true;
-          cursor->at = 0;
-        }
-        const size_t n = std::min<size_t>(16384, cursor->block.size() - cursor->at);
-        if (!sink.write(cursor->block.data() + cursor->at, n)) return false;
-        cursor->at += n;
-        cursor->sent += n;
-        return true;
-      },
-      [open](bool) { --*open; });
+  // The head once, then the clusters loop after loop.
+  servePaced(res, "video/x-matroska", static_cast<double>(looper->size()) / streams_->seconds(), 16384,
+             [looper](uint64_t n) { return n == 0 ? looper->head() : looper->Loop(n - 1); });
 }
 
 void DemoServer::tracksPlaylist(const httplib::Request& req, httplib::Response& res) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -64,6 +65,8 @@ class DemoServer {
   void catchup(const httplib::Request& req, httplib::Response& res);
   void serveArchive(const DemoChannel& channel, int64_t seconds, httplib::Response& res);
   void serveStream(const DemoChannel& channel, httplib::Response& res);
+  void servePaced(httplib::Response& res, const char* type, double bytesPerSecond, size_t piece,
+                  std::function<std::string(uint64_t)> blockAt);
   // The stream with two audio tracks and a subtitle, and a small playlist
   // that opens with it before a few of the line-up's channels.
   void tracksStream(const httplib::Request& req, httplib::Response& res);
