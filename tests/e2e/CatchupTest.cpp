@@ -18,13 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // The details of the trace's lines named `name` ("NAME MICROSECONDS DETAIL"), in order.
 std::vector<std::string> details(const std::string& trace, const std::string& name) {
   std::vector<std::string> out;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <set>
 #include <sstream>
@@ -11,6 +12,13 @@
 #include "e2e/CollectorRecords.h"
 
 namespace tembra::test {
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 namespace fs = std::filesystem;
 

@@ -34,6 +34,10 @@
 
 namespace tembra::test {
 
+// A file's whole text (the program's trace, its settings); empty when it
+// cannot be read.
+std::string readAll(const std::string& path);
+
 class EndToEnd : public ::testing::Test {
  public:
   // The window of a healthy start on this machine shows within one to two

@@ -17,13 +17,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 struct ListedChannel {
   std::string name;
   std::string address;

@@ -15,13 +15,6 @@ using namespace std::chrono_literals;
 
 constexpr int kChannels = 20000;
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // The time (microseconds, monotonic) of the first trace line NAME whose
 // detail starts with `detail`, and that detail; -1 when there is none.
 long long traceTime(const std::string& trace, const std::string& name, const std::string& detail,

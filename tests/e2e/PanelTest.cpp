@@ -22,13 +22,6 @@ constexpr int kDrag = 200;
 // skin has them.
 constexpr QRgb kMarked = 0xf5a524, kBar = 0x3d8bfd, kTrack = 0x2c3440;
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // The window's rectangles for a panel of that width, on the screen.
 struct PanelPlaces {
   PanelPlaces(const PixelRect& window, int panelWidth) : window(window) {

@@ -20,13 +20,6 @@ using namespace std::chrono_literals;
 // by hours and minutes both.
 const std::map<std::string, std::string> kZone = {{"TZ", "Asia/Kolkata"}};
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 // The last "guide-list-filled" trace line of a list: "ROWS ID TEXT".
 std::string lastFill(const std::string& trace, const std::string& list) {
   std::istringstream lines(trace);

@@ -12,13 +12,6 @@
 namespace tembra::test {
 namespace {
 
-std::string readAll(const std::string& path) {
-  std::ifstream in(path);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 class XtreamEndToEnd : public EndToEnd {
  protected:
   // The account as the sources dialog keeps it when no secret store runs.
