@@ -98,7 +98,10 @@ void PlayerView::setLogoPage(const QString& path) {
 void PlayerView::setMode(Mode mode) {
   mode_ = mode;
   if (video_) video_->setVisible(mode == Mode::Video);
-  if (logo_) logo_->setVisible(mode == Mode::Logo);
+  if (logo_) {
+    if (mode == Mode::Logo) logo_->setGeometry(QRect(QPoint(0, 0), stage_->size()));
+    logo_->setVisible(mode == Mode::Logo);
+  }
   backdrop_->setVisible(mode == Mode::Message || (mode == Mode::Logo && !logo_) || (mode == Mode::Video && !video_));
   overlay_->raise();
   retry_->raise();
@@ -160,7 +163,10 @@ void PlayerView::layoutStage() {
   const QRect area(QPoint(0, 0), stage_->size());
   backdrop_->setGeometry(area);
   if (video_) video_->setGeometry(area);
-  if (logo_) logo_->setGeometry(area);
+  // The page is sized only while shown: the web engine draws a page at
+  // every new size, in software here, and a full-screen frame of a page
+  // under the video would be drawn for nobody. setMode sizes it as it shows.
+  if (logo_ && !logo_->isHidden()) logo_->setGeometry(area);
   overlay_->setGeometry(area);
   placeRetry();
 }
