@@ -33,6 +33,10 @@ void StartupSequence::run() {
   TembraPlayerWnd& w = w_;
   if (w.started_ || w.closing_) return;
   StartupTrace::mark("startup-begin");
+  // The player's library (and the codecs behind it) takes a few hundred
+  // milliseconds to load; a worker loads it while the catalogue comes, so
+  // making the player before the window shows finds it ready.
+  w.preparePlayer();
 
   StartupRunner runner;
   // 1

@@ -3,6 +3,7 @@
 // receives, and what happens when the service is not there.
 #include <gtest/gtest.h>
 
+#include <mutex>
 #include <thread>
 
 #include "ads/AdUpdater.h"
@@ -72,6 +73,10 @@ class StartupAgainstDemo : public ::testing::Test {
     if (adjust) adjust(*under.config);
     setup.actions = &actions;
     setup.stats.measureClock = true;
+    setup.preparePlayer = [this] {
+      std::lock_guard<std::mutex> hold(preparedLock);
+      preparedOn.push_back(std::this_thread::get_id());
+    };
     setup.endSplash = [this] { splashEndedWhileHidden = !under.window->isVisible(); ++under.splashEnded; };
     under.window = std::make_unique<TembraPlayerWnd>(std::move(setup));
     actions.window = under.window.get();
@@ -85,6 +90,8 @@ class StartupAgainstDemo : public ::testing::Test {
   WindowUnderTest under;
   WatchedActions actions;
   bool splashEndedWhileHidden = false;
+  std::mutex preparedLock;
+  std::vector<std::thread::id> preparedOn;  // guarded by preparedLock
 };
 
 TEST_F(StartupAgainstDemo, MakesEverythingInOrderThenShowsTheWindow) {
@@ -96,6 +103,12 @@ TEST_F(StartupAgainstDemo, MakesEverythingInOrderThenShowsTheWindow) {
   EXPECT_TRUE(wnd.isVisible());
   ASSERT_NE(under.player, nullptr);
   EXPECT_TRUE(under.player->widget()->isVisible());
+  {
+    // The player's library loads on a worker from the start of the sequence.
+    std::lock_guard<std::mutex> hold(preparedLock);
+    ASSERT_EQ(preparedOn.size(), 1u);
+    EXPECT_NE(preparedOn[0], std::this_thread::get_id());
+  }
   // Made after sign-in: its forced authentication is the plan of the server
   // in use.
   EXPECT_EQ(under.player->authUrl, under.service->GetPlanBase() + u"pc/forceauth");
