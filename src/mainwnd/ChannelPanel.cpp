@@ -175,7 +175,19 @@ void ChannelPanel::refillList() {
     rows.reserve(static_cast<qsizetype>(channels.size()));
     for (const SourceChannelRef& channel : channels) rows.append(index_.rowFor(*channel, favourites_));
   }
+  if (CListUI* list = skin.findList(QStringLiteral("channellist"))) list->setEmptyText(emptyListText());
   showRows(std::move(rows));
+}
+
+// What the channel list says when the search or the group it shows has no
+// channel; a catalogue that has none at all says so in its own panel.
+QString ChannelPanel::emptyListText() const {
+  if (!searchText_.isEmpty()) return QStringLiteral("No channel matches \u201c%1\u201d").arg(searchText_);
+  const std::u16string group = selectedGroup();
+  if (group == kFavouritesGroup)
+    return QStringLiteral("No favourites yet. Right-click a channel and choose \u201cAdd to favourites\u201d, or select it and press F.");
+  if (group == kRecentGroup) return QStringLiteral("The channels you watch will be listed here.");
+  return {};
 }
 
 void ChannelPanel::showRows(QVector<CListLabelElementUI> rows) {

@@ -99,6 +99,7 @@ class ChannelPanel {
   // playing channel again.
   void refillList();
   void showRows(QVector<CListLabelElementUI> rows);
+  QString emptyListText() const;
   void clearSearchField();
   void noteWatched(const std::u16string& channelId);
   void maybeResume();

@@ -138,6 +138,12 @@ void CListUI::setWidthAllowance(int pixels) {
 
 void CListUI::repaintRows() { view_->viewport()->update(); }
 
+void CListUI::setEmptyText(const QString& text) {
+  view_->setEmptyText(text, delegate_->dimText.isValid() ? delegate_->dimText : delegate_->text, delegate_->font);
+}
+
+QString CListUI::emptyText() const { return view_->emptyText(); }
+
 void CListUI::resizeEvent(QResizeEvent*) {
   view_->setGeometry(0, headerHeight_, width(), std::max(0, height() - headerHeight_));
 }

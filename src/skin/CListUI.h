@@ -71,6 +71,10 @@ class CListUI : public SkinControl {
   void setFixedRowHeight(int height);
   // Extra width for every item that has a width limit.
   void setWidthAllowance(int pixels);
+  // What the list says while it has no rows (empty: nothing), in the rows'
+  // dim text colour.
+  void setEmptyText(const QString& text);
+  QString emptyText() const;
   // Paints the rows on show again (their decoration changed).
   void repaintRows();
 

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 
 namespace tembra {
@@ -47,6 +48,26 @@ void SkinListView::contextMenuEvent(QContextMenuEvent* e) {
   if (!i.isValid()) return;
   e->accept();
   emit itemMenu(i.row());
+}
+
+void SkinListView::setEmptyText(const QString& text, const QColor& colour, const QFont& font) {
+  if (text == emptyText_ && colour == emptyColour_ && font == emptyFont_) return;
+  emptyText_ = text;
+  emptyColour_ = colour;
+  emptyFont_ = font;
+  viewport()->update();
+}
+
+void SkinListView::paintEvent(QPaintEvent* e) {
+  QListView::paintEvent(e);
+  if (emptyText_.isEmpty() || (model() != nullptr && model()->rowCount() > 0)) return;
+  QPainter p(viewport());
+  p.setPen(emptyColour_);
+  p.setFont(emptyFont_);
+  // A margin each side; the text wraps at words in a narrow column.
+  constexpr int kMargin = 12;
+  p.drawText(viewport()->rect().adjusted(kMargin, kMargin, -kMargin, -kMargin),
+             Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, emptyText_);
 }
 
 QString skinScrollBarStyle(const QColor& handle, const QColor& track) {

@@ -12,6 +12,11 @@ class SkinListView : public QListView {
  public:
   explicit SkinListView(QWidget* parent);
 
+  // What the view says while it has no rows (empty: nothing), in the
+  // colour and font given.
+  void setEmptyText(const QString& text, const QColor& colour, const QFont& font);
+  const QString& emptyText() const { return emptyText_; }
+
  signals:
   void itemPressed(int row);
   void itemDoubleClicked(int row);
@@ -24,6 +29,12 @@ class SkinListView : public QListView {
   void mouseDoubleClickEvent(QMouseEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
   void contextMenuEvent(QContextMenuEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+
+ private:
+  QString emptyText_;
+  QColor emptyColour_;
+  QFont emptyFont_;
 };
 
 // Thin dark scroll bars in the given handle colour.

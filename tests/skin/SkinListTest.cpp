@@ -25,7 +25,8 @@ class SkinListTest : public ::testing::Test {
       <VerticalLayout>
         <Combo name="combo" height="24" itemheight="40"/>
         <List name="list" itemheight="40" itembkcolor="#101010" itemaltbkcolor="#101010"
-              itemhotbkcolor="#101010" itemselectedbkcolor="#0000ff" header="Channels" headerheight="20"/>
+              itemhotbkcolor="#101010" itemselectedbkcolor="#0000ff" itemdimtextcolor="#ffff00ff" header="Channels"
+              headerheight="20"/>
       </VerticalLayout>
     </Window>)");
     ASSERT_NE(w, nullptr);
@@ -202,6 +203,33 @@ TEST_F(SkinListTest, ReplaceAllIsOneModelReset) {
   list->replaceAll({});
   EXPECT_EQ(list->count(), 0);
   EXPECT_EQ(list->item(0), nullptr);
+}
+
+// An empty list says why in the rows' dim colour (magenta here); rows, or
+// no text, leave none of it.
+TEST_F(SkinListTest, AnEmptyListShowsItsTextUntilItHasRows) {
+  const auto magenta = [&] {
+    const QImage image = shot();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        n += c.red() > 160 && c.blue() > 160 && c.green() < 90;
+      }
+    return n;
+  };
+  EXPECT_EQ(magenta(), 0);
+  list->setEmptyText(QStringLiteral("No favourites yet. Right-click a channel to add one."));
+  EXPECT_EQ(list->emptyText(), QStringLiteral("No favourites yet. Right-click a channel to add one."));
+  QCoreApplication::processEvents();
+  EXPECT_GT(magenta(), 20) << "the text is drawn";
+  list->add(item(0));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(magenta(), 0) << "a list with rows shows them, not the text";
+  list->removeAll();
+  list->setEmptyText({});
+  QCoreApplication::processEvents();
+  EXPECT_EQ(magenta(), 0) << "no text, nothing drawn";
 }
 
 }  // namespace
