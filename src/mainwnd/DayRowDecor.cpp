@@ -19,7 +19,7 @@ void DayRowDecor::setOnNow(const QString& text, int64_t start, int64_t stop) {
 }
 
 bool DayRowDecor::scheduled(const CListLabelElementUI& item) const {
-  return item.start != 0 && !item.name.isEmpty() && scheduled_.count({item.name, item.start}) != 0;
+  return item.start != 0 && scheduled_.count({item.channel, item.start}) != 0;
 }
 
 SkinRowDecoration DayRowDecor::decorate(const CListLabelElementUI& item, int, bool) {

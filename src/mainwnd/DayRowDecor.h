@@ -27,8 +27,8 @@ class DayRowDecor : public SkinRowDecor {
   // The row on now (its text) and its times; an empty text: none.
   void setOnNow(const QString& text, int64_t start, int64_t stop);
   void clear() { setOnNow({}, 0, 0); }
-  // The programmes scheduled for recording: a row named by one's channel
-  // with its start carries the mark. Made once per change of the schedule,
+  // The programmes scheduled for recording: a row of one's channel and
+  // start carries the mark. Made once per change of the schedule,
   // so that a paint looks a row up rather than reading the schedule.
   void setScheduled(Programmes programmes) { scheduled_ = std::move(programmes); }
   bool scheduled(const CListLabelElementUI& item) const;

@@ -169,7 +169,7 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
     const auto& p = programmes_[index(page)][i];
     if (p) {
       // What the day decor knows a scheduled recording by.
-      item.name = qs(p->channelId);
+      item.channel = qs(p->channelId);
       item.start = p->start;
     }
     if (p && p->playable) {

@@ -35,8 +35,9 @@ struct CListLabelElementUI {
   bool favourite = false;
   // A past programme the channel's archive can play (a guide row).
   bool playable = false;
-  // A programme row's start (UTC seconds), its channel's id in name; 0: the
-  // row is not one programme.
+  // A programme row's channel id and start (UTC seconds); 0: the row is
+  // not one programme.
+  QString channel;
   int64_t start = 0;
 };
 

@@ -26,6 +26,7 @@
 #include "mainwnd/QuestionDlg.h"
 #include "platform/Utf.h"
 #include "skin/CListUI.h"
+#include "skin/SkinListModel.h"
 #include "skin/SkinListView.h"
 #include "source/GuideSource.h"
 
