@@ -235,6 +235,12 @@ void PlaybackTransport::stopRecording() {
   if (PlayerControl* c = control()) c->StopRecording();
   const std::string path = recordingPath_;
   recordingPath_.clear();
+  // A scheduled recording ends here at its end or by the viewer's choice
+  // (R, the bar's button, a yes to the question of a switch or the close):
+  // either way it is done, and is not started again while it would still
+  // be due.
+  if (scheduled_ && schedule_.remove(scheduled_->sourceId, scheduled_->channelId, scheduled_->start))
+    emit scheduleChanged();
   scheduled_.reset();
   std::error_code error;
   const uintmax_t size = std::filesystem::file_size(path, error);

@@ -67,6 +67,8 @@ class PlaybackTransport : public QObject {
   void toggleRecording();
   // Named after channelName, else the channel that plays.
   bool startRecording(const std::u16string& channelName = {});
+  // A scheduled programme's recording stopped before its end leaves the
+  // schedule with it.
   void stopRecording();
   // While recording: asks whether to stop for a channel switch or the
   // close; true when the viewer may go on (nothing records, or yes).

@@ -458,7 +458,7 @@ TEST_F(TransportInWindow, TheRowMenuSchedulesAProgrammeToComeAndTheDayListMarksI
   EXPECT_EQ(redPixels(*day, 2), 0) << "the mark goes with the cancel";
 }
 
-TEST_F(TransportInWindow, CancellingAProgrammeWhoseRecordingRunsStopsIt) {
+TEST_F(TransportInWindow, CancellingOrStoppingAProgrammeWhoseRecordingRunsEndsItForGood) {
   const std::string folder = kit.dir.file("rec");
   PlaybackTransport own(wnd(), kit.dir.file("recordings.list"), folder);
   int changes = 0;
@@ -480,6 +480,16 @@ TEST_F(TransportInWindow, CancellingAProgrammeWhoseRecordingRunsStopsIt) {
   EXPECT_TRUE(own.scheduledProgrammes().empty());
   own.checkSchedule();
   EXPECT_FALSE(own.recording()) << "and does not start again";
+
+  // Stopped by R (the bar's button) while due: done, not started again.
+  ASSERT_TRUE(own.toggleScheduled(u"1", u"News/1", u"Later", start, start + 600));
+  ASSERT_TRUE(own.recording());
+  own.toggleRecording();
+  EXPECT_FALSE(own.recording());
+  EXPECT_EQ(changes, 4);
+  EXPECT_TRUE(own.schedule().entries().empty());
+  own.checkSchedule();
+  EXPECT_FALSE(own.recording()) << "the viewer stopped it";
 }
 
 TEST_F(TransportInWindow, TheGridPlaysAProgrammeThatIsOverFromTheArchiveAndOneOnNowLive) {
