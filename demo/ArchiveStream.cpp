@@ -28,6 +28,10 @@ std::optional<int64_t> ArchiveStream::SecondsFromQuery(const httplib::Request& r
   return std::clamp(seconds, kMinSeconds, kMaxSeconds);
 }
 
+int64_t ArchiveStream::SecondsSince(int64_t utc, int64_t now) {
+  return std::clamp(now > utc ? now - utc : kDefaultSeconds, kMinSeconds, kMaxSeconds);
+}
+
 uint64_t ArchiveStream::Loops(int64_t seconds, uint32_t segmentSeconds) {
   const uint64_t s = std::max<uint32_t>(1, segmentSeconds);
   return (static_cast<uint64_t>(std::max<int64_t>(1, seconds)) + s - 1) / s;

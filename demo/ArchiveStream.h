@@ -28,6 +28,10 @@ class ArchiveStream {
   // kDefaultSeconds; nothing when utc is missing or not a time. Clamped to
   // kMinSeconds..kMaxSeconds.
   static std::optional<int64_t> SecondsFromQuery(const httplib::Request& req);
+  // The length of an archive asked for by its start alone (which runs on
+  // to live): now - utc, else kDefaultSeconds for a start not yet past;
+  // clamped the same way.
+  static int64_t SecondsSince(int64_t utc, int64_t now);
 
   // How many whole loops of a segment of segmentSeconds cover seconds.
   static uint64_t Loops(int64_t seconds, uint32_t segmentSeconds);

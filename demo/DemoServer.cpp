@@ -295,6 +295,8 @@ void DemoServer::install(httplib::Server& server) {
   server.Get(R"(/+stream-tracks\.mkv)", [this](R q, S s) { tracksStream(q, s); });
   server.Get(R"(/+tracks\.m3u)", [this](R q, S s) { tracksPlaylist(q, s); });
   server.Get(R"(/+catchup/([^/]+)\.ts)", [this](R q, S s) { catchup(q, s); });
+  server.Get(R"(/+fs/([^/]+)/mpegts)", [this](R q, S s) { flussonicLive(q, s); });
+  server.Get(R"(/+fs/([^/]+)/timeshift_abs-([0-9]{1,12})\.ts)", [this](R q, S s) { flussonicArchive(q, s); });
   server.Get(R"(.*/pc/forceauth)", [](R, S s) { s.set_content("<Result>1</Result>\n", kXml); });
   server.Get(R"(/+playlist\.m3u)", [this](R q, S s) { playlist(q, s, false); });
   server.Get(R"(/+playlist\.m3u\.gz)", [this](R q, S s) { playlist(q, s, true); });
@@ -434,6 +436,31 @@ void DemoServer::catchup(const httplib::Request& req, httplib::Response& res) {
   const std::optional<int64_t> seconds = ArchiveStream::SecondsFromQuery(req);
   if (!seconds) return ReplyShaper::Page(res, 400);
   serveArchive(*channel, *seconds, res);
+}
+
+const DemoChannel* DemoServer::flussonicChannel(const std::string& id) const {
+  const DemoChannel* channel = data_.FindChannel(id);
+  if (!channel || PlaylistWriter::CatchupOf(data_.IndexOf(*channel)) != PlaylistWriter::Catchup::Flussonic)
+    return nullptr;
+  return channel;
+}
+
+void DemoServer::flussonicLive(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::Stream404)) return ReplyShaper::Page(res, 404);
+  const DemoChannel* channel = flussonicChannel(req.matches[1].str());
+  if (!channel) return ReplyShaper::Page(res, 404);
+  serveStream(*channel, res);
+}
+
+void DemoServer::flussonicArchive(const httplib::Request& req, httplib::Response& res) {
+  if (faults_.on(Faults::Stream404)) return ReplyShaper::Page(res, 404);
+  const DemoChannel* channel = flussonicChannel(req.matches[1].str());
+  if (!channel) return ReplyShaper::Page(res, 404);
+  const int64_t utc = std::stoll(req.matches[2].str());
+  if (utc <= 0) return ReplyShaper::Page(res, 400);
+  const int64_t now =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  serveArchive(*channel, ArchiveStream::SecondsSince(utc, now), res);
 }
 
 void DemoServer::serveArchive(const DemoChannel& channel, int64_t seconds, httplib::Response& res) {

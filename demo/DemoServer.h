@@ -63,6 +63,11 @@ class DemoServer {
   void stream(const httplib::Request& req, httplib::Response& res);
   // A past programme (/catchup/ID.ts?utc=..., or /stream/ID?utc=...).
   void catchup(const httplib::Request& req, httplib::Response& res);
+  // A flussonic channel live (/fs/ID/mpegts) and from its archive
+  // (/fs/ID/timeshift_abs-UTC.ts, from UTC on).
+  void flussonicLive(const httplib::Request& req, httplib::Response& res);
+  void flussonicArchive(const httplib::Request& req, httplib::Response& res);
+  const DemoChannel* flussonicChannel(const std::string& id) const;
   void serveArchive(const DemoChannel& channel, int64_t seconds, httplib::Response& res);
   void serveStream(const DemoChannel& channel, httplib::Response& res);
   void servePaced(httplib::Response& res, const char* type, double bytesPerSecond, size_t piece,

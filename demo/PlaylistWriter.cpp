@@ -33,8 +33,13 @@ PlaylistWriter::Catchup PlaylistWriter::CatchupOf(size_t index) {
     case 1: return Catchup::Append;
     case 3: return Catchup::Shift;
     case 4: return Catchup::Xc;
+    case 5: return index >= kPlainChannels ? Catchup::Flussonic : Catchup::None;
     default: return Catchup::None;
   }
+}
+
+std::string PlaylistWriter::StreamPath(size_t index, const std::string& id) {
+  return CatchupOf(index) == Catchup::Flussonic ? "fs/" + id + "/mpegts" : "stream/" + id;
 }
 
 std::string PlaylistWriter::GuideName(size_t index, const DemoChannel& channel) {
@@ -77,12 +82,15 @@ bool PlaylistWriter::Next(std::string& out) {
         entry += " catchup=\"xc\" catchup-source=\"" + base_ + "timeshift/" + attribute(user_) + "/" +
                  attribute(password_) + "/{duration:60}/{Y}-{m}-{d}:{H}-{M}/" + attribute(c.id) + ".ts\"" + days;
         break;
+      case Catchup::Flussonic:
+        entry += " catchup=\"flussonic\"" + days;
+        break;
       case Catchup::None:
         break;
     }
     entry += "," + attribute(c.name);
     line(out, entry);
-    line(out, base_ + "stream/" + c.id);
+    line(out, base_ + StreamPath(next_, c.id));
   }
   return true;
 }

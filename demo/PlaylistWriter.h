@@ -32,11 +32,18 @@ class PlaylistWriter {
   static bool HasGuideId(size_t index) { return index % 10 != 3; }
   // How the channel at index declares its archive: every sixth channel
   // from the first in each of the modes that a plain /stream/ID address
-  // allows (default, append, shift, xc through its template), the others
-  // without one.
-  enum class Catchup { None, Default, Append, Shift, Xc };
+  // allows (default, append, shift, xc through its template), from the
+  // thirtieth on every sixth also in the flussonic mode, whose address is
+  // /fs/ID/mpegts (the first kPlainChannels keep the catalogue's own
+  // addresses, so a small line-up is the catalogue's), the others without
+  // one.
+  enum class Catchup { None, Default, Append, Shift, Xc, Flussonic };
+  static constexpr size_t kPlainChannels = 24;
   static Catchup CatchupOf(size_t index);
   static bool HasCatchup(size_t index) { return CatchupOf(index) != Catchup::None; }
+  // Where the channel at index streams live, after the service's base:
+  // "stream/ID", or "fs/ID/mpegts" for a flussonic channel.
+  static std::string StreamPath(size_t index, const std::string& id);
   static constexpr int kCatchupDays = 3;
   // What tvg-name says for the channel at index.
   static std::string GuideName(size_t index, const DemoChannel& channel);

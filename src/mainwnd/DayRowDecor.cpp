@@ -18,8 +18,13 @@ void DayRowDecor::setOnNow(const QString& text, int64_t start, int64_t stop) {
   stop_ = stop;
 }
 
+bool DayRowDecor::scheduled(const CListLabelElementUI& item) const {
+  return item.start != 0 && scheduled_.count({item.channel, item.start}) != 0;
+}
+
 SkinRowDecoration DayRowDecor::decorate(const CListLabelElementUI& item, int, bool) {
   SkinRowDecoration d;
+  d.recordMark = !scheduled_.empty() && scheduled(item);
   if (text_.isEmpty() || item.markerImage.isEmpty() || item.text != text_) return d;
   if (const auto share = ChannelRowDecor::progress(start_, stop_, now_())) d.progress = *share;
   return d;

@@ -166,7 +166,13 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
     item.tooltip = item.text;
     item.maxHeight = state.rowHeightLimit;
     item.maxWidth = state.rowWidthLimit;
-    if (const auto& p = programmes_[index(page)][i]; p && p->playable) {
+    const auto& p = programmes_[index(page)][i];
+    if (p) {
+      // What the day decor knows a scheduled recording by.
+      item.channel = qs(p->channelId);
+      item.start = p->start;
+    }
+    if (p && p->playable) {
       item.playable = true;
       const ListMarker& marker = ListMarker::ArchivePlayable();
       item.markerImage = qs(marker.image);
@@ -278,6 +284,13 @@ void GuidePanel::OpenRowMenu(GuidePage page, int row, const QPoint& at,
   input.start = times ? times->start : GuideSource::localTimeOf(r.entry.startdate, r.entry.starttime).value_or(0);
   input.now = now();
   input.archivePlayable = window_.transport() != nullptr;
+  // A recording is scheduled by the day list's reading of the programme's
+  // times, as R on the row does.
+  const std::optional<Programme> programme = isDayPage(page) ? programmeAt(page, row) : std::nullopt;
+  if (PlaybackTransport* transport = window_.transport(); transport != nullptr && programme) {
+    input.schedulable = true;
+    input.scheduled = transport->isScheduled(programme->channelId, programme->start);
+  }
 
   QMenu menu(&window_.skin());
   menu.setObjectName(QStringLiteral("guiderowmenu"));
@@ -317,6 +330,16 @@ void GuidePanel::OpenRowMenu(GuidePage page, int row, const QPoint& at,
             transport->playArchive(p->channelId, p->title, p->start, p->stop);
         });
         break;
+      case GuideRowMenu::Action::Record:
+      case GuideRowMenu::Action::CancelRecording: {
+        const QString text = e.action == GuideRowMenu::Action::Record ? QStringLiteral("&Record")
+                                                                      : QStringLiteral("Cancel &recording");
+        action = menu.addAction(text, [this, p = *programme] {
+          if (PlaybackTransport* transport = window_.transport())
+            transport->toggleScheduled(p.channelId, p.channelName, p.title, p.start, p.stop);
+        });
+        break;
+      }
     }
     action->setEnabled(e.enabled);
   }

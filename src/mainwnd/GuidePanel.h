@@ -55,7 +55,7 @@ class GuidePanel {
   bool PlayPastProgramme(GuidePage page);
   // The right-click menu of row `row` of a page's list, at a screen point:
   // play its channel (through `play`), show its details, play it from the
-  // archive.
+  // archive, and in a day list schedule its recording or cancel it.
   void OpenRowMenu(GuidePage page, int row, const QPoint& at, const std::function<void(const std::u16string&)>& play);
   // The day options read their dates ("Today", "Tue 10", "Wed 11").
   void LabelDayOptions();

@@ -11,6 +11,11 @@ std::vector<GuideRowMenu::Entry> GuideRowMenu::entries(const Row& row) {
   std::vector<Entry> out{{Action::Play, row.channelKnown}, {Action::Details, true}};
   if (row.channelKnown && inArchive(row.catchupDays, row.start, row.now))
     out.push_back({Action::Archive, row.archivePlayable});
+  if (!row.schedulable || row.start <= 0) return out;
+  // A scheduled programme can be cancelled even when its channel has left
+  // the list; only a channel that plays can be recorded.
+  if (row.scheduled) out.push_back({Action::CancelRecording, true});
+  else if (row.channelKnown && row.start > row.now) out.push_back({Action::Record, true});
   return out;
 }
 

@@ -9,7 +9,7 @@ namespace tembra {
 // be done now.
 class GuideRowMenu {
  public:
-  enum class Action { Play, Details, Archive };
+  enum class Action { Play, Details, Archive, Record, CancelRecording };
   struct Entry {
     Action action;
     bool enabled;
@@ -21,11 +21,15 @@ class GuideRowMenu {
     int64_t start = 0;               // the programme's start (UTC seconds); 0: not known
     int64_t now = 0;
     bool archivePlayable = false;    // the player can play from the archive
+    bool schedulable = false;        // the window keeps a schedule of recordings
+    bool scheduled = false;          // the programme's recording is in it
   };
 
-  // Play (the channel), Show details, and "Play from the archive" for a
+  // Play (the channel), Show details, "Play from the archive" for a
   // programme within the channel's catch-up, enabled only once the player
-  // can play from the archive.
+  // can play from the archive, and where recordings can be scheduled
+  // "Record" for a programme not begun yet or "Cancel recording" for one
+  // already scheduled (also once it has begun: its recording runs).
   static std::vector<Entry> entries(const Row& row);
   // The programme began (it is on or over) and not longer ago than the
   // catch-up reaches (0 days: a span not said, taken as any).

@@ -5,6 +5,7 @@
 #include "mainwnd/ChannelRowDecor.h"
 #include "mainwnd/DayRowDecor.h"
 #include "mainwnd/LogoLoader.h"
+#include "mainwnd/PlaybackTransport.h"
 #include "mainwnd/WindowContext.h"
 #include "skin/CListUI.h"
 #include "skin/CWindowWnd.h"
@@ -65,6 +66,14 @@ void PanelLook::attach() {
   decorate(skin.findList(QStringLiteral("playinglist")), playingDecor_.get());
   for (const char* name : kDayLists)
     if (CListUI* l = skin.findList(QString::fromLatin1(name))) l->setRowDecor(dayDecor_.get());
+  if (PlaybackTransport* transport = window_.transport()) {
+    dayDecor_->setScheduled(transport->scheduledProgrammes());
+    connect(transport, &PlaybackTransport::scheduleChanged, this, [this, transport] {
+      dayDecor_->setScheduled(transport->scheduledProgrammes());
+      for (const char* name : kDayLists)
+        if (CListUI* l = window_.skin().findList(QString::fromLatin1(name))) l->repaintRows();
+    });
+  }
   for (const char* name : kSplitterParts) {
     if (SkinControl* c = skin.findControl(QString::fromLatin1(name))) {
       c->setCursor(Qt::SplitHCursor);

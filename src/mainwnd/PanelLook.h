@@ -21,8 +21,9 @@ class WindowContext;
 // How the side panel looks beyond the skin: its width (a share of a large
 // window, or where the viewer dragged the splitter, kept across starts),
 // the channel column's width, the channel rows' logos, badges and
-// programme on now, the day lists' bar under the programme on now, and
-// the height rows get when there is room for two lines.
+// programme on now, the day lists' bar under the programme on now and
+// record marks of scheduled programmes, and the height rows get when
+// there is room for two lines.
 class PanelLook : public QObject {
   Q_OBJECT
 

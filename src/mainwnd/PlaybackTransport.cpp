@@ -235,6 +235,12 @@ void PlaybackTransport::stopRecording() {
   if (PlayerControl* c = control()) c->StopRecording();
   const std::string path = recordingPath_;
   recordingPath_.clear();
+  // A scheduled recording ends here at its end or by the viewer's choice
+  // (R, the bar's button, a yes to the question of a switch or the close):
+  // either way it is done, and is not started again while it would still
+  // be due.
+  if (scheduled_ && schedule_.remove(scheduled_->sourceId, scheduled_->channelId, scheduled_->start))
+    emit scheduleChanged();
   scheduled_.reset();
   std::error_code error;
   const uintmax_t size = std::filesystem::file_size(path, error);
@@ -262,8 +268,14 @@ bool PlaybackTransport::toggleScheduled(const std::u16string& channelId, const s
   const std::string id = toUtf8(channelId);
   if (schedule_.has(source, id, start)) {
     if (!schedule_.remove(source, id, start)) return false;
-    note(QStringLiteral("Recording cancelled: ") + qs(title));
     StartupTrace::mark("recording-unscheduled", id + " " + std::to_string(start));
+    // Its recording, when it runs already, ends with it (the file stays,
+    // and the note says where).
+    if (scheduled_ && scheduled_->sourceId == source && scheduled_->channelId == id && scheduled_->start == start)
+      stopRecording();
+    else
+      note(QStringLiteral("Recording cancelled: ") + qs(title));
+    emit scheduleChanged();
     return true;
   }
   if (start <= nowSeconds()) return false;
@@ -273,8 +285,21 @@ bool PlaybackTransport::toggleScheduled(const std::u16string& channelId, const s
   }
   note(QStringLiteral("Will record: ") + qs(title));
   StartupTrace::mark("recording-scheduled", id + " " + std::to_string(start));
+  emit scheduleChanged();
   checkSchedule();
   return true;
+}
+
+bool PlaybackTransport::isScheduled(const std::u16string& channelId, int64_t start) const {
+  return schedule_.has(sourceKey(), toUtf8(channelId), start);
+}
+
+std::set<std::pair<QString, int64_t>> PlaybackTransport::scheduledProgrammes() const {
+  std::set<std::pair<QString, int64_t>> out;
+  const std::string source = sourceKey();
+  for (const RecordingSchedule::Entry& e : schedule_.entries())
+    if (e.sourceId == source) out.emplace(QString::fromStdString(e.channelId), e.start);
+  return out;
 }
 
 // A due programme takes the player: its channel is played and recorded
@@ -282,7 +307,7 @@ bool PlaybackTransport::toggleScheduled(const std::u16string& channelId, const s
 void PlaybackTransport::checkSchedule() {
   const int64_t now = nowSeconds();
   if (scheduled_ && now >= scheduled_->recordUntil()) stopRecording();
-  schedule_.dropFinished(now);
+  if (schedule_.dropFinished(now)) emit scheduleChanged();
   if (scheduled_ || w_.closing()) return;
   const std::optional<RecordingSchedule::Entry> due = schedule_.due(sourceKey(), now);
   if (!due) return;

@@ -8,7 +8,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "mainwnd/TransportBar.h"
 #include "record/RecordingSchedule.h"
@@ -65,14 +67,21 @@ class PlaybackTransport : public QObject {
   void toggleRecording();
   // Named after channelName, else the channel that plays.
   bool startRecording(const std::u16string& channelName = {});
+  // A scheduled programme's recording stopped before its end leaves the
+  // schedule with it.
   void stopRecording();
   // While recording: asks whether to stop for a channel switch or the
   // close; true when the viewer may go on (nothing records, or yes).
   bool confirmLeave(Leave why);
   // Schedules the recording of a programme not begun yet, or cancels it
-  // when it is scheduled; false when neither could be done.
+  // when it is scheduled (stopping its recording when that runs); false
+  // when neither could be done.
   bool toggleScheduled(const std::u16string& channelId, const std::u16string& channelName,
                        const std::u16string& title, int64_t start, int64_t stop);
+  bool isScheduled(const std::u16string& channelId, int64_t start) const;
+  // The programmes of this window's source that are scheduled, by channel
+  // id and start.
+  std::set<std::pair<QString, int64_t>> scheduledProgrammes() const;
 
   bool archive() const { return archive_.has_value(); }
   bool recording() const { return !recordingPath_.empty(); }
@@ -88,6 +97,10 @@ class PlaybackTransport : public QObject {
 
   // Space, R, Left/Right (Shift: a minute); true when taken.
   bool handleKey(QKeyEvent* event);
+
+ signals:
+  // A programme was scheduled or cancelled, or a finished one left.
+  void scheduleChanged();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -2,6 +2,7 @@
 #include <QRect>
 #include <QString>
 
+#include <cstdint>
 #include <utility>
 
 namespace tembra {
@@ -34,6 +35,10 @@ struct CListLabelElementUI {
   bool favourite = false;
   // A past programme the channel's archive can play (a guide row).
   bool playable = false;
+  // A programme row's channel id and start (UTC seconds); 0: the row is
+  // not one programme.
+  QString channel;
+  int64_t start = 0;
 };
 
 }  // namespace tembra

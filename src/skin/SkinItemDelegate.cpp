@@ -34,6 +34,7 @@ SkinItemDelegate::SkinItemDelegate(const SkinNode& node, SkinContext& ctx, const
   star = colorOr(node, u"itemstarcolor", QColor(0xf5, 0xc5, 0x42));
   progressTrack = colorOr(node, u"itemprogresscolor", QColor(0x2c, 0x34, 0x40));
   progressFill = colorOr(node, u"itemprogressfillcolor", ctx.selectedColor);
+  recordMark = colorOr(node, u"itemrecordcolor", QColor(0xe5, 0x39, 0x35));
   skinRowHeight = std::max(1, node.integer(u"itemheight", 29));
 }
 
@@ -95,6 +96,7 @@ void SkinItemDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, co
     in.pictureSide = side;
     in.subline = !decoration.subline.isEmpty();
     in.progress = decoration.progress >= 0;
+    in.mark = decoration.recordMark;
   }
   const SkinRowGeometry g = SkinRowGeometry::compute(in);
 
@@ -123,6 +125,12 @@ void SkinItemDelegate::paint(QPainter* p, const QStyleOptionViewItem& option, co
     const double share = std::clamp(decoration.progress, 0.0, 1.0);
     p->fillRect(QRect(g.progress.topLeft(), QSize(static_cast<int>(g.progress.width() * share), g.progress.height())),
                 progressFill);
+  }
+  if (g.mark.isValid()) {
+    p->setRenderHint(QPainter::Antialiasing);
+    p->setPen(Qt::NoPen);
+    p->setBrush(recordMark);
+    p->drawEllipse(g.mark);
   }
   if (g.star.isValid()) {
     p->setPen(star);

@@ -15,8 +15,8 @@ class SkinRowDecor;
 // Paints the rows of a list or combo: row colour (normal, alternate, hot,
 // selected), the marker image in its rectangle, the item's number, the
 // text elided in the item's width, a star for a favourite, a separator
-// line; with a row decor also a picture, a second line and a progress bar
-// (see SkinRowGeometry). A marked item's text takes the marked colour, so
+// line; with a row decor also a picture, a second line, a progress bar and
+// a record mark (see SkinRowGeometry). A marked item's text takes the marked colour, so
 // the playing row reads at a glance.
 class SkinItemDelegate : public QStyledItemDelegate {
   Q_OBJECT
@@ -41,7 +41,7 @@ class SkinItemDelegate : public QStyledItemDelegate {
 
   QFont font;
   QColor text, bk, altBk, hotBk, selectedBk, selectedText, markedText, line;
-  QColor dimText, star, progressTrack, progressFill;
+  QColor dimText, star, progressTrack, progressFill, recordMark;
   int skinRowHeight = 29;
   QMargins textPadding;
   QString selectedImage;

@@ -16,6 +16,9 @@ struct SkinRowDecoration {
   QString subline;
   // A thin bar under the text (0..1 filled); below 0: none.
   double progress = -1;
+  // A small red dot at the row's right end: a programme whose recording is
+  // scheduled.
+  bool recordMark = false;
 };
 
 class SkinRowDecor {

@@ -11,6 +11,11 @@ SkinRowGeometry SkinRowGeometry::compute(const Input& in) {
     g.star = QRect(right - in.starWidth, a.top(), in.starWidth, a.height());
     right -= in.starWidth + 4;
   }
+  // Only where the text keeps most of its room beside it.
+  if (in.mark && right - x - kMarkSide - kMarkGap >= kMinTextBesidePicture / 2) {
+    g.mark = QRect(right - kMarkSide, a.top(), kMarkSide, kMarkSide);
+    right -= kMarkSide + kMarkGap;
+  }
   if (in.numberWidth > 0 && right - x - in.numberWidth - kNumberGap >= kMinTextBesideNumber) {
     g.number = QRect(x, a.top(), in.numberWidth, a.height());
     x += in.numberWidth + kNumberGap;
@@ -25,13 +30,15 @@ SkinRowGeometry SkinRowGeometry::compute(const Input& in) {
   if (!two) {
     g.text = QRect(x, a.top(), width, a.height());
     if (in.progress) g.progress = QRect(x, a.bottom() - kProgressHeight - 2, width, kProgressHeight);
-    return g;
+  } else {
+    const int block = 2 * in.lineHeight + 2 + (in.progress ? kProgressHeight + 3 : 0);
+    const int top = a.top() + (a.height() - block) / 2;
+    g.text = QRect(x, top, width, in.lineHeight);
+    g.subline = QRect(x, top + in.lineHeight + 2, width, in.lineHeight);
+    if (in.progress) g.progress = QRect(x, g.subline.bottom() + 3, width, kProgressHeight);
   }
-  const int block = 2 * in.lineHeight + 2 + (in.progress ? kProgressHeight + 3 : 0);
-  const int top = a.top() + (a.height() - block) / 2;
-  g.text = QRect(x, top, width, in.lineHeight);
-  g.subline = QRect(x, top + in.lineHeight + 2, width, in.lineHeight);
-  if (in.progress) g.progress = QRect(x, g.subline.bottom() + 3, width, kProgressHeight);
+  // Level with the (first) line of text.
+  if (g.mark.isValid()) g.mark.moveTop(g.text.top() + (g.text.height() - kMarkSide) / 2);
   return g;
 }
 

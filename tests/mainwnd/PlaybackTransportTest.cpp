@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTimer>
 
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "guidegrid/GridModel.h"
 #include "guidegrid/GuideGridView.h"
@@ -24,6 +26,8 @@
 #include "mainwnd/QuestionDlg.h"
 #include "platform/Utf.h"
 #include "skin/CListUI.h"
+#include "skin/SkinListModel.h"
+#include "skin/SkinListView.h"
 #include "source/GuideSource.h"
 
 namespace tembra {
@@ -181,6 +185,43 @@ class TransportInWindow : public ::testing::Test {
         q->answer(yes);
       }
     });
+  }
+
+  // Opens the right-click menu of a first-day row, reads its entries
+  // ("text" or "text (off)") and chooses the one named `choose`, if any.
+  std::vector<std::string> rowMenu(int row, const QString& choose = {}) {
+    std::vector<std::string> seen;
+    bool read = false;
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (menu == nullptr || read) return;
+      read = true;
+      QAction* chosen = nullptr;
+      for (QAction* a : menu->actions()) {
+        seen.push_back(a->text().toStdString() + (a->isEnabled() ? "" : " (off)"));
+        if (!choose.isEmpty() && a->text() == choose) chosen = a;
+      }
+      menu->close();
+      if (chosen != nullptr) chosen->trigger();
+    });
+    poll.start();
+    wnd().guidePanel().OpenRowMenu(GuidePage::FirstDay, row, wnd().mapToGlobal(QPoint(700, 200)), {});
+    return seen;
+  }
+  // Pixels of the record mark's red in a row of a list as it paints now.
+  static int redPixels(CListUI& list, int row) {
+    SkinListView* view = list.view();
+    const QRect rect = view->visualRect(list.model()->index(row, 0));
+    const QImage image = view->viewport()->grab(rect).toImage();
+    int red = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) {
+        const QColor c = image.pixelColor(x, y);
+        red += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+      }
+    return red;
   }
 
   test::WindowUnderTest kit;
@@ -375,6 +416,80 @@ TEST_F(TransportInWindow, AProgrammeToComeIsScheduledKeptAndRecordedWhenDue) {
   EXPECT_EQ(addresses().back(), u"http://127.0.0.1:1/live/2");
   EXPECT_TRUE(again.recording());
   EXPECT_EQ(again.recordingPath().rfind(folder + "/News 2 - ", 0), 0u);
+}
+
+TEST_F(TransportInWindow, TheRowMenuSchedulesAProgrammeToComeAndTheDayListMarksItUntilCancelled) {
+  wnd().guidePanel().OpenChannelGuide(u"1", u"News/1");
+  CListUI* day = wnd().findList(QStringLiteral("firstdaylist"));
+  ASSERT_NE(day, nullptr);
+  ASSERT_EQ(day->count(), 3);
+  const int64_t start = source_->guide_.starts[2];
+  QApplication::processEvents();
+  ASSERT_EQ(redPixels(*day, 2), 0) << "nothing scheduled yet";
+
+  EXPECT_EQ(rowMenu(0), (std::vector<std::string>{"Play", "Show details", "Play from the archive"}))
+      << "a programme that is over cannot be recorded";
+  EXPECT_EQ(rowMenu(2, QStringLiteral("&Record")), (std::vector<std::string>{"Play", "Show details", "&Record"}));
+  ASSERT_TRUE(transport().isScheduled(u"1", start));
+  std::stringstream file;
+  file << std::ifstream(kit.dir.file("window-recordings.list")).rdbuf();
+  EXPECT_NE(file.str().find("\t1\tNews/1\tShow 2"), std::string::npos) << "kept in the file:\n" << file.str();
+  const std::vector<RecordingSchedule::Entry>& entries = transport().schedule().entries();
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_GT(entries[0].stop, start);
+  QApplication::processEvents();
+  EXPECT_GT(redPixels(*day, 2), 20) << "the scheduled row carries the mark";
+  EXPECT_EQ(redPixels(*day, 1), 0);
+  EXPECT_EQ(redPixels(*day, 0), 0);
+
+  // Another channel's list of the same times marks nothing.
+  wnd().guidePanel().OpenChannelGuide(u"2", u"News/2");
+  QApplication::processEvents();
+  EXPECT_EQ(redPixels(*day, 2), 0) << "the mark is the channel's";
+  wnd().guidePanel().OpenChannelGuide(u"1", u"News/1");
+  QApplication::processEvents();
+  EXPECT_GT(redPixels(*day, 2), 20) << "and comes back with a refill";
+
+  EXPECT_EQ(rowMenu(2, QStringLiteral("Cancel &recording")),
+            (std::vector<std::string>{"Play", "Show details", "Cancel &recording"}));
+  EXPECT_FALSE(transport().isScheduled(u"1", start));
+  EXPECT_TRUE(transport().schedule().entries().empty());
+  QApplication::processEvents();
+  EXPECT_EQ(redPixels(*day, 2), 0) << "the mark goes with the cancel";
+}
+
+TEST_F(TransportInWindow, CancellingOrStoppingAProgrammeWhoseRecordingRunsEndsItForGood) {
+  const std::string folder = kit.dir.file("rec");
+  PlaybackTransport own(wnd(), kit.dir.file("recordings.list"), folder);
+  int changes = 0;
+  QObject::connect(&own, &PlaybackTransport::scheduleChanged, [&] { ++changes; });
+  player_->state = {true, 0, 0, 0, 0, false};
+  // Within its minute of lead: it records at once.
+  const int64_t start = now() + 30;
+  ASSERT_TRUE(own.toggleScheduled(u"2", u"News/2", u"Soon", start, start + 600));
+  EXPECT_EQ(changes, 1);
+  ASSERT_TRUE(own.recording());
+  const std::string path = own.recordingPath();
+  EXPECT_EQ(own.scheduledProgrammes(), (std::set<std::pair<QString, int64_t>>{{QStringLiteral("2"), start}}));
+
+  ASSERT_TRUE(own.toggleScheduled(u"2", u"News/2", u"Soon", start, start + 600));
+  EXPECT_EQ(changes, 2);
+  EXPECT_FALSE(own.recording()) << "a cancelled programme is not recorded on";
+  EXPECT_TRUE(player_->recordingTo.empty());
+  EXPECT_TRUE(std::filesystem::exists(path)) << "what was written stays";
+  EXPECT_TRUE(own.scheduledProgrammes().empty());
+  own.checkSchedule();
+  EXPECT_FALSE(own.recording()) << "and does not start again";
+
+  // Stopped by R (the bar's button) while due: done, not started again.
+  ASSERT_TRUE(own.toggleScheduled(u"1", u"News/1", u"Later", start, start + 600));
+  ASSERT_TRUE(own.recording());
+  own.toggleRecording();
+  EXPECT_FALSE(own.recording());
+  EXPECT_EQ(changes, 4);
+  EXPECT_TRUE(own.schedule().entries().empty());
+  own.checkSchedule();
+  EXPECT_FALSE(own.recording()) << "the viewer stopped it";
 }
 
 TEST_F(TransportInWindow, TheGridPlaysAProgrammeThatIsOverFromTheArchiveAndOneOnNowLive) {
