@@ -66,7 +66,7 @@ const std::vector<Attr> kItems = {
     {u"itemselectedtextcolor", K::Color}, {u"itemlinecolor", K::Color},
     {u"itemmarkedtextcolor", K::Color},  {u"itemdimtextcolor", K::Color},
     {u"itemstarcolor", K::Color},        {u"itemprogresscolor", K::Color},
-    {u"itemprogressfillcolor", K::Color},
+    {u"itemprogressfillcolor", K::Color}, {u"itemrecordcolor", K::Color},
     {u"itemtextpadding", K::Rect},       {u"itemheight", K::Int},
     {u"itemselectedimage", K::Image},    {u"scrollcolor", K::Color},
     {u"scrollbar", K::Bool},
