@@ -185,7 +185,7 @@ QString ChannelPanel::emptyListText() const {
   if (!searchText_.isEmpty()) return QStringLiteral("No channel matches \u201c%1\u201d").arg(searchText_);
   const std::u16string group = selectedGroup();
   if (group == kFavouritesGroup)
-    return QStringLiteral("No favourites yet. Right-click a channel and choose \u201cAdd to favourites\u201d, or select it and press F.");
+    return QStringLiteral("No favourites yet. Right-click a channel to add it.");
   if (group == kRecentGroup) return QStringLiteral("The channels you watch will be listed here.");
   return {};
 }
