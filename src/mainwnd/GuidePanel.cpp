@@ -209,17 +209,6 @@ void GuidePanel::fill(CListUI& list, GuidePage page, const std::vector<GuideRow>
   state.playingListMark = row;
 }
 
-std::optional<GuideProgramme> GuidePanel::programmeOf(GuidePage page, const GuideRow& row) const {
-  GuideSource* guide = window_.source().guide();
-  if (guide == nullptr || !isDayPage(page)) return std::nullopt;
-  std::vector<GuideProgramme> programmes;
-  if (guide->GetDayProgrammes(dayOf(page), window_.state().guideChannelId, programmes, true) != GuideSource::kRows)
-    return std::nullopt;
-  for (const GuideProgramme& p : programmes)
-    if (p.entry == row.entry) return p;
-  return std::nullopt;
-}
-
 // Both kinds of guide are read by their times (the guide's own reading of
 // the day, whose programmes end where the next begins); a row the guide
 // says is on now counts where the times say nothing.
@@ -277,16 +266,16 @@ void GuidePanel::OpenRowMenu(GuidePage page, int row, const QPoint& at,
   const GuideRow r = rows_[index(page)][row];
   const std::u16string channelId = isDayPage(page) ? window_.state().guideChannelId : r.id;
   const SourceChannelRef channel = channelId.empty() ? nullptr : window_.source().findChannel(channelId);
-  const std::optional<GuideProgramme> times = programmeOf(page, r);
   GuideRowMenu::Row input;
   input.channelKnown = channel != nullptr;
   input.catchupDays = channel ? channel->catchupDays : std::nullopt;
-  input.start = times ? times->start : GuideSource::localTimeOf(r.entry.startdate, r.entry.starttime).value_or(0);
+  // A day row's times are the list's own reading of the day, the one its
+  // archive marks, R and every entry of this menu act on.
+  const std::optional<Programme> programme = isDayPage(page) ? programmeAt(page, row) : std::nullopt;
+  input.start = programme ? programme->start
+                          : GuideSource::localTimeOf(r.entry.startdate, r.entry.starttime).value_or(0);
   input.now = now();
   input.archivePlayable = window_.transport() != nullptr;
-  // A recording is scheduled by the day list's reading of the programme's
-  // times, as R on the row does.
-  const std::optional<Programme> programme = isDayPage(page) ? programmeAt(page, row) : std::nullopt;
   if (PlaybackTransport* transport = window_.transport(); transport != nullptr && programme) {
     input.schedulable = true;
     input.scheduled = transport->isScheduled(programme->channelId, programme->start);

@@ -78,8 +78,6 @@ class GuidePanel {
   // Marks the programme on now in a day list, shows it at the top (after
   // the one before it) with its progress.
   void markOnNow(CListUI& list, GuidePage page, const std::vector<GuideRow>& rows);
-  // A day row's programme times, from the guide's own reading of the day.
-  std::optional<GuideProgramme> programmeOf(GuidePage page, const GuideRow& row) const;
   void hideLoadingPicture();
   // The page whose list is on show by "guidetab" and "tvswitch"; nothing
   // for a page without a list.
