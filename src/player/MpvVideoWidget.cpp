@@ -5,6 +5,7 @@
 #include <QOpenGLExtraFunctions>
 
 #include "player/MpvSession.h"
+#include "player/TextureCopier.h"
 #include "player/VideoRenderer.h"
 
 namespace tembra {
@@ -34,19 +35,19 @@ void MpvVideoWidget::initializeGL() {
   // the renderer must follow it, or its pictures cannot be read here.
   connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &MpvVideoWidget::releaseGL, Qt::UniqueConnection);
   renderer_.reset();
-  readFramebuffer_ = 0;
+  copier_.reset();
   renderer_ = std::make_unique<VideoRenderer>(context(), [this] {
     if (!pictureQueued_.exchange(true)) QMetaObject::invokeMethod(this, "onPicture", Qt::QueuedConnection);
   });
   renderer_->setActive(active_);
+  copier_ = std::make_unique<TextureCopier>();
   attachSessions();
 }
 
 void MpvVideoWidget::releaseGL() {
-  if (!renderer_ && !readFramebuffer_) return;
+  if (!renderer_ && !copier_) return;
   makeCurrent();
-  if (readFramebuffer_ && context()) context()->extraFunctions()->glDeleteFramebuffers(1, &readFramebuffer_);
-  readFramebuffer_ = 0;
+  copier_.reset();
   renderer_.reset();
   doneCurrent();
 }
@@ -88,19 +89,13 @@ void MpvVideoWidget::paintGL() {
     renderer_->setSize(pixels);
     picture = renderer_->acquire();
   }
-  if (!picture.texture) {
+  if (!picture.texture || !copier_ || !copier_->valid()) {
     f->glClearColor(0, 0, 0, 1);
     f->glClear(GL_COLOR_BUFFER_BIT);
     return;
   }
-  if (!readFramebuffer_) f->glGenFramebuffers(1, &readFramebuffer_);
-  f->glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer_);
-  f->glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, picture.texture, 0);
-  f->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, defaultFramebufferObject());
-  f->glBlitFramebuffer(0, 0, picture.size.width(), picture.size.height(), 0, 0, pixels.width(), pixels.height(),
-                       GL_COLOR_BUFFER_BIT, GL_LINEAR);
-  f->glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, 0, 0);
-  f->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
+  f->glViewport(0, 0, pixels.width(), pixels.height());
+  copier_->draw(picture.texture);
   renderer_->release(f->glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
   if (picture.number != lastPicture_) {
     lastPicture_ = picture.number;

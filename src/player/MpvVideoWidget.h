@@ -8,6 +8,7 @@
 namespace tembra {
 
 class MpvSession;
+class TextureCopier;
 class VideoRenderer;
 
 // Shows the active session's video. The player switches channels between
@@ -45,7 +46,7 @@ class MpvVideoWidget : public QOpenGLWidget {
   // GUI thread only, except pictureQueued_.
   std::array<MpvSession*, kSessions> sessions_;
   std::unique_ptr<VideoRenderer> renderer_;  // made with the widget's context
-  unsigned readFramebuffer_ = 0;             // in the widget's context
+  std::unique_ptr<TextureCopier> copier_;    // in the widget's context
   int active_ = 0;
   int framesDrawn_ = 0;
   uint64_t lastPicture_ = 0;
