@@ -86,7 +86,9 @@ void MpvVideoWidget::paintGL() {
   const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
   VideoRenderer::Picture picture;
   if (renderer_) {
-    renderer_->setSize(pixels);
+    // Subtitles are drawn into the picture: they keep the widget's sharpness.
+    const MpvSession* session = sessions_[active_];
+    renderer_->setSize(session->subtitlesOn() ? pixels : VideoRenderer::TargetSize(pixels, session->videoSize()));
     picture = renderer_->acquire();
   }
   if (!picture.texture || !copier_ || !copier_->valid()) {

@@ -7,6 +7,8 @@
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
 #include <QThread>
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -25,6 +27,17 @@ void* procAddress(void*, const char* name) {
 constexpr GLuint64 kFenceWaitNs = 500'000'000;
 
 }  // namespace
+
+QSize VideoRenderer::TargetSize(QSize widget, QSize video) {
+  widget = widget.expandedTo(QSize(1, 1));
+  if (video.width() <= 0 || video.height() <= 0) return widget;
+  const double enlarged = std::min(static_cast<double>(widget.width()) / video.width(),
+                                   static_cast<double>(widget.height()) / video.height());
+  if (enlarged <= 1) return widget;
+  return QSize(static_cast<int>(std::ceil(widget.width() / enlarged)),
+               static_cast<int>(std::ceil(widget.height() / enlarged)))
+      .expandedTo(QSize(1, 1));
+}
 
 VideoRenderer::VideoRenderer(QOpenGLContext* share, std::function<void()> pictureReady)
     : pictureReady_(std::move(pictureReady)) {

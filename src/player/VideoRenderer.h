@@ -39,6 +39,14 @@ class VideoRenderer {
     uint64_t number = 0;
   };
 
+  // The size to draw a video of size video at for a widget of size widget
+  // (both in pixels): the widget's, except that a video it would enlarge is
+  // drawn at its own scale, keeping the widget's shape, and enlarged when the
+  // picture is copied. mpv's own enlarging is no sharper, and a software
+  // renderer then fills a quarter of the pixels in full screen. An unknown
+  // video size gives the widget's.
+  static QSize TargetSize(QSize widget, QSize video);
+
   // Call on the GUI thread with share current or not; pictureReady runs on
   // the render thread after each finished picture and must only post.
   VideoRenderer(QOpenGLContext* share, std::function<void()> pictureReady);
