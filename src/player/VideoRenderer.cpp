@@ -7,8 +7,6 @@
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
 #include <QThread>
-#include <algorithm>
-#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -31,12 +29,16 @@ constexpr GLuint64 kFenceWaitNs = 500'000'000;
 QSize VideoRenderer::TargetSize(QSize widget, QSize video) {
   widget = widget.expandedTo(QSize(1, 1));
   if (video.width() <= 0 || video.height() <= 0) return widget;
-  const double enlarged = std::min(static_cast<double>(widget.width()) / video.width(),
-                                   static_cast<double>(widget.height()) / video.height());
-  if (enlarged <= 1) return widget;
-  return QSize(static_cast<int>(std::ceil(widget.width() / enlarged)),
-               static_cast<int>(std::ceil(widget.height() / enlarged)))
-      .expandedTo(QSize(1, 1));
+  // In whole numbers: the side that limits the fit keeps the video's own
+  // length, the other the widget's proportion of it, rounded up.
+  const int64_t w = widget.width(), h = widget.height(), vw = video.width(), vh = video.height();
+  const auto up = [](int64_t a, int64_t b) { return static_cast<int>((a + b - 1) / b); };
+  if (w * vh <= h * vw) {  // the width limits
+    if (w <= vw) return widget;
+    return QSize(static_cast<int>(vw), up(h * vw, w));
+  }
+  if (h <= vh) return widget;
+  return QSize(up(w * vh, h), static_cast<int>(vh));
 }
 
 VideoRenderer::VideoRenderer(QOpenGLContext* share, std::function<void()> pictureReady)
