@@ -14,6 +14,9 @@ MpvVideoWidget::MpvVideoWidget(std::array<MpvSession*, kSessions> sessions, QWid
     : QOpenGLWidget(parent), sessions_(sessions) {
   for (int i = 0; i < kSessions; ++i)
     connect(sessions[i], &MpvSession::aboutToClose, this, [this, i] { detach(i); });
+  pace_.setSingleShot(true);
+  connect(&pace_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+  connect(this, &QOpenGLWidget::frameSwapped, this, &MpvVideoWidget::onSwapped);
 }
 
 MpvVideoWidget::~MpvVideoWidget() {
@@ -76,7 +79,19 @@ void MpvVideoWidget::onPicture() {
   // the pictures meanwhile and keeps asking here whether they are seen.
   const bool shown = isVisible() && !(window() && window()->isMinimized());
   renderer_->setShown(shown);
-  if (shown) update();
+  if (!shown || pace_.isActive()) return;
+  const qint64 wait = sincePresented_.isValid() ? presentCostMs_ - sincePresented_.elapsed() : 0;
+  if (wait > 0)
+    pace_.start(static_cast<int>(wait));
+  else
+    update();
+}
+
+void MpvVideoWidget::onSwapped() {
+  if (!presenting_.isValid()) return;
+  presentCostMs_ = presenting_.elapsed();
+  presenting_.invalidate();
+  sincePresented_.start();
 }
 
 void MpvVideoWidget::paintGL() {
@@ -99,6 +114,7 @@ void MpvVideoWidget::paintGL() {
   f->glViewport(0, 0, pixels.width(), pixels.height());
   copier_->draw(picture.texture);
   renderer_->release(f->glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
+  presenting_.start();
   if (picture.number != lastPicture_) {
     lastPicture_ = picture.number;
     ++framesDrawn_;

@@ -1,5 +1,7 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QOpenGLWidget>
+#include <QTimer>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -40,6 +42,7 @@ class MpvVideoWidget : public QOpenGLWidget {
 
  private:
   void attachSessions();
+  void onSwapped();
   void detach(int index);
   void releaseGL();
 
@@ -50,6 +53,15 @@ class MpvVideoWidget : public QOpenGLWidget {
   int active_ = 0;
   int framesDrawn_ = 0;
   uint64_t lastPicture_ = 0;
+  // What putting the last picture on the screen cost the window's thread
+  // (from painting it until the window was swapped), and since when it is
+  // done: the next one waits at least as long, so that with a slow
+  // software compositor the window's thread still has half its time for
+  // everything else (input, resizing, timers).
+  QElapsedTimer presenting_;
+  QElapsedTimer sincePresented_;
+  qint64 presentCostMs_ = 0;
+  QTimer pace_;
   // Set by the render thread when it posts onPicture, cleared by it on the
   // GUI thread, so a busy window gets one pending call, not a queue.
   std::atomic<bool> pictureQueued_{false};
