@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
+#include <algorithm>
 
 #include "player/MpvSession.h"
 #include "player/TextureCopier.h"
@@ -89,7 +90,9 @@ void MpvVideoWidget::onPicture() {
 
 void MpvVideoWidget::onSwapped() {
   if (!presenting_.isValid()) return;
-  presentCostMs_ = presenting_.elapsed();
+  // A grab paints without a swap, and the window swaps for its other
+  // widgets too: a paint long before this swap is not its cost.
+  presentCostMs_ = std::min<qint64>(presenting_.elapsed(), kMaxPaceMs);
   presenting_.invalidate();
   sincePresented_.start();
 }

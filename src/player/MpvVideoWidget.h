@@ -22,6 +22,9 @@ class MpvVideoWidget : public QOpenGLWidget {
   Q_OBJECT
  public:
   static constexpr int kSessions = 2;
+  // The longest a picture waits for the window's thread (about 10 pictures a
+  // second at worst).
+  static constexpr qint64 kMaxPaceMs = 100;
 
   MpvVideoWidget(std::array<MpvSession*, kSessions> sessions, QWidget* parent = nullptr);
   ~MpvVideoWidget() override;
