@@ -87,7 +87,9 @@ class VideoRenderer {
     bool update = false;                   // guarded by mutex_: mpv asked for a look
   };
   struct Surface {
-    // Render thread only: the objects and their size.
+    // The objects and their size: written by the render thread only while
+    // the surface is neither latest_ nor held_, read by the widget under
+    // mutex_ only while it is latest_ (so the lock orders the two).
     unsigned framebuffer = 0;
     unsigned texture = 0;
     QSize size;
@@ -110,12 +112,12 @@ class VideoRenderer {
   int pickSurface(const QSize& size);
   void prepare(Surface& surface, const QSize& size);
 
-  std::function<void()> pictureReady_;
+  std::function<void()> pictureReady_;  // set once, before the thread starts
   QOffscreenSurface* offscreen_ = nullptr;  // made and destroyed on the GUI thread
   QOpenGLContext* context_ = nullptr;       // render thread's once it runs
   QOpenGLExtraFunctions* gl_ = nullptr;     // render thread only
   QThread* thread_ = nullptr;
-  std::array<Wake, kSessions> wakes_;
+  std::array<Wake, kSessions> wakes_;  // set once, before the thread starts
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;  // with mutex_
