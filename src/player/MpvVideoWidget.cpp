@@ -98,6 +98,7 @@ void MpvVideoWidget::onSwapped() {
 }
 
 void MpvVideoWidget::paintGL() {
+  presenting_.start();
   attachSessions();
   QOpenGLExtraFunctions* f = context()->extraFunctions();
   const qreal ratio = devicePixelRatioF();
@@ -117,7 +118,6 @@ void MpvVideoWidget::paintGL() {
   f->glViewport(0, 0, pixels.width(), pixels.height());
   copier_->draw(picture.texture);
   renderer_->release(f->glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
-  presenting_.start();
   if (picture.number != lastPicture_) {
     lastPicture_ = picture.number;
     ++framesDrawn_;
