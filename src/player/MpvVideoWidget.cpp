@@ -1,136 +1,127 @@
 #include "player/MpvVideoWidget.h"
 
-#include <mpv/client.h>
-#include <mpv/render_gl.h>
-
 #include <QMetaObject>
 #include <QOpenGLContext>
-#include <QOpenGLFunctions>
+#include <QOpenGLExtraFunctions>
+#include <algorithm>
 
 #include "player/MpvSession.h"
+#include "player/TextureCopier.h"
+#include "player/VideoRenderer.h"
 
 namespace tembra {
 
-namespace {
-
-void* procAddress(void*, const char* name) {
-  QOpenGLContext* context = QOpenGLContext::currentContext();
-  return context ? reinterpret_cast<void*>(context->getProcAddress(name)) : nullptr;
-}
-
-}  // namespace
-
-MpvVideoWidget::MpvVideoWidget(std::array<MpvSession*, kSessions> sessions, QWidget* parent) : QOpenGLWidget(parent) {
-  for (int i = 0; i < kSessions; ++i) {
-    slots_[i].session = sessions[i];
-    slots_[i].widget = this;
-    slots_[i].index = i;
-    connect(sessions[i], &MpvSession::aboutToClose, this, &MpvVideoWidget::freeAll);
-  }
+MpvVideoWidget::MpvVideoWidget(std::array<MpvSession*, kSessions> sessions, QWidget* parent)
+    : QOpenGLWidget(parent), sessions_(sessions) {
+  for (int i = 0; i < kSessions; ++i)
+    connect(sessions[i], &MpvSession::aboutToClose, this, [this, i] { detach(i); });
+  pace_.setSingleShot(true);
+  connect(&pace_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
+  connect(this, &QOpenGLWidget::frameSwapped, this, &MpvVideoWidget::onSwapped);
 }
 
 MpvVideoWidget::~MpvVideoWidget() {
   // The base class destroys the context after this destructor; its signal
   // must not reach a half-destroyed widget.
   if (context()) disconnect(context(), nullptr, this, nullptr);
-  freeAll();
+  releaseGL();
 }
 
 void MpvVideoWidget::setActive(int index) {
   if (index < 0 || index >= kSessions || index == active_) return;
   active_ = index;
+  if (renderer_) renderer_->setActive(index);
   update();
 }
 
 void MpvVideoWidget::initializeGL() {
-  // A new top-level (fullscreen and back) gives the widget a new context;
-  // the render contexts must follow it or mpv draws into a dead one.
-  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &MpvVideoWidget::freeAll, Qt::UniqueConnection);
-  createRenderContexts();
+  // A new top-level gives the widget a new context, in another share group:
+  // the renderer must follow it, or its pictures cannot be read here.
+  connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, &MpvVideoWidget::releaseGL, Qt::UniqueConnection);
+  renderer_.reset();
+  copier_.reset();
+  renderer_ = std::make_unique<VideoRenderer>(context(), [this] {
+    if (!pictureQueued_.exchange(true)) QMetaObject::invokeMethod(this, "onPicture", Qt::QueuedConnection);
+  });
+  renderer_->setActive(active_);
+  copier_ = std::make_unique<TextureCopier>();
+  attachSessions();
 }
 
-void MpvVideoWidget::createRenderContexts() {
-  for (Slot& slot : slots_) {
-    if (slot.render || !slot.session->initialized()) continue;
-    mpv_opengl_init_params gl{&procAddress, nullptr};
-    int advanced = 1;
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_API_TYPE, const_cast<char*>(MPV_RENDER_API_TYPE_OPENGL)},
-                                 {MPV_RENDER_PARAM_OPENGL_INIT_PARAMS, &gl},
-                                 {MPV_RENDER_PARAM_ADVANCED_CONTROL, &advanced},
-                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
-    if (mpv_render_context_create(&slot.render, slot.session->handle(), params) < 0) {
-      slot.render = nullptr;
-      continue;
-    }
-    mpv_render_context_set_update_callback(slot.render, &MpvVideoWidget::updateCallback, &slot);
-  }
-}
-
-void MpvVideoWidget::freeRenderContext(Slot& slot) {
-  if (!slot.render) return;
-  mpv_render_context_set_update_callback(slot.render, nullptr, nullptr);
-  mpv_render_context_free(slot.render);
-  slot.render = nullptr;
-}
-
-void MpvVideoWidget::freeAll() {
-  if (!slots_[0].render && !slots_[1].render) return;
+void MpvVideoWidget::releaseGL() {
+  if (!renderer_ && !copier_) return;
   makeCurrent();
-  for (Slot& slot : slots_) freeRenderContext(slot);
+  copier_.reset();
+  renderer_.reset();
   doneCurrent();
 }
 
-void MpvVideoWidget::updateCallback(void* context) {
-  auto* slot = static_cast<Slot*>(context);
-  QMetaObject::invokeMethod(slot->widget, "onMpvUpdate", Qt::QueuedConnection, Q_ARG(int, slot->index));
+void MpvVideoWidget::attachSessions() {
+  if (!renderer_) return;
+  for (int i = 0; i < kSessions; ++i)
+    if (sessions_[i]->initialized() && !renderer_->attached(i)) renderer_->attach(i, sessions_[i]->handle());
 }
 
-void MpvVideoWidget::onMpvUpdate(int index) {
-  Slot& slot = slots_[index];
-  if (!slot.render) return;
-  if (!(mpv_render_context_update(slot.render) & MPV_RENDER_UPDATE_FRAME)) return;
-  // Qt skips paintGL for a minimised or hidden window, and mpv then waits
-  // for a frame that is never drawn, stalling playback; the session being
-  // switched away from must not stall its shutdown either. Both are drawn
-  // offscreen.
-  if (index != active_ || !isVisible() || (window() && window()->isMinimized())) {
-    drawInactive(index);
-    return;
-  }
-  update();
+void MpvVideoWidget::detach(int index) {
+  // The session's handle is destroyed right after: its render context must
+  // be gone first.
+  if (renderer_) renderer_->detach(index);
 }
 
-void MpvVideoWidget::drawInactive(int index) {
-  makeCurrent();
-  mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), qMax(1, width()), qMax(1, height()), 0};
-  int flipY = 1;
-  int skip = 1;
-  mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-                               {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-                               {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
-                               {MPV_RENDER_PARAM_INVALID, nullptr}};
-  mpv_render_context_render(slots_[index].render, params);
-  doneCurrent();
+void MpvVideoWidget::showEvent(QShowEvent* event) {
+  QOpenGLWidget::showEvent(event);
+  if (renderer_) renderer_->setShown(true);
+}
+
+void MpvVideoWidget::onPicture() {
+  pictureQueued_.store(false);
+  if (!renderer_) return;
+  // Qt draws nothing for a hidden or minimised window: the renderer drops
+  // the pictures meanwhile and keeps asking here whether they are seen.
+  const bool shown = isVisible() && !(window() && window()->isMinimized());
+  renderer_->setShown(shown);
+  if (!shown || pace_.isActive()) return;
+  const qint64 wait = sincePresented_.isValid() ? presentCostMs_ - sincePresented_.elapsed() : 0;
+  if (wait > 0)
+    pace_.start(static_cast<int>(wait));
+  else
+    update();
+}
+
+void MpvVideoWidget::onSwapped() {
+  if (!presenting_.isValid()) return;
+  // A grab paints without a swap, and the window swaps for its other
+  // widgets too: a paint long before this swap is not its cost.
+  presentCostMs_ = std::min<qint64>(presenting_.elapsed(), kMaxPaceMs);
+  presenting_.invalidate();
+  sincePresented_.start();
 }
 
 void MpvVideoWidget::paintGL() {
-  createRenderContexts();
-  Slot& slot = slots_[active_];
+  presenting_.start();
+  attachSessions();
+  QOpenGLExtraFunctions* f = context()->extraFunctions();
   const qreal ratio = devicePixelRatioF();
-  if (!slot.render) {
-    QOpenGLFunctions* f = context()->functions();
+  const QSize pixels(qRound(width() * ratio), qRound(height() * ratio));
+  VideoRenderer::Picture picture;
+  if (renderer_) {
+    // Subtitles are drawn into the picture: they keep the widget's sharpness.
+    const MpvSession* session = sessions_[active_];
+    renderer_->setSize(session->subtitlesOn() ? pixels : VideoRenderer::TargetSize(pixels, session->videoSize()));
+    picture = renderer_->acquire();
+  }
+  if (!picture.texture || !copier_ || !copier_->valid()) {
     f->glClearColor(0, 0, 0, 1);
     f->glClear(GL_COLOR_BUFFER_BIT);
     return;
   }
-  mpv_opengl_fbo fbo{static_cast<int>(defaultFramebufferObject()), static_cast<int>(width() * ratio),
-                     static_cast<int>(height() * ratio), 0};
-  int flipY = 1;
-  mpv_render_param params[] = {{MPV_RENDER_PARAM_OPENGL_FBO, &fbo},
-                               {MPV_RENDER_PARAM_FLIP_Y, &flipY},
-                               {MPV_RENDER_PARAM_INVALID, nullptr}};
-  mpv_render_context_render(slot.render, params);
-  ++framesDrawn_;
+  f->glViewport(0, 0, pixels.width(), pixels.height());
+  copier_->draw(picture.texture);
+  renderer_->release(f->glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
+  if (picture.number != lastPicture_) {
+    lastPicture_ = picture.number;
+    ++framesDrawn_;
+  }
 }
 
 }  // namespace tembra

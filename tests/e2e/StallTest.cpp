@@ -58,7 +58,8 @@ class Stalls : public EndToEnd {
     return worst;
   }
 
-  void check(const std::string& what, const std::function<void()>& action, long limitMs = kLoopLimitMs) {
+  void check(const std::string& what, const std::function<void()>& action) {
+    const long limitMs = kLoopLimitMs;
     const long worst = worstAround(action);
     std::cout << "worst event-loop delay on " << what << ": " << worst << " ms (limit " << limitMs << " ms)\n";
     RecordProperty("worst_loop_delay_ms " + what, std::to_string(worst));
@@ -74,14 +75,10 @@ TEST_F(Stalls, FullScreenResizeAndMaximiseWhilePlaying) {
   const WindowPlaces at = places();
   const Point video{(at.video().left + at.video().right) / 2, (at.video().top + at.video().bottom) / 2};
 
-  // For comparison: the delays of playing alone, each frame drawn on the
-  // GUI thread.
+  // For comparison: the delays of playing alone (the pictures are drawn on
+  // a thread of their own; the window's thread only shows them).
   check("nothing but playing", [] {});
-  // Entering full screen lets the window fill the screen under the video,
-  // whose first pictures at that size (software GL here) and the window's
-  // first composition at it take 160-180 ms at a load of 10: over the limit
-  // of the other cases. Its own bound keeps it from growing.
-  check("entering full screen", [&] { ASSERT_TRUE(doubleClick(video)); }, 2 * kLoopLimitMs);
+  check("entering full screen", [&] { ASSERT_TRUE(doubleClick(video)); });
   const QImage full = shot("full-screen");
   EXPECT_TRUE(pictureShown(full, PixelRect{0, 0, XSession::kWidth, XSession::kHeight}))
       << "the picture covers the screen";

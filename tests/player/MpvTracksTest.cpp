@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "TempDir.h"
 #include "platform/Utf.h"
@@ -105,8 +106,11 @@ TEST_F(MpvTracksTest, AChosenTrackPlaysAtOnceAndItsLanguageLeadsTheNextChannel) 
 }
 
 TEST_F(MpvTracksTest, PauseHoldsTheChannelAndEveryChangeIsTold) {
-  int told = 0;
-  player_->SetChangeHandler([&] { ++told; });
+  // Shared with the handler: the host outlives this body and tells its
+  // stop on the way out.
+  auto count = std::make_shared<int>(0);
+  player_->SetChangeHandler([count] { ++*count; });
+  const int& told = *count;
   player_->SetPaused(true);
   EXPECT_FALSE(player_->IsPaused()) << "nothing to hold while idle";
   ASSERT_TRUE(play());
