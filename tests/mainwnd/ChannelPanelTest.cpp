@@ -296,7 +296,7 @@ TEST(ChannelPanelDemo, TheRowOfAChannelMissingFromTheCatalogueMovesItsMarkButPla
   stats.recordShutdown();
   ASSERT_TRUE(stats.waitForUploadEnd());
   std::vector<std::string> watched;
-  for (const std::string& rec : test::CollectedRecords(r.run.demo()))
+  for (const std::string& rec : r.run.demo().Records())
     if (rec.find("{\"02011\",") != std::string::npos) watched.push_back(rec);
   ASSERT_EQ(watched.size(), 2u);
   EXPECT_NE(watched[0].find("\"" + playing + "\","), std::string::npos) << watched[0];

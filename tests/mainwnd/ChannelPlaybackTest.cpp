@@ -50,7 +50,7 @@ int indexOf(const std::vector<std::string>& v, const std::string& s) {
 // {"02011",{"0","240011",id,name,seconds,groupId,groupName}}.
 std::vector<std::string> watchRecords(const test::DemoService& demo) {
   std::vector<std::string> out;
-  for (const std::string& r : test::CollectedRecords(demo)) {
+  for (const std::string& r : demo.Records()) {
     const size_t at = r.find("{\"02011\",");
     if (at != std::string::npos) out.push_back(r.substr(at, r.size() - at - 1));
   }

@@ -72,8 +72,5 @@ class PanelDemoRun {
   std::string error_;
 };
 
-// The JSON array of strings the demo's collector answers on /demo/records.
-std::vector<std::string> CollectedRecords(const DemoService& demo);
-
 }  // namespace test
 }  // namespace tembra
