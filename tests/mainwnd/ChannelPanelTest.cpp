@@ -156,9 +156,7 @@ struct PlayingRun {
   PanelDemoRun run;
   explicit PlayingRun(std::vector<std::string> args) : run(std::move(args)) {
     if (!run.error().empty()) return;
-    run.configure();
-    run.makeLoadedGuide();
-    run.makeRecordingPlayer();
+    run.makePlayable();
     run.window().guidePanel().ShowNowPlaying(true);
   }
   test::PanelTestWindow& w() { return run.window(); }

@@ -86,6 +86,12 @@ ProgrammeGuide& PanelDemoRun::makeGuide(int idleMs, bool creationDownloads, uint
   return *window_->guide();
 }
 
+void PanelDemoRun::makePlayable() {
+  configure();
+  makeLoadedGuide();
+  makeRecordingPlayer();
+}
+
 ProgrammeGuide& PanelDemoRun::makeLoadedGuide() {
   ProgrammeGuide& guide = makeGuide(2000, false);
   for (int day = 0; day < 3; ++day) guide.Download(day);

@@ -52,6 +52,9 @@ class PanelDemoRun {
   StatsReporter& makeStats();
   // The player host over a recording control that is ready at once.
   std::vector<RecordingPlayerControl::Call>& makeRecordingPlayer();
+  // configure(), makeLoadedGuide() and makeRecordingPlayer(): a window
+  // whose channels play, with nothing of the guide left to arrive.
+  void makePlayable();
   // The addresses and names the player was asked to play, in order.
   std::vector<std::pair<std::u16string, std::u16string>> played() const;
 
