@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "TimeZone.h"
 #include "ads/ZipTime.h"
 #include "platform/Utf.h"
 
@@ -70,19 +71,8 @@ TEST(ZipName, CleanedNamesNeverStartWithAClimb) {
 
 class ZipTimeZone : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* tz = std::getenv("TZ")) saved_ = tz;
-  }
-  void TearDown() override {
-    if (saved_) setenv("TZ", saved_->c_str(), 1);
-    else unsetenv("TZ");
-    tzset();
-  }
-  static void use(const char* tz) {
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  std::optional<std::string> saved_;
+  void use(const char* tz) { zone_.use(tz); }
+  test::TimeZone zone_{"UTC0"};
 };
 
 TEST_F(ZipTimeZone, DosTimesAreLocalTimeTurnedIntoUtc) {

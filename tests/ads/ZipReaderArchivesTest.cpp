@@ -6,6 +6,7 @@
 #include <random>
 
 #include "TempDir.h"
+#include "TimeZone.h"
 #include "ads/ZipReader.h"
 #include "ads/ZipTime.h"
 #include "ads/ZipTestKit.h"
@@ -160,8 +161,7 @@ TEST_F(ZipReaderArchives, BsdtarArchiveWithDataDescriptorsAndALink) {
 }
 
 TEST_F(ZipReaderArchives, LibzipArchiveWithDosTimesOnly) {
-  setenv("TZ", "UTC0", 1);
-  tzset();
+  const test::TimeZone utc("UTC0");
   const std::string big = randomBytes(5000, 1) + std::string(100000, 'z');
   ASSERT_TRUE(test::writeWithLibzip(dir.file("l.zip"), {
                                                            {"top.txt", "top\n", true, kBaseTime},
@@ -178,8 +178,6 @@ TEST_F(ZipReaderArchives, LibzipArchiveWithDosTimesOnly) {
   EXPECT_TRUE(test::exists(dir.file("out/zero")));
   EXPECT_EQ(test::mtimeOf(dir.file("out/big.bin")), kBaseTime + 4);
   EXPECT_NE(members.at("css/").item.attributes & kZipAttrDirectory, 0u);
-  unsetenv("TZ");
-  tzset();
 }
 
 TEST_F(ZipReaderArchives, EndRecordIsFoundBehindTheLongestComment) {

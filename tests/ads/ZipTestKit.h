@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Deflate.h"
 #include "platform/TestFiles.h"
 
 namespace tembra::test {
@@ -50,20 +51,6 @@ inline int runIn(const std::string& cwd, const std::vector<std::string>& argv) {
   int status = 0;
   if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
-}
-
-inline std::string rawDeflate(const std::string& data, int level = 6) {
-  z_stream z{};
-  deflateInit2(&z, level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, data.size()) + 16, '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  z.avail_in = static_cast<uInt>(data.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
 }
 
 inline uint32_t crcOf(const std::string& data) {

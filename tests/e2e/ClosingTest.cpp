@@ -25,12 +25,8 @@ class Closing : public EndToEnd {
   // program's stand-in, which has a name of its own.
   void watchOneChannel() {
     PlayerProcess::PlaceStandIn(folders().program, "tembra-advertise");
-    ASSERT_TRUE(startDemo());
-    startPlayer();
-    ASSERT_FALSE(waitForMainWindow().empty());
-    const WindowPlaces at = places();
-    ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
-    ASSERT_TRUE(doubleClick(at.channelRow(0)));
+    ASSERT_TRUE(startListing());
+    ASSERT_TRUE(doubleClick(places().channelRow(0)));
     std::this_thread::sleep_for(3s);
   }
   bool advertiseStarted() const { return fs::exists(programFile("tembra-advertise.ran")); }
@@ -97,13 +93,10 @@ TEST_F(Closing, DeadCollectorLeavesABacklogTheNextRunSendsFirst) {
 // it to come forward and leaves; the first comes up from under the window
 // that covered it.
 TEST_F(Closing, SecondCopyRaisesTheFirstAndLeaves) {
-  ASSERT_TRUE(startDemo());
-  startPlayer();
-  const std::string window = waitForMainWindow();
-  ASSERT_FALSE(window.empty());
+  ASSERT_TRUE(startListing());
+  const std::string window = mainWindow();
   PlayerProcess& first = player();
   const WindowPlaces at = places();
-  ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
   const std::string cover = x().cover(at.window());
   ASSERT_FALSE(cover.empty());
   ASSERT_FALSE(x().above(window, cover)) << "the window starts under the cover";

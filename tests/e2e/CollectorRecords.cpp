@@ -4,38 +4,6 @@
 
 namespace tembra::test {
 
-std::vector<std::string> parseRecordArray(const std::string& json) {
-  std::vector<std::string> out;
-  size_t i = json.find('[');
-  if (i == std::string::npos) return {"<not an array: " + json.substr(0, 80) + ">"};
-  for (++i; i < json.size();) {
-    const char c = json[i++];
-    if (c == ']') return out;
-    if (c != '"') continue;
-    std::string s;
-    while (i < json.size() && json[i] != '"') {
-      char ch = json[i++];
-      if (ch == '\\' && i < json.size()) {
-        const char e = json[i++];
-        if (e == 'n') ch = '\n';
-        else if (e == 'r') ch = '\r';
-        else if (e == 't') ch = '\t';
-        else if (e == 'u' && i + 4 <= json.size()) {
-          const unsigned long code = std::stoul(json.substr(i, 4), nullptr, 16);
-          i += 4;
-          // Only what records carry: ASCII escapes and UTF-8 passed through.
-          if (code < 0x80) ch = static_cast<char>(code);
-          else ch = '?';
-        } else ch = e;
-      }
-      s += ch;
-    }
-    ++i;
-    out.push_back(s);
-  }
-  return {"<unterminated array>"};
-}
-
 std::vector<std::string> readBacklog(const std::string& path) {
   std::vector<std::string> out;
   std::ifstream in(path, std::ios::binary);

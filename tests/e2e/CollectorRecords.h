@@ -8,7 +8,6 @@
 
 namespace tembra::test {
 
-std::vector<std::string> parseRecordArray(const std::string& json);
 std::vector<std::string> readBacklog(const std::string& path);
 // The record's event code, or empty when the record has no such part.
 std::string eventCode(const std::string& record);

@@ -131,7 +131,7 @@ bool EndToEnd::setFaults(const std::string& form) {
   return reply.status == 200;
 }
 
-std::vector<std::string> EndToEnd::records() const { return parseRecordArray(demo_->Get("/demo/records").body); }
+std::vector<std::string> EndToEnd::records() const { return demo_->Records(); }
 
 bool EndToEnd::waitForRecord(const std::string& code, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -186,6 +186,41 @@ bool EndToEnd::waitForScreen(const std::string& name, const std::function<bool(c
   if (!image.isNull()) image.save(QString::fromStdString(path));
   if (last) *last = image;
   return ok;
+}
+
+bool EndToEnd::waitForChannelRows(const std::string& name, const WindowPlaces& at, int timeoutMs, QImage* last) {
+  return waitForScreen(name, [&](const QImage& s) { return channelRowsShown(s, at); }, timeoutMs, last);
+}
+
+bool EndToEnd::waitForGuideRows(const std::string& name, const PixelRect& list, int timeoutMs, QImage* last) {
+  return waitForScreen(name, [&](const QImage& s) { return guideRowsShown(s, list); }, timeoutMs, last);
+}
+
+bool EndToEnd::waitForPicture(const std::string& name, const PixelRect& area, int timeoutMs) {
+  return waitForScreen(name, [&](const QImage& s) { return pictureShown(s, area); }, timeoutMs);
+}
+
+bool EndToEnd::waitForNewPicture(const std::string& name, const QImage& before, const PixelRect& area, int timeoutMs,
+                                 QImage* last) {
+  return waitForScreen(
+      name, [&](const QImage& s) { return pictureShown(s, area) && changedShare(before, s, area) > 0.3; }, timeoutMs,
+      last);
+}
+
+bool EndToEnd::clickVideo(const WindowPlaces& at) {
+  const PixelRect video = at.video();
+  return click({(video.left + video.right) / 2, (video.top + video.bottom) / 2});
+}
+
+bool EndToEnd::startListing(const std::map<std::string, std::string>& env) {
+  if (!startDemo()) return false;  // startDemo says why
+  startPlayer(env);
+  if (waitForMainWindow().empty()) return false;  // and so does waitForMainWindow
+  if (!waitForChannelRows("start", places(), 15000)) {
+    ADD_FAILURE() << "no channel rows within 15 s (see start.png)";
+    return false;
+  }
+  return true;
 }
 
 void EndToEnd::closeByButton() {

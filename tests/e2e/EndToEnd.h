@@ -92,8 +92,26 @@ class EndToEnd : public ::testing::Test {
   // is saved as NAME.png and left in last.
   bool waitForScreen(const std::string& name, const std::function<bool(const QImage&)>& done, int timeoutMs,
                      QImage* last = nullptr);
+  // waitForScreen for the states the cases wait for most: the channel rows
+  // listed, guide rows in a list, a picture in area, and a picture there
+  // that is not the one of before (more than 30% of area changed).
+  bool waitForChannelRows(const std::string& name, const WindowPlaces& at, int timeoutMs, QImage* last = nullptr);
+  bool waitForGuideRows(const std::string& name, const PixelRect& list, int timeoutMs, QImage* last = nullptr);
+  bool waitForPicture(const std::string& name, const PixelRect& area, int timeoutMs);
+  bool waitForNewPicture(const std::string& name, const QImage& before, const PixelRect& area, int timeoutMs,
+                         QImage* last = nullptr);
   bool doubleClick(const Point& p) { return x_->doubleClick(p.x, p.y); }
   bool click(const Point& p) { return x_->click(p.x, p.y); }
+  // A click on the middle of the video, which takes the keys from the
+  // channel list.
+  bool clickVideo(const WindowPlaces& at);
+
+  // The usual start: the demo service without switches, the program with
+  // env, its main window and then its channel rows (start.png). False, with
+  // the reason as a test failure, when any of them does not come;
+  // mainWindow() and places() then tell the window.
+  bool startListing(const std::map<std::string, std::string>& env = {});
+  const std::string& mainWindow() const { return window_; }
 
   // Stops the program by the close button / by SIGTERM, expecting a
   // normal exit with code 0 within the close sequence's bounded time.

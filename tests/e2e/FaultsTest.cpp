@@ -69,7 +69,7 @@ TEST_P(UnderFault, ShowsWaitsRecoversAndKeepsEveryRecord) {
           << "channels, and the guide's waiting panel over the now-playing list";
       break;
     case Waiting::Nothing:
-      EXPECT_TRUE(waitForScreen("waiting", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+      EXPECT_TRUE(waitForChannelRows("waiting", at, 15000));
       break;
   }
 
@@ -121,7 +121,7 @@ TEST_F(EndToEnd, SlowAdPackageArrivesWithoutHoldingTheWindow) {
   ASSERT_FALSE(waitForMainWindow().empty());
   std::cout << "window under slow-ads shown after " << shownAfterMs() << " ms\n";
   const WindowPlaces at = places();
-  EXPECT_TRUE(waitForScreen("channels", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+  EXPECT_TRUE(waitForChannelRows("channels", at, 15000));
   EXPECT_FALSE(fs::exists(programFile("Advertise/Fix/index.html"))) << "the package is still on its way";
   ASSERT_TRUE(doubleClick(at.channelRow(0)));
   const auto deadline = std::chrono::steady_clock::now() + 60s;
@@ -142,7 +142,7 @@ TEST_F(EndToEnd, CollectorAnswering500LosesNoRecord) {
   startPlayer();
   ASSERT_FALSE(waitForMainWindow().empty());
   const WindowPlaces at = places();
-  EXPECT_TRUE(waitForScreen("channels", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+  EXPECT_TRUE(waitForChannelRows("channels", at, 15000));
   ASSERT_TRUE(doubleClick(at.channelRow(0)));
   std::this_thread::sleep_for(3s);
   EXPECT_TRUE(records().empty()) << joinCodes(records());
@@ -172,7 +172,7 @@ TEST_F(EndToEnd, ServiceDownAtStartAndComingBack) {
   const auto deadline = std::chrono::steady_clock::now() + 30s;
   while (!back && std::chrono::steady_clock::now() < deadline) {
     click(at.listRetryButton());
-    back = waitForScreen("back", [&](const QImage& s) { return channelRowsShown(s, at); }, 4000);
+    back = waitForChannelRows("back", at, 4000);
   }
   EXPECT_TRUE(back) << "the channels once the service is back";
   ASSERT_TRUE(doubleClick(at.channelRow(0)));

@@ -125,7 +125,7 @@ TEST_F(Finding, SearchFavouritesNumbersAndTheRowMenuAcrossARestart) {
   const std::string window = waitForMainWindow();
   ASSERT_FALSE(window.empty());
   const WindowPlaces at = places();
-  ASSERT_TRUE(waitForScreen("finding-start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+  ASSERT_TRUE(waitForChannelRows("finding-start", at, 15000));
 
   // Typed over the window: the search field takes the letters, Enter plays.
   ASSERT_TRUE(x().key(window, keysFor(channels[target].name)));
@@ -133,7 +133,7 @@ TEST_F(Finding, SearchFavouritesNumbersAndTheRowMenuAcrossARestart) {
   shot("finding-search");
   ASSERT_TRUE(x().key(window, "Return"));
   ASSERT_TRUE(waitForPlayed(targetId, 1, 15000)) << channels[target].name << ": " << joined();
-  EXPECT_TRUE(waitForScreen("finding-playing", [&](const QImage& s) { return pictureShown(s, at.video()); }, 20000));
+  EXPECT_TRUE(waitForPicture("finding-playing", at.video(), 20000));
 
   // F on the row played (the list has the keys after Enter).
   ASSERT_TRUE(x().key(window, "f"));
@@ -161,7 +161,7 @@ TEST_F(Finding, SearchFavouritesNumbersAndTheRowMenuAcrossARestart) {
   }
 
   // A number typed over the video: shown, then played 1.5 s later.
-  ASSERT_TRUE(click({(at.video().left + at.video().right) / 2, (at.video().top + at.video().bottom) / 2}));
+  ASSERT_TRUE(clickVideo(at));
   std::this_thread::sleep_for(300ms);
   const size_t before = played().size();
   ASSERT_TRUE(x().key(window, keysFor(std::to_string(numbered + 1))));
@@ -175,7 +175,7 @@ TEST_F(Finding, SearchFavouritesNumbersAndTheRowMenuAcrossARestart) {
   const size_t playedBefore = played().size();
   start();
   ASSERT_FALSE(waitForMainWindow().empty());
-  ASSERT_TRUE(waitForScreen("finding-restart", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+  ASSERT_TRUE(waitForChannelRows("finding-restart", at, 15000));
   EXPECT_TRUE(waitForPlayed(std::to_string(numbered), playedBefore + 1, 15000)) << "resumed: " << joined();
   ASSERT_TRUE(click(selector(at)));
   std::this_thread::sleep_for(500ms);

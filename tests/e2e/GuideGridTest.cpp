@@ -77,13 +77,10 @@ class GuideGridEndToEnd : public EndToEnd {
 };
 
 TEST_F(GuideGridEndToEnd, OpensWithGMovesByKeysPlaysWithEnterAndClosesWithG) {
-  ASSERT_TRUE(startDemo());
-  startPlayer();
-  const std::string window = waitForMainWindow();
-  ASSERT_FALSE(window.empty());
+  ASSERT_TRUE(startListing());
+  const std::string window = mainWindow();
   const WindowPlaces at = places();
-  ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
-  ASSERT_TRUE(waitForScreen("guide", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); }, 15000));
+  ASSERT_TRUE(waitForGuideRows("guide", at.guideList(), 15000));
 
   const GridPlaces grid(at.video());
   QImage open;
@@ -103,11 +100,7 @@ TEST_F(GuideGridEndToEnd, OpensWithGMovesByKeysPlaysWithEnterAndClosesWithG) {
   const QImage moved = shot("grid-moved");
   ASSERT_TRUE(x().key(window, "Return"));
   QImage playing;
-  EXPECT_TRUE(waitForScreen("grid-playing",
-                            [&](const QImage& s) {
-                              return pictureShown(s, grid.picture()) && changedShare(moved, s, grid.picture()) > 0.3;
-                            },
-                            20000, &playing))
+  EXPECT_TRUE(waitForNewPicture("grid-playing", moved, grid.picture(), 20000, &playing))
       << "the channel plays in the corner picture";
   // The grid marks the third channel as the one playing.
   const int rowTop = grid.grid().top + GridMetrics{}.headerHeight + 2 * GridMetrics{}.rowHeight;
@@ -143,8 +136,8 @@ TEST_F(GuideGridEndToEnd, APlaylistsXmltvGuideFillsTheSameGrid) {
   const std::string window = waitForMainWindow();
   ASSERT_FALSE(window.empty());
   const WindowPlaces at = places();
-  ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
-  ASSERT_TRUE(waitForScreen("guide", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); }, 30000));
+  ASSERT_TRUE(waitForChannelRows("start", at, 15000));
+  ASSERT_TRUE(waitForGuideRows("guide", at.guideList(), 30000));
   const GridPlaces grid(at.video());
   QImage open;
   const int64_t openedAt = openGrid(window, grid, &open);
@@ -153,11 +146,7 @@ TEST_F(GuideGridEndToEnd, APlaylistsXmltvGuideFillsTheSameGrid) {
   EXPECT_GE(line, grid.nowX(openedAt, openedAt) - 1);
   EXPECT_LE(line, grid.nowX(openedAt, wallClock()) + 1);
   ASSERT_TRUE(x().key(window, "Down Return"));
-  EXPECT_TRUE(waitForScreen("grid-playing",
-                            [&](const QImage& s) {
-                              return pictureShown(s, grid.picture()) && changedShare(open, s, grid.picture()) > 0.3;
-                            },
-                            20000))
+  EXPECT_TRUE(waitForNewPicture("grid-playing", open, grid.picture(), 20000))
       << "the second channel plays in the corner picture";
   checkEventLoop("with the guide grid of a playlist");
   closeBySigterm();

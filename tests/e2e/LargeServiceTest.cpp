@@ -44,10 +44,9 @@ TEST_F(LargeService, ListsTwentyThousandChannelsShowsTodaysGuideAndPlays) {
   ASSERT_FALSE(waitForMainWindow(3 * kWindowLimitMs).empty());
   const WindowPlaces at = places();
   QImage listed;
-  ASSERT_TRUE(waitForScreen("channels", [&](const QImage& s) { return channelRowsShown(s, at); }, 30000, &listed))
+  ASSERT_TRUE(waitForChannelRows("channels", at, 30000, &listed))
       << "the channel list is filled";
-  EXPECT_TRUE(waitForScreen("now-playing", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); },
-                            60000 * kSlowdown))
+  EXPECT_TRUE(waitForGuideRows("now-playing", at.guideList(), 60000 * kSlowdown))
       << "today's guide fills the now-playing list";
 
   // How long after the window the now-playing list was filled, by the
@@ -85,20 +84,12 @@ TEST_F(LargeService, ListsTwentyThousandChannelsShowsTodaysGuideAndPlays) {
 
   ASSERT_TRUE(doubleClick(at.channelRow(0)));
   QImage first;
-  EXPECT_TRUE(waitForScreen("first-channel",
-                            [&](const QImage& s) {
-                              return pictureShown(s, at.video()) && changedShare(listed, s, at.video()) > 0.3;
-                            },
-                            30000, &first))
+  EXPECT_TRUE(waitForNewPicture("first-channel", listed, at.video(), 30000, &first))
       << "the first channel plays";
   std::this_thread::sleep_for(2s);
   const QImage later = shot("first-channel-later");
   ASSERT_TRUE(doubleClick(at.channelRow(1)));
-  EXPECT_TRUE(waitForScreen("second-channel",
-                            [&](const QImage& s) {
-                              return pictureShown(s, at.video()) && changedShare(later, s, at.video()) > 0.3;
-                            },
-                            30000))
+  EXPECT_TRUE(waitForNewPicture("second-channel", later, at.video(), 30000))
       << "a second channel replaces the first";
   checkEventLoop("with a 20,000-channel guide");
   closeBySigterm();

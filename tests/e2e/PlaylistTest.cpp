@@ -52,9 +52,8 @@ TEST_F(PlaylistEndToEnd, OpensByUrlShowsTheGuideInLocalTimePlaysAndStartsFromThe
   ASSERT_FALSE(waitForMainWindow().empty());
   const WindowPlaces at = places();
   QImage listed;
-  ASSERT_TRUE(waitForScreen("playlist-channels", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000, &listed));
-  EXPECT_TRUE(waitForScreen("playlist-now-playing", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); },
-                            30000))
+  ASSERT_TRUE(waitForChannelRows("playlist-channels", at, 15000, &listed));
+  EXPECT_TRUE(waitForGuideRows("playlist-now-playing", at.guideList(), 30000))
       << "the XMLTV guide fills the now-playing list";
 
   // The first now-playing row against the client's own loader, run as a
@@ -82,12 +81,10 @@ TEST_F(PlaylistEndToEnd, OpensByUrlShowsTheGuideInLocalTimePlaysAndStartsFromThe
 
   // A channel's days: a single click opens them, the programme on now marked.
   ASSERT_TRUE(click(at.channelRow(0)));
-  EXPECT_TRUE(waitForScreen("playlist-day", [&](const QImage& s) { return guideRowsShown(s, at.dayList()); }, 15000));
+  EXPECT_TRUE(waitForGuideRows("playlist-day", at.dayList(), 15000));
 
   ASSERT_TRUE(doubleClick(at.channelRow(0)));
-  EXPECT_TRUE(waitForScreen("playlist-playing",
-                            [&](const QImage& s) { return pictureShown(s, at.video()) && changedShare(listed, s, at.video()) > 0.3; },
-                            20000))
+  EXPECT_TRUE(waitForNewPicture("playlist-playing", listed, at.video(), 20000))
       << "the playlist's stream address plays";
   checkEventLoop("opening a playlist and playing from it");
   closeBySigterm();
@@ -116,9 +113,8 @@ TEST_F(PlaylistEndToEnd, ProviderFaultsSayWhatFailedAndRecover) {
   // The fault goes; the count-down's own retry brings the channels and then
   // the guide (its first try failed too).
   ASSERT_TRUE(setFaults("playlist-404=0&epg-404=0"));
-  EXPECT_TRUE(waitForScreen("playlist-recovered", [&](const QImage& s) { return channelRowsShown(s, at); }, 30000));
-  EXPECT_TRUE(waitForScreen("playlist-guide-recovered", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); },
-                            40000));
+  EXPECT_TRUE(waitForChannelRows("playlist-recovered", at, 30000));
+  EXPECT_TRUE(waitForGuideRows("playlist-guide-recovered", at.guideList(), 40000));
   checkEventLoop("a playlist and guide that fail, then come back");
   closeBySigterm();
 }

@@ -76,7 +76,7 @@ TEST_F(TracksEndToEnd, TheVideoMenuSwitchesToTheSecondAudioTrackAndPageDownZapsF
   // Video, two audio tracks and a subtitle; the first audio track plays,
   // no subtitle until one is chosen.
   ASSERT_TRUE(waitForLog(R"(player-tracks audio=1 subtitle=0 tracks=4)", 60000)) << player().log();
-  EXPECT_TRUE(waitForScreen("playing", [&](const QImage& s) { return pictureShown(s, at.video()); }, 20000));
+  EXPECT_TRUE(waitForPicture("playing", at.video(), 20000));
 
   const int cx = (at.video().left + at.video().right) / 2, cy = (at.video().top + at.video().bottom) / 2;
   ASSERT_TRUE(xdotool({"mousemove", "--sync", std::to_string(cx), std::to_string(cy), "click", "3"}));

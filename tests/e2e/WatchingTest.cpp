@@ -26,9 +26,9 @@ TEST_F(EndToEnd, StartsSignsInAndShowsTheCatalogueAndGuide) {
   EXPECT_EQ(at.window().width(), 936);
   EXPECT_EQ(at.window().height(), 529);
   QImage screen;
-  EXPECT_TRUE(waitForScreen("catalogue", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000, &screen))
+  EXPECT_TRUE(waitForChannelRows("catalogue", at, 15000, &screen))
       << "the channel list is filled";
-  EXPECT_TRUE(waitForScreen("now-playing", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); }, 15000))
+  EXPECT_TRUE(waitForGuideRows("now-playing", at.guideList(), 15000))
       << "the now-playing list is filled";
   EXPECT_FALSE(waitingPanelShown(screen, at.listWaitingPanel()));
   // The start-up records reach the collector without waiting for the close.
@@ -48,15 +48,11 @@ TEST_F(EndToEnd, DoubleClickPlaysTheChannelAndASecondOneFollows) {
   ASSERT_FALSE(window.empty());
   const WindowPlaces at = places();
   QImage idle;
-  ASSERT_TRUE(waitForScreen("idle", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000, &idle));
+  ASSERT_TRUE(waitForChannelRows("idle", at, 15000, &idle));
 
   ASSERT_TRUE(doubleClick(at.channelRow(0)));
   QImage first;
-  EXPECT_TRUE(waitForScreen("first-channel",
-                            [&](const QImage& s) {
-                              return pictureShown(s, at.video()) && changedShare(idle, s, at.video()) > 0.3;
-                            },
-                            20000, &first))
+  EXPECT_TRUE(waitForNewPicture("first-channel", idle, at.video(), 20000, &first))
       << "the video area shows the stream instead of the idle page";
   std::this_thread::sleep_for(2500ms);
   const QImage later = shot("first-channel-later");
@@ -67,25 +63,17 @@ TEST_F(EndToEnd, DoubleClickPlaysTheChannelAndASecondOneFollows) {
 
   ASSERT_TRUE(doubleClick(at.channelRow(1)));
   QImage second;
-  EXPECT_TRUE(waitForScreen("second-channel",
-                            [&](const QImage& s) {
-                              return pictureShown(s, at.video()) && changedShare(later, s, at.video()) > 0.3;
-                            },
-                            20000, &second))
+  EXPECT_TRUE(waitForNewPicture("second-channel", later, at.video(), 20000, &second))
       << "the second channel's picture replaces the first";
   // Page Down over the video: the next channel of the list, with the same
   // marks and records as a double-click.
   std::this_thread::sleep_for(2s);
   const QImage beforeKey = shot("second-channel-later");
   // A click on the video takes the keys away from the channel list.
-  ASSERT_TRUE(click({(at.video().left + at.video().right) / 2, (at.video().top + at.video().bottom) / 2}));
+  ASSERT_TRUE(clickVideo(at));
   std::this_thread::sleep_for(300ms);
   ASSERT_TRUE(x().key(window, "Next"));
-  EXPECT_TRUE(waitForScreen("third-channel",
-                            [&](const QImage& s) {
-                              return pictureShown(s, at.video()) && changedShare(beforeKey, s, at.video()) > 0.3;
-                            },
-                            20000))
+  EXPECT_TRUE(waitForNewPicture("third-channel", beforeKey, at.video(), 20000))
       << "Page Down plays the next channel";
   std::this_thread::sleep_for(1s);
   checkEventLoop("while switching channels");
@@ -112,24 +100,20 @@ TEST_F(EndToEnd, DoubleClickPlaysTheChannelAndASecondOneFollows) {
 // A single click opens the channel's guide; the page options and the day
 // options show each list.
 TEST_F(EndToEnd, GuidePagesShowTheirLists) {
-  ASSERT_TRUE(startDemo());
-  startPlayer();
-  ASSERT_FALSE(waitForMainWindow().empty());
+  ASSERT_TRUE(startListing());
   const WindowPlaces at = places();
-  ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
   ASSERT_TRUE(click(at.channelRow(2)));
-  EXPECT_TRUE(waitForScreen("today", [&](const QImage& s) { return guideRowsShown(s, at.dayList()); }, 15000))
+  EXPECT_TRUE(waitForGuideRows("today", at.dayList(), 15000))
       << "today's programmes of the channel";
   for (int day : {1, 2}) {
     ASSERT_TRUE(click(at.dayOption(day)));
-    EXPECT_TRUE(waitForScreen("day-" + std::to_string(day),
-                              [&](const QImage& s) { return guideRowsShown(s, at.dayList()); }, 15000))
+    EXPECT_TRUE(waitForGuideRows("day-" + std::to_string(day), at.dayList(), 15000))
         << "day " << day;
   }
   ASSERT_TRUE(click(at.upNextOption()));
-  EXPECT_TRUE(waitForScreen("up-next", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); }, 10000));
+  EXPECT_TRUE(waitForGuideRows("up-next", at.guideList(), 10000));
   ASSERT_TRUE(click(at.nowPlayingOption()));
-  EXPECT_TRUE(waitForScreen("now-playing", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); }, 10000));
+  EXPECT_TRUE(waitForGuideRows("now-playing", at.guideList(), 10000));
   checkEventLoop("while paging the guide");
   closeBySigterm();
 }
@@ -144,7 +128,7 @@ TEST_F(EndToEnd, RunsWithoutANotificationArea) {
   startPlayer();
   ASSERT_FALSE(waitForMainWindow().empty());
   const WindowPlaces at = places();
-  ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+  ASSERT_TRUE(waitForChannelRows("start", at, 15000));
   ASSERT_TRUE(doubleClick(at.channelRow(0)));
   std::this_thread::sleep_for(4s);
   EXPECT_TRUE(player().running());
@@ -170,7 +154,7 @@ TEST_F(EndToEnd, TrayIconRegistersAndItsClicksReachTheWindow) {
   EXPECT_EQ(tip[2].toStdString() + tip.value(3).toStdString(), "Tembra Player") << "the caption as the tip";
 
   const WindowPlaces at = places();
-  ASSERT_TRUE(waitForScreen("start", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000));
+  ASSERT_TRUE(waitForChannelRows("start", at, 15000));
   const std::string cover = x().cover(at.window());
   ASSERT_FALSE(x().above(window, cover));
   ASSERT_EQ(host->command("activate 100 100").value(0), "ok");

@@ -32,21 +32,16 @@ TEST_F(XtreamEndToEnd, SignsInListsTheChannelsPlaysOneAndShowsTheGuide) {
   ASSERT_FALSE(waitForMainWindow().empty());
   const WindowPlaces at = places();
   QImage listed;
-  ASSERT_TRUE(waitForScreen("xtream-channels", [&](const QImage& s) { return channelRowsShown(s, at); }, 15000, &listed));
+  ASSERT_TRUE(waitForChannelRows("xtream-channels", at, 15000, &listed));
   const std::string trace = readAll(stateFile("trace"));
   EXPECT_TRUE(std::regex_search(trace, std::regex("channel-list-filled [0-9]+ 24\n")))
       << "every channel of the account\n"
       << trace;
-  EXPECT_TRUE(waitForScreen("xtream-now-playing", [&](const QImage& s) { return guideRowsShown(s, at.guideList()); },
-                            30000))
+  EXPECT_TRUE(waitForGuideRows("xtream-now-playing", at.guideList(), 30000))
       << "the account's xmltv.php fills the now-playing list";
 
   ASSERT_TRUE(doubleClick(at.channelRow(0)));
-  EXPECT_TRUE(waitForScreen("xtream-playing",
-                            [&](const QImage& s) {
-                              return pictureShown(s, at.video()) && changedShare(listed, s, at.video()) > 0.3;
-                            },
-                            20000))
+  EXPECT_TRUE(waitForNewPicture("xtream-playing", listed, at.video(), 20000))
       << "the account's live/U/P/ID.ts address plays";
   checkEventLoop("signing in to an account and playing from it");
   closeBySigterm();
@@ -59,7 +54,7 @@ TEST_F(XtreamEndToEnd, AHundredThousandStreamsLoadWithoutHoldingTheWindow) {
   start();
   ASSERT_FALSE(waitForMainWindow(60000).empty());
   const WindowPlaces at = places();
-  ASSERT_TRUE(waitForScreen("xtream-100k", [&](const QImage& s) { return channelRowsShown(s, at); }, 60000));
+  ASSERT_TRUE(waitForChannelRows("xtream-100k", at, 60000));
   const std::string trace = readAll(stateFile("trace"));
   EXPECT_TRUE(std::regex_search(trace, std::regex("channel-list-filled [0-9]+ 100000\n"))) << trace;
   checkEventLoop("loading an account of 100,000 streams");
@@ -76,7 +71,7 @@ TEST_F(XtreamEndToEnd, ARefusedAccountSaysSoAndRecovers) {
                             15000))
       << "no channels: the waiting panel with its reason";
   ASSERT_TRUE(setFaults("xtream-refused=0"));
-  EXPECT_TRUE(waitForScreen("xtream-recovered", [&](const QImage& s) { return channelRowsShown(s, at); }, 30000))
+  EXPECT_TRUE(waitForChannelRows("xtream-recovered", at, 30000))
       << "the count-down's retry signs in";
   checkEventLoop("a refused account that is then accepted");
   closeBySigterm();

@@ -2,10 +2,8 @@
 // One offscreen QApplication for the grid's widget tests, made on first use
 // and kept to the end of the program; and an event loop spin.
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QThread>
 
-#include <functional>
+#include "EventSpin.h"
 
 namespace tembra::test {
 
@@ -18,17 +16,6 @@ inline QApplication& gridApp() {
     return new QApplication(argc, argv);
   }();
   return *app;
-}
-
-inline bool spinUntil(const std::function<bool()>& done, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeoutMs) return done();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(1);
-  }
-  return true;
 }
 
 }  // namespace tembra::test

@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 
+#include "TimeZone.h"
 #include "guidegrid/FakeGuide.h"
 #include "guidegrid/GridModel.h"
 #include "guidegrid/GridPainter.h"
@@ -20,23 +21,6 @@ using test::FakeGuide;
 
 constexpr int64_t kMidnight = 1796774400;  // Wed 2026-12-09 00:00:00 UTC
 constexpr int64_t kNow = kMidnight + 10 * 3600 + 600;  // 10:10
-
-class UtcZone {
- public:
-  UtcZone() {
-    if (const char* tz = std::getenv("TZ")) old_ = tz;
-    ::setenv("TZ", "UTC", 1);
-    ::tzset();
-  }
-  ~UtcZone() {
-    if (old_) ::setenv("TZ", old_->c_str(), 1);
-    else ::unsetenv("TZ");
-    ::tzset();
-  }
-
- private:
-  std::optional<std::string> old_;
-};
 
 // 800 x 500: the grid 800 x 368 under the bar, 7 whole rows of 46, the time
 // area 632 pixels from x 168, 10:00 at its left edge.
@@ -67,7 +51,7 @@ class GridView : public ::testing::Test {
   struct AppFirst {
     AppFirst() { test::gridApp(); }
   } app;
-  UtcZone utc;
+  test::TimeZone utc{"UTC"};
   int64_t now = kNow;
   FakeGuide guide{kMidnight};
   GuideGridView view;
@@ -255,7 +239,7 @@ namespace {
 // archive still holds them.
 TEST(GridArchiveMarks, PastProgrammesOfAChannelWithCatchupAreMarkedPlayable) {
   gridApp();
-  UtcZone utc;
+  test::TimeZone utc("UTC");
   FakeGuide guide{kMidnight};
   std::vector<SourceChannelRef> channels = FakeGuide::channels(3);
   auto withArchive = std::make_shared<SourceChannel>(*channels[0]);

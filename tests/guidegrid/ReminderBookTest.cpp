@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "TimeZone.h"
 #include "platform/Utf.h"
 
 namespace tembra {
@@ -57,18 +58,12 @@ TEST(ReminderBook, EachIsDueOnceAMinuteBeforeItsStart) {
 }
 
 TEST(ReminderBook, TheMessageSaysWhatWhereAndWhen) {
-  const char* old = std::getenv("TZ");
-  const std::string saved = old ? old : "";
-  ::setenv("TZ", "UTC", 1);
-  ::tzset();
+  test::TimeZone utc("UTC");
   EXPECT_EQ(toUtf8(ReminderBook::message(at(kNine + 300), kNine + 240)),
             "News starts in a minute on Channel Seven (09:05).");
   EXPECT_EQ(toUtf8(ReminderBook::message(at(kNine + 300), kNine + 400)), "News started at 09:05 on Channel Seven.");
   EXPECT_EQ(toUtf8(ReminderBook::message(at(kNine, u"7", u""), kNine - 60)),
             "A programme starts in a minute on Channel Seven (09:00).");
-  if (old) ::setenv("TZ", saved.c_str(), 1);
-  else ::unsetenv("TZ");
-  ::tzset();
 }
 
 }  // namespace

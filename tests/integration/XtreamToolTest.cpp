@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "TimeZone.h"
 #include "integration/DemoService.h"
 #include "platform/LoopbackListener.h"
 #include "platform/TestFiles.h"
@@ -145,9 +146,8 @@ TEST(XtreamTool, CatchupOfTheAccountsChannelIsItsTimeshiftAddress) {
   const std::string playlist = dir.file("account.m3u");
   test::writeFile(playlist, "#EXTM3U\n#EXTINF:-1 catchup=\"xc\" catchup-days=\"3\",Meridian Live\n" + demo.base() +
                                 "/live/demo/demo/10001.ts\n");
-  setenv("TZ", "UTC", 1);
+  const test::TimeZone utc("UTC");
   const auto r = runTool({"catchup", playlist, "0", "2026-01-02 20:00:00", "2026-01-02 21:30:00"});
-  unsetenv("TZ");
   ASSERT_EQ(r.exitCode, 0) << r.err;
   const std::string address = demo.base() + "/timeshift/demo/demo/90/2026-01-02:20-00/10001.ts";
   EXPECT_EQ(r.out, address + "\n");

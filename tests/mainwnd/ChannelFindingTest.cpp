@@ -17,6 +17,7 @@
 #include "mainwnd/ChannelFinder.h"
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/DigitsOverlay.h"
+#include "mainwnd/FakeChannelSource.h"
 #include "mainwnd/MainWindowTestKit.h"
 #include "mainwnd/QtTestApp.h"
 #include "platform/Utf.h"
@@ -28,83 +29,34 @@
 namespace tembra {
 namespace {
 
-struct Row {
-  const char16_t* id;
-  const char16_t* name;
-  const char16_t* group;
-  std::optional<int> number;
-};
-
 // Two groups; channel "c3" has no number of its own (its place, 3, is
 // taken as its number), "c6" is in no group.
-const std::vector<Row> kLineUp = {
-    {u"c1", u"BBC One", u"news", 101},     {u"c2", u"Télé Évasion", u"fr", 7},
-    {u"c3", u"Arte", u"fr", std::nullopt},  {u"c4", u"CNN International", u"news", 12},
-    {u"c5", u"Canal+ Sport", u"fr", 40},    {u"c6", u"Loose Channel", u"", 55},
+using test::lineUpChannel;
+const std::vector<SourceChannel> kLineUp = {
+    lineUpChannel(u"c1", u"BBC One", u"news", 101),    lineUpChannel(u"c2", u"Télé Évasion", u"fr", 7),
+    lineUpChannel(u"c3", u"Arte", u"fr"),              lineUpChannel(u"c4", u"CNN International", u"news", 12),
+    lineUpChannel(u"c5", u"Canal+ Sport", u"fr", 40),  lineUpChannel(u"c6", u"Loose Channel", u"", 55),
 };
-
-class FindingSource : public ChannelSource {
- public:
-  explicit FindingSource(const std::vector<Row>& rows) { setRows(rows); }
-  void setRows(const std::vector<Row>& rows) {
-    channels_.clear();
-    for (const Row& r : rows) {
-      auto c = std::make_shared<SourceChannel>();
-      c->id = r.id;
-      c->name = r.name;
-      c->groupId = r.group;
-      c->number = r.number;
-      channels_.push_back(c);
-    }
-  }
-  void load(MessageTarget*, uint32_t) override {}
-  void createGuide(MessageTarget*) override {}
-  int catalogueLoaded() const override { return channels_.empty() ? 0 : 1; }
-  std::vector<SourceGroup> groups() const override { return {{u"news", u"News & Général"}, {u"fr", u"Français"}}; }
-  std::vector<SourceChannelRef> channels(std::u16string_view group) const override {
-    std::vector<SourceChannelRef> out;
-    for (const auto& c : channels_)
-      if (group == kAllGroups || c->groupId == group) out.push_back(c);
-    return out;
-  }
-  SourceChannelRef findChannel(std::u16string_view id) const override {
-    for (const auto& c : channels_)
-      if (c->id == id) return c;
-    return nullptr;
-  }
-  std::optional<StreamRequest> streamFor(std::u16string_view id) const override {
-    if (!findChannel(id)) return std::nullopt;
-    return StreamRequest{u"http://127.0.0.1:1/" + std::u16string(id), u"Channel", {}, {}};
-  }
-  bool refresh() override { return true; }
-  void catalogueArrived() override {}
-  GuideSource* guide() override { return nullptr; }
-
- private:
-  std::vector<SourceChannelRef> channels_;
-};
+const std::vector<SourceGroup> kGroups = {{u"news", u"News & Général"}, {u"fr", u"Français"}};
 
 class Finding : public ::testing::Test {
  protected:
   void SetUp() override { open(); }
 
-  void open(const std::vector<Row>& rows = kLineUp) {
+  void open(const std::vector<SourceChannel>& rows = kLineUp) {
     TembraPlayerWnd::Setup s = kit.setup();
-    source = std::make_shared<FindingSource>(rows);
+    source = std::make_shared<test::FakeChannelSource>(kGroups, rows);
     s.source = source;
     s.favouritesFile = kit.dir.file("config/tembra/favourites-1.ini");
     s.actions = &actions;
-    kit.window = std::make_unique<TembraPlayerWnd>(std::move(s));
-    ASSERT_TRUE(wnd().Create());
-    wnd().resize(936, 529);
-    wnd().createPlayer();
+    ASSERT_TRUE(kit.open(std::move(s)));
     ASSERT_NE(kit.player, nullptr);
     wnd().channels().ShowCatalogueState();
     finder = wnd().findChild<ChannelFinder*>();
     ASSERT_NE(finder, nullptr);
   }
   // Made again over the same files, as a restart does.
-  void reopen(const std::vector<Row>& rows = kLineUp) {
+  void reopen(const std::vector<SourceChannel>& rows = kLineUp) {
     kit.window.reset();
     kit.player = nullptr;
     open(rows);
@@ -131,7 +83,7 @@ class Finding : public ::testing::Test {
 
   test::WindowUnderTest kit;
   test::RecordingActions actions;
-  std::shared_ptr<FindingSource> source;
+  std::shared_ptr<test::FakeChannelSource> source;
   ChannelFinder* finder = nullptr;
 };
 
@@ -248,8 +200,9 @@ TEST_F(Finding, FavouritesAreToggledOrderedAndKeptAcrossARestartAndARename) {
   EXPECT_EQ(ids(), (std::vector<std::string>{"c5", "c1"}));
 
   // The provider renames c5 and gives "BBC One" a new id.
-  const std::vector<Row> renamed = {{u"c1x", u"BBC One", u"news", 101}, {u"c5", u"Canal+ Sport HD", u"fr", 40}};
-  source->setRows(renamed);
+  const std::vector<SourceChannel> renamed = {lineUpChannel(u"c1x", u"BBC One", u"news", 101),
+                                             lineUpChannel(u"c5", u"Canal+ Sport HD", u"fr", 40)};
+  source->setChannels(renamed);
   wnd().channels().ShowCatalogueState();
   EXPECT_EQ(ids(), (std::vector<std::string>{"c5", "c1x"}));
   reopen(renamed);

@@ -156,9 +156,7 @@ struct PlayingRun {
   PanelDemoRun run;
   explicit PlayingRun(std::vector<std::string> args) : run(std::move(args)) {
     if (!run.error().empty()) return;
-    run.configure();
-    run.makeLoadedGuide();
-    run.makeRecordingPlayer();
+    run.makePlayable();
     run.window().guidePanel().ShowNowPlaying(true);
   }
   test::PanelTestWindow& w() { return run.window(); }
@@ -296,7 +294,7 @@ TEST(ChannelPanelDemo, TheRowOfAChannelMissingFromTheCatalogueMovesItsMarkButPla
   stats.recordShutdown();
   ASSERT_TRUE(stats.waitForUploadEnd());
   std::vector<std::string> watched;
-  for (const std::string& rec : test::CollectedRecords(r.run.demo()))
+  for (const std::string& rec : r.run.demo().Records())
     if (rec.find("{\"02011\",") != std::string::npos) watched.push_back(rec);
   ASSERT_EQ(watched.size(), 2u);
   EXPECT_NE(watched[0].find("\"" + playing + "\","), std::string::npos) << watched[0];

@@ -50,7 +50,7 @@ int indexOf(const std::vector<std::string>& v, const std::string& s) {
 // {"02011",{"0","240011",id,name,seconds,groupId,groupName}}.
 std::vector<std::string> watchRecords(const test::DemoService& demo) {
   std::vector<std::string> out;
-  for (const std::string& r : test::CollectedRecords(demo)) {
+  for (const std::string& r : demo.Records()) {
     const size_t at = r.find("{\"02011\",");
     if (at != std::string::npos) out.push_back(r.substr(at, r.size() - at - 1));
   }
@@ -67,9 +67,7 @@ std::string watchBody(ServiceClient& service, const std::string& id, int seconds
 TEST(ChannelPlayback, ThreeSwitchesReachTheCollectorInOrderWithTheirChannelsGroupsAndTimes) {
   PanelDemoRun run({"--groups", "3", "--channels-per-group", "3"});
   ASSERT_EQ(run.error(), "");
-  run.configure();
-  run.makeLoadedGuide();
-  run.makeRecordingPlayer();
+  run.makePlayable();
   StatsReporter& stats = run.makeStats();
   stats.recordStartup(true);
   auto& w = run.window();
@@ -105,9 +103,7 @@ TEST(ChannelPlayback, ThreeSwitchesReachTheCollectorInOrderWithTheirChannelsGrou
 TEST(ChannelPlayback, NeighbourKeysStepFromTheMarkedChannelAndWrapRound) {
   PanelDemoRun run({"--groups", "2", "--channels-per-group", "3"});
   ASSERT_EQ(run.error(), "");
-  run.configure();
-  run.makeLoadedGuide();
-  run.makeRecordingPlayer();
+  run.makePlayable();
   auto& w = run.window();
   w.guidePanel().ShowNowPlaying(true);
   const std::vector<std::string> all = w.names("channellist");
@@ -146,9 +142,7 @@ TEST(ChannelPlayback, NeighbourKeysStepFromTheMarkedChannelAndWrapRound) {
 TEST(ChannelPlayback, TheListsKeysMoveTheSelectionAndReturnPlays) {
   PanelDemoRun run({"--groups", "1", "--channels-per-group", "40"});
   ASSERT_EQ(run.error(), "");
-  run.configure();
-  run.makeLoadedGuide();
-  run.makeRecordingPlayer();
+  run.makePlayable();
   auto& w = run.window();
   w.guidePanel().ShowNowPlaying(true);
   CListUI* list = w.findList("channellist");

@@ -14,6 +14,7 @@
 #include "guidegrid/GuideGridView.h"
 #include "guidegrid/GuideGridWidget.h"
 #include "mainwnd/ChannelPanel.h"
+#include "mainwnd/FakeChannelSource.h"
 #include "mainwnd/GuideGridHost.h"
 #include "mainwnd/MainWindowTestKit.h"
 #include "mainwnd/QtTestApp.h"
@@ -28,53 +29,23 @@ namespace {
 
 // Two groups: "a" with channels 0-5, "b" with 6-9; the made-up guide's
 // programmes for all of them.
-class GridSource : public ChannelSource {
- public:
-  GridSource() : guide_(GuideSource::localMidnight(static_cast<int64_t>(std::time(nullptr)))) {
-    channels_ = test::FakeGuide::channels(10);
-    for (size_t i = 0; i < channels_.size(); ++i) {
-      auto c = std::make_shared<SourceChannel>(*channels_[i]);
-      c->groupId = i < 6 ? u"a" : u"b";
-      channels_[i] = c;
-    }
+std::shared_ptr<test::FakeChannelSource> gridSource() {
+  std::vector<SourceChannel> channels;
+  for (const SourceChannelRef& c : test::FakeGuide::channels(10)) {
+    channels.push_back(*c);
+    channels.back().groupId = channels.size() <= 6 ? u"a" : u"b";
   }
-  void load(MessageTarget*, uint32_t) override {}
-  void createGuide(MessageTarget*) override {}
-  int catalogueLoaded() const override { return 1; }
-  std::vector<SourceGroup> groups() const override { return {{u"a", u"Group A"}, {u"b", u"Group B"}}; }
-  std::vector<SourceChannelRef> channels(std::u16string_view group) const override {
-    std::vector<SourceChannelRef> out;
-    for (const auto& c : channels_)
-      if (group == kAllGroups || c->groupId == group) out.push_back(c);
-    return out;
-  }
-  SourceChannelRef findChannel(std::u16string_view id) const override {
-    for (const auto& c : channels_)
-      if (c->id == id) return c;
-    return nullptr;
-  }
-  std::optional<StreamRequest> streamFor(std::u16string_view id) const override {
-    if (!findChannel(id)) return std::nullopt;
-    return StreamRequest{u"http://127.0.0.1:1/" + std::u16string(id), u"Channel", {}, {}};
-  }
-  bool refresh() override { return true; }
-  void catalogueArrived() override {}
-  GuideSource* guide() override { return &guide_; }
-
- private:
-  test::FakeGuide guide_;
-  std::vector<SourceChannelRef> channels_;
-};
+  return std::make_shared<test::FakeChannelSource>(
+      std::vector<SourceGroup>{{u"a", u"Group A"}, {u"b", u"Group B"}}, channels,
+      std::make_shared<test::FakeGuide>(GuideSource::localMidnight(static_cast<int64_t>(std::time(nullptr)))));
+}
 
 class GridInWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     TembraPlayerWnd::Setup s = kit.setup();
-    s.source = std::make_shared<GridSource>();
-    kit.window = std::make_unique<TembraPlayerWnd>(std::move(s));
-    ASSERT_TRUE(wnd().Create());
-    wnd().resize(936, 529);
-    wnd().createPlayer();
+    s.source = gridSource();
+    ASSERT_TRUE(kit.open(std::move(s)));
     ASSERT_NE(kit.player, nullptr);
     wnd().channels().ShowCatalogueState();
   }

@@ -173,9 +173,7 @@ struct MarkRun {
   PanelDemoRun run;
   explicit MarkRun(std::vector<std::string> args) : run(std::move(args)) {
     if (!run.error().empty()) return;
-    run.configure();
-    run.makeLoadedGuide();
-    run.makeRecordingPlayer();
+    run.makePlayable();
   }
   PanelTestWindow& w() { return run.window(); }
 };

@@ -196,6 +196,16 @@ struct WindowUnderTest {
     return s;
   }
 
+  // The window over s at the skin's smallest size with its player made, as
+  // the start-up leaves it; false (and no player) when it cannot be created.
+  bool open(TembraPlayerWnd::Setup s) {
+    window = std::make_unique<TembraPlayerWnd>(std::move(s));
+    if (!window->Create()) return false;
+    window->resize(936, 529);
+    window->createPlayer();
+    return true;
+  }
+
   TembraPlayerWnd& make(WindowActions* actions = nullptr) {
     TembraPlayerWnd::Setup s = setup();
     s.actions = actions;

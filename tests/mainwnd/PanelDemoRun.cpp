@@ -86,6 +86,12 @@ ProgrammeGuide& PanelDemoRun::makeGuide(int idleMs, bool creationDownloads, uint
   return *window_->guide();
 }
 
+void PanelDemoRun::makePlayable() {
+  configure();
+  makeLoadedGuide();
+  makeRecordingPlayer();
+}
+
 ProgrammeGuide& PanelDemoRun::makeLoadedGuide() {
   ProgrammeGuide& guide = makeGuide(2000, false);
   for (int day = 0; day < 3; ++day) guide.Download(day);
@@ -125,34 +131,5 @@ std::vector<std::pair<std::u16string, std::u16string>> PanelDemoRun::played() co
 }
 
 bool PanelDemoRun::faults(const std::string& form) { return demo_->Post("/demo/faults", form).status == 200; }
-
-std::vector<std::string> CollectedRecords(const DemoService& demo) {
-  const std::string json = demo.Get("/demo/records").body;
-  std::vector<std::string> out;
-  size_t i = json.find('[');
-  if (i == std::string::npos) return {"<not an array>"};
-  for (++i; i < json.size();) {
-    const char c = json[i++];
-    if (c == ']') return out;
-    if (c != '"') continue;
-    std::string s;
-    while (i < json.size() && json[i] != '"') {
-      char ch = json[i++];
-      if (ch == '\\' && i < json.size()) {
-        const char e = json[i++];
-        if (e == 'u' && i + 4 <= json.size()) {
-          ch = static_cast<char>(std::stoul(json.substr(i, 4), nullptr, 16));
-          i += 4;
-        } else {
-          ch = e == 'n' ? '\n' : e == 't' ? '\t' : e == 'r' ? '\r' : e;
-        }
-      }
-      s += ch;
-    }
-    ++i;
-    out.push_back(s);
-  }
-  return {"<unterminated>"};
-}
 
 }  // namespace tembra::test

@@ -52,6 +52,9 @@ class PanelDemoRun {
   StatsReporter& makeStats();
   // The player host over a recording control that is ready at once.
   std::vector<RecordingPlayerControl::Call>& makeRecordingPlayer();
+  // configure(), makeLoadedGuide() and makeRecordingPlayer(): a window
+  // whose channels play, with nothing of the guide left to arrive.
+  void makePlayable();
   // The addresses and names the player was asked to play, in order.
   std::vector<std::pair<std::u16string, std::u16string>> played() const;
 
@@ -71,9 +74,6 @@ class PanelDemoRun {
   std::vector<RecordingPlayerControl::Call> playerCalls_;
   std::string error_;
 };
-
-// The JSON array of strings the demo's collector answers on /demo/records.
-std::vector<std::string> CollectedRecords(const DemoService& demo);
 
 }  // namespace test
 }  // namespace tembra

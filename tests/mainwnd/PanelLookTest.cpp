@@ -10,10 +10,11 @@
 #include <QTest>
 
 #include <atomic>
-#include <thread>
 
+#include "LoopbackHttpServer.h"
 #include "TempDir.h"
 #include "mainwnd/ChannelRowDecor.h"
+#include "mainwnd/FakeChannelSource.h"
 #include "mainwnd/GuideRowMenu.h"
 #include "mainwnd/LogoLoader.h"
 #include "mainwnd/MainWindowTestKit.h"
@@ -116,39 +117,6 @@ TEST(GuideRowMenu, OffersTheArchiveOnlyForProgrammesWithinTheChannelsCatchUp) {
   for (size_t i = 0; i < std::size(cases); ++i) EXPECT_EQ(GuideRowMenu::entries(cases[i].row), cases[i].entries) << i;
 }
 
-// Channels "1" ("BBC One", with a logo address) and "2" ("Channel 4",
-// without).
-class TwoChannels : public ChannelSource {
- public:
-  explicit TwoChannels(std::string logo) {
-    auto a = std::make_shared<SourceChannel>();
-    a->id = u"1";
-    a->name = u"BBC One";
-    a->logo = std::move(logo);
-    auto b = std::make_shared<SourceChannel>();
-    b->id = u"2";
-    b->name = u"Channel 4";
-    channels_ = {a, b};
-  }
-  void load(MessageTarget*, uint32_t) override {}
-  void createGuide(MessageTarget*) override {}
-  int catalogueLoaded() const override { return 1; }
-  std::vector<SourceGroup> groups() const override { return {}; }
-  std::vector<SourceChannelRef> channels(std::u16string_view) const override { return channels_; }
-  SourceChannelRef findChannel(std::u16string_view id) const override {
-    for (const auto& c : channels_)
-      if (c->id == id) return c;
-    return nullptr;
-  }
-  std::optional<StreamRequest> streamFor(std::u16string_view) const override { return std::nullopt; }
-  bool refresh() override { return true; }
-  void catalogueArrived() override {}
-  GuideSource* guide() override { return nullptr; }
-
- private:
-  std::vector<SourceChannelRef> channels_;
-};
-
 GuideRow row(const char16_t* id, const char16_t* title, const char16_t* date, const char16_t* time) {
   return GuideRow{id, u"", {title, date, date, time}};
 }
@@ -169,7 +137,7 @@ TEST(ChannelRowDecor, ProgrammeOnNowEndsWhereTheChannelsNextOneStartsAndShowsHow
   for (const auto& s : shares) EXPECT_EQ(ChannelRowDecor::progress(s.start, s.stop, s.now), s.share) << s.now;
 
   const int64_t start = GuideSource::localTimeOf(u"2026-12-10", u"06:00:00").value();
-  TwoChannels source("");
+  test::FakeChannelSource source({}, {test::lineUpChannel(u"1", u"BBC One"), test::lineUpChannel(u"2", u"Channel 4")});
   int64_t clock = start + 15 * 60;
   ChannelRowDecor decor(source, nullptr, true, [&] { return clock; });
   decor.setProgrammes({row(u"1", u"Breakfast", u"2026-12-10", u"06:00:00"), row(u"2", u"Film", u"2026-12-10", u"05:00:00")},
@@ -224,29 +192,21 @@ std::string pngOf(const QSize& size, QColor colour) {
 class LogoServer {
  public:
   LogoServer() {
-    server_.Get(R"(/logo/\d+\.png)", [this](const httplib::Request&, httplib::Response& res) {
+    server_.http().Get(R"(/logo/\d+\.png)", [this](const httplib::Request&, httplib::Response& res) {
       ++hits;
       res.set_content(pngOf({64, 64}, Qt::red), "image/png");
     });
-    server_.Get("/wide.png", [](const httplib::Request&, httplib::Response& res) {
+    server_.http().Get("/wide.png", [](const httplib::Request&, httplib::Response& res) {
       res.set_content(pngOf({5000, 10}, Qt::blue), "image/png");
     });
-    server_.Get("/page", [](const httplib::Request&, httplib::Response& res) { res.set_content("<html/>", "text/html"); });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::yield();
+    server_.http().Get("/page", [](const httplib::Request&, httplib::Response& res) { res.set_content("<html/>", "text/html"); });
+    server_.start();
   }
-  ~LogoServer() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  std::string url(const std::string& path) const { return server_.url(path); }
   std::atomic<int> hits{0};
 
  private:
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
+  test::LoopbackHttpServer server_;  // last: it stops before what its handlers use goes
 };
 
 TEST(LogoLoader, FetchesOffTheGuiThreadScalesOnceAndKeepsPicturesItCouldNotHaveOut) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "TimeZone.h"
 #include "mainwnd/AdPageAddress.h"
 #include "mainwnd/DropDownHeight.h"
 #include "mainwnd/GuideRowText.h"
@@ -72,8 +73,6 @@ TEST(PanelRules, ShortTimesKeepTheirSecondsOnlyWhereTwoProgrammesShareAMinute) {
 TEST(PanelRules, DayOptionsReadTodayThenWeekdayAndDate) {
   // Tuesday 2026-03-10 and the days around it, in a zone without summer
   // time and with one (whose change falls within the span).
-  const char* saved = std::getenv("TZ");
-  const std::string before = saved != nullptr ? saved : "";
   const struct {
     const char* zone;
     int64_t now;        // a moment of the day the guide calls today
@@ -91,14 +90,10 @@ TEST(PanelRules, DayOptionsReadTodayThenWeekdayAndDate) {
        {u"Today", u"Thu 2", u"Fri 3", u"Tue 31"}},
   };
   for (const auto& c : cases) {
-    setenv("TZ", c.zone, 1);
-    tzset();
+    const test::TimeZone zone(c.zone);
     for (int d = 0; d < 4; ++d)
       EXPECT_EQ(GuideRowText::DayOption(c.midnights[d], c.now), c.texts[d]) << c.zone << " day " << d;
   }
-  if (saved != nullptr) setenv("TZ", before.c_str(), 1);
-  else unsetenv("TZ");
-  tzset();
 }
 
 TEST(PanelRules, OnlyStreamAddressesReachThePlayer) {

@@ -18,6 +18,7 @@
 #include "guidegrid/GuideGridView.h"
 #include "guidegrid/GuideGridWidget.h"
 #include "mainwnd/ChannelPanel.h"
+#include "mainwnd/FakeChannelSource.h"
 #include "mainwnd/GuideGridHost.h"
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/MainWindowTestKit.h"
@@ -71,31 +72,15 @@ class DayGuide : public GuideSource {
   std::vector<int64_t> starts;
 };
 
-class ArchiveSource : public ChannelSource {
+// Channels "1" (three days of archive) and "2" (none) in one group, with
+// today's list of DayGuide; live streams under /live/.
+class ArchiveSource : public test::FakeChannelSource {
  public:
-  ArchiveSource() {
-    for (int i = 1; i <= 2; ++i) {
-      auto c = std::make_shared<SourceChannel>();
-      c->id = fromUtf8(std::to_string(i));
-      c->name = u"News/" + fromUtf8(std::to_string(i));
-      if (i == 1) c->catchupDays = 3;
-      channels_.push_back(c);
-    }
-  }
-  void load(MessageTarget*, uint32_t) override {}
-  void createGuide(MessageTarget*) override {}
-  int catalogueLoaded() const override { return 1; }
-  std::vector<SourceGroup> groups() const override { return {{u"g", u"All"}}; }
-  std::vector<SourceChannelRef> channels(std::u16string_view) const override { return channels_; }
-  SourceChannelRef findChannel(std::u16string_view id) const override {
-    for (const auto& c : channels_)
-      if (c->id == id) return c;
-    return nullptr;
-  }
-  std::optional<StreamRequest> streamFor(std::u16string_view id) const override {
-    if (!findChannel(id)) return std::nullopt;
-    return StreamRequest{u"http://127.0.0.1:1/live/" + std::u16string(id), findChannel(id)->name, {}, {}};
-  }
+  explicit ArchiveSource(std::shared_ptr<DayGuide> day = std::make_shared<DayGuide>())
+      : FakeChannelSource({{u"g", u"All"}},
+                          {{u"1", u"News/1", u"g", std::nullopt, "", 3}, {u"2", u"News/2", u"g", std::nullopt, "", std::nullopt}},
+                          day, u"http://127.0.0.1:1/live/"),
+        day_(std::move(day)) {}
   std::optional<StreamRequest> catchupFor(std::u16string_view id, int64_t start, int64_t stop) const override {
     const SourceChannelRef c = findChannel(id);
     if (!c || !c->catchupDays) return std::nullopt;
@@ -103,14 +88,10 @@ class ArchiveSource : public ChannelSource {
                              fromUtf8(std::to_string(start)) + u"&to=" + fromUtf8(std::to_string(stop)),
                          c->name, {}, {}};
   }
-  bool refresh() override { return true; }
-  void catalogueArrived() override {}
-  GuideSource* guide() override { return &guide_; }
-
-  DayGuide guide_;
+  const DayGuide& dayGuide() const { return *day_; }
 
  private:
-  std::vector<SourceChannelRef> channels_;
+  std::shared_ptr<DayGuide> day_;
 };
 
 // The fake player with a transport: what the test sets is what it reports.
@@ -155,10 +136,7 @@ class TransportInWindow : public ::testing::Test {
       player_ = p.get();
       return p;
     };
-    kit.window = std::make_unique<TembraPlayerWnd>(std::move(s));
-    ASSERT_TRUE(wnd().Create());
-    wnd().resize(936, 529);
-    wnd().createPlayer();
+    ASSERT_TRUE(kit.open(std::move(s)));
     ASSERT_NE(player_, nullptr);
     wnd().show();
     QApplication::setActiveWindow(&wnd());
@@ -322,8 +300,8 @@ TEST_F(TransportInWindow, DayListsMarkWhatTheArchivePlaysAndADoubleClickPlaysIt)
   EXPECT_FALSE(day->item(0)->markerImage.isEmpty());
   const std::optional<GuidePanel::Programme> p = wnd().guidePanel().programmeAt(GuidePage::FirstDay, 1);
   ASSERT_TRUE(p);
-  EXPECT_EQ(p->start, source_->guide_.starts[1]);
-  EXPECT_EQ(p->stop, source_->guide_.starts[2]);
+  EXPECT_EQ(p->start, source_->dayGuide().starts[1]);
+  EXPECT_EQ(p->stop, source_->dayGuide().starts[2]);
 
   day->select(1);
   SkinNotification dbl;
@@ -497,7 +475,7 @@ TEST_F(TransportInWindow, TheGridPlaysAProgrammeThatIsOverFromTheArchiveAndOneOn
   GuideGridView* view = wnd().guideGrid().view();
   ASSERT_NE(view, nullptr);
   ASSERT_EQ(view->model()->rowCount(), 2u);
-  const std::vector<int64_t>& starts = source_->guide_.starts;
+  const std::vector<int64_t>& starts = source_->dayGuide().starts;
   // Channel 1 (row 0) has an archive: the programme of three hours ago.
   view->grid()->selectAt(0, starts[0] + 60);
   ASSERT_TRUE(view->grid()->selectedProgramme());

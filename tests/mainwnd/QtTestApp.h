@@ -1,34 +1,5 @@
 #pragma once
 // One QApplication for every test of this program (offscreen unless the
-// caller chose a platform), and a helper that runs the event loop until a
-// condition holds.
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
-
-#include <functional>
-
-namespace tembra::test {
-
-// Processes events until done() or timeoutMs; returns done().
-inline bool spinUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > timeoutMs) return done();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(1);
-  }
-  return true;
-}
-
-inline void spinFor(int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (clock.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(1);
-  }
-}
-
-}  // namespace tembra::test
+// caller chose a platform; QtTestApp.cpp makes it), and the helpers that
+// run its event loop until a condition holds.
+#include "EventSpin.h"

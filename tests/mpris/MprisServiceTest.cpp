@@ -9,13 +9,12 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCall>
 #include <QDBusVariant>
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <memory>
 
+#include "EventSpin.h"
 #include "mpris/MprisMetadata.h"
 #include "mpris/MprisService.h"
 #include "mpris/MprisServiceTest.h"  // tests/mpris
@@ -31,15 +30,7 @@ QCoreApplication& app() {
   return instance;
 }
 
-bool spinUntil(const std::function<bool()>& done, int ms = 5000) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    QThread::msleep(1);
-  }
-  return done();
-}
+using test::spinUntil;
 
 class FakeRemote : public MprisRemote {
  public:

@@ -8,26 +8,14 @@
 #include <fstream>
 #include <thread>
 
+#include "Deflate.h"
+#include "LoopbackHttpServer.h"
 #include "platform/ReplyServer.h"
 #include "TempDir.h"
 #include "platform/TestFiles.h"
 
 namespace tembra {
 namespace {
-
-std::string gzipOf(std::string_view text) {
-  z_stream z{};
-  deflateInit2(&z, 6, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&z, text.size()) + 32, '\0');
-  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
-  z.avail_in = static_cast<uInt>(text.size());
-  z.next_out = reinterpret_cast<Bytef*>(out.data());
-  z.avail_out = static_cast<uInt>(out.size());
-  deflate(&z, Z_FINISH);
-  out.resize(z.total_out);
-  deflateEnd(&z);
-  return out;
-}
 
 std::string bigText() {
   std::string text;
@@ -62,8 +50,8 @@ TEST_F(ContentFetchFiles, PlainGzipAndConcatenatedGzipGiveTheSameText) {
     bool gzip;
   } cases[] = {
       {"plain.m3u", text, false},
-      {"one.m3u.gz", gzipOf(text), true},
-      {"two.m3u.gz", gzipOf(half) + gzipOf(text.substr(half.size())), true},
+      {"one.m3u.gz", test::gzipped(text), true},
+      {"two.m3u.gz", test::gzipped(half) + test::gzipped(text.substr(half.size())), true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -93,7 +81,7 @@ TEST_F(ContentFetchFiles, FailuresOfFilesAreTold) {
   EXPECT_EQ(missing.words(), "the file does not exist");
   EXPECT_EQ(fetchWhole(requestFor(dir_.path()), {}, content).error, FetchError::Unreadable);
 
-  const std::string packed = gzipOf(bigText());
+  const std::string packed = test::gzipped(bigText());
   FetchResult cut = fetchWhole(requestFor(write("cut.gz", packed.substr(0, packed.size() / 2)).string()), {}, content);
   EXPECT_EQ(cut.error, FetchError::Truncated);
   EXPECT_FALSE(content.empty()) << "what arrived whole is still handed on";
@@ -106,7 +94,7 @@ TEST_F(ContentFetchFiles, FailuresOfFilesAreTold) {
 
 TEST_F(ContentFetchFiles, TheCapCountsInflatedBytesSoABombStops) {
   const std::string zeros(8u << 20, '\0');
-  FetchRequest request = requestFor(write("bomb.gz", gzipOf(zeros)).string());
+  FetchRequest request = requestFor(write("bomb.gz", test::gzipped(zeros)).string());
   request.limits.maxBytes = 1u << 20;
   std::string content;
   FetchResult result = fetchWhole(request, {}, content);
@@ -127,7 +115,7 @@ TEST(ContentFetchHttp, BodiesPlainAndGzipAndStatusFailuresInWords) {
   test::ReplyServer server;
   const std::string text = bigText();
   server.set("/list.m3u", text);
-  server.set("/list.m3u.gz", gzipOf(text));
+  server.set("/list.m3u.gz", test::gzipped(text));
   server.set("/gone", "missing", 404);
   server.set("/broken", "oops", 500);
   for (const char* path : {"/list.m3u", "/list.m3u.gz"}) {
@@ -183,7 +171,7 @@ TEST(ContentFetchHttp, AStopRequestEndsAHangingDownload) {
 
 TEST(ContentFetchHttp, ARawCopyIsKeptOnlyWhenTheWholeContentArrived) {
   test::ReplyServer server;
-  const std::string packed = gzipOf(bigText());
+  const std::string packed = test::gzipped(bigText());
   server.set("/guide.gz", packed);
   server.set("/cut.gz", packed.substr(0, packed.size() / 2));
   test::TempDir dir("fetchcopy");
@@ -202,23 +190,20 @@ TEST(ContentFetchHttp, ARawCopyIsKeptOnlyWhenTheWholeContentArrived) {
 }
 
 TEST(ContentFetchHttp, UserAgentAndReferrerReachTheServer) {
-  httplib::Server server;
   std::string agent, referrer;
-  server.Get("/p", [&](const httplib::Request& req, httplib::Response& res) {
+  test::LoopbackHttpServer server;
+  server.http().Get("/p", [&](const httplib::Request& req, httplib::Response& res) {
     agent = req.get_header_value("User-Agent");
     referrer = req.get_header_value("Referer");
     res.set_content("ok", "text/plain");
   });
-  int port = server.bind_to_any_port("127.0.0.1");
-  std::thread thread([&] { server.listen_after_bind(); });
-  while (!server.is_running()) std::this_thread::yield();
-  FetchRequest request = requestFor("http://127.0.0.1:" + std::to_string(port) + "/p");
+  server.start();
+  FetchRequest request = requestFor(server.url("/p"));
   request.userAgent = "Box/1.0";
   request.referrer = "http://portal/";
   std::string content;
   EXPECT_TRUE(fetchWhole(request, {}, content).ok());
   server.stop();
-  thread.join();
   EXPECT_EQ(agent, "Box/1.0");
   EXPECT_EQ(referrer, "http://portal/");
 }

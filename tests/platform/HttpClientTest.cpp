@@ -4,8 +4,8 @@
 #include <httplib.h>
 
 #include <cstdlib>
-#include <thread>
 
+#include "LoopbackHttpServer.h"
 #include "platform/HttpLimits.h"
 #include "platform/LoopbackListener.h"
 
@@ -26,25 +26,20 @@ class HttpClientTest : public ::testing::Test {
   void TearDown() override {
     for (const char* name : kProxyVariables) unsetenv(name);
     HttpLimits::Reset();
-    if (serverThread_.joinable()) {
-      server_.stop();
-      serverThread_.join();
-    }
+    server_.stop();
   }
 
+  // Serves the handlers the test set on server_.http(); its base address.
   std::string startServer() {
-    int port = server_.bind_to_any_port("127.0.0.1");
-    serverThread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::yield();
-    return "http://127.0.0.1:" + std::to_string(port);
+    server_.start();
+    return server_.url();
   }
 
   static std::string base(const LoopbackListener& l) {
     return "http://127.0.0.1:" + std::to_string(l.port());
   }
 
-  httplib::Server server_;
-  std::thread serverThread_;
+  test::LoopbackHttpServer server_;
 };
 
 TEST_F(HttpClientTest, GetSendsOnlyTheBasicHeadersAndReturnsTheBody) {
@@ -62,7 +57,7 @@ TEST_F(HttpClientTest, GetSendsOnlyTheBasicHeadersAndReturnsTheBody) {
 }
 
 TEST_F(HttpClientTest, ErrorStatusStillDeliversTheBody) {
-  server_.Get("/tv.action", [](const httplib::Request&, httplib::Response& res) {
+  server_.http().Get("/tv.action", [](const httplib::Request&, httplib::Response& res) {
     res.status = 404;
     res.set_content("<html>Not Found</html>", "text/html");
   });
@@ -72,10 +67,10 @@ TEST_F(HttpClientTest, ErrorStatusStillDeliversTheBody) {
 }
 
 TEST_F(HttpClientTest, RedirectsAreFollowed) {
-  server_.Get("/old", [](const httplib::Request&, httplib::Response& res) {
+  server_.http().Get("/old", [](const httplib::Request&, httplib::Response& res) {
     res.set_redirect("/new");
   });
-  server_.Get("/new", [](const httplib::Request&, httplib::Response& res) {
+  server_.http().Get("/new", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("moved here", "text/plain");
   });
   HttpResponse r = HttpClient::Get(startServer() + "/old", 2000, 0);
@@ -84,14 +79,14 @@ TEST_F(HttpClientTest, RedirectsAreFollowed) {
 }
 
 TEST_F(HttpClientTest, BodyOverTheCapIsATransportFailureOfItsOwn) {
-  server_.Get("/sized", [](const httplib::Request&, httplib::Response& res) {
+  server_.http().Get("/sized", [](const httplib::Request&, httplib::Response& res) {
     res.set_content(std::string(1001, 'x'), "text/plain");
   });
-  server_.Get("/exact", [](const httplib::Request&, httplib::Response& res) {
+  server_.http().Get("/exact", [](const httplib::Request&, httplib::Response& res) {
     res.set_content(std::string(1000, 'x'), "text/plain");
   });
   // No announced length: the cap must hold while the body streams in.
-  server_.Get("/chunked", [](const httplib::Request&, httplib::Response& res) {
+  server_.http().Get("/chunked", [](const httplib::Request&, httplib::Response& res) {
     res.set_chunked_content_provider("text/plain", [](size_t, httplib::DataSink& sink) {
       std::string piece(300, 'y');
       for (int i = 0; i < 4; ++i) sink.write(piece.data(), piece.size());

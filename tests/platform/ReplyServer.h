@@ -12,12 +12,14 @@
 #include <thread>
 #include <vector>
 
+#include "LoopbackHttpServer.h"
+
 namespace tembra::test {
 
 class ReplyServer {
  public:
   ReplyServer() {
-    server_.Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
+    server_.http().Get(R"(/.*)", [this](const httplib::Request& req, httplib::Response& res) {
       Reply reply{"<html><body>Not Found</body></html>", 404, 0, "text/html"};
       {
         std::lock_guard g(lock_);
@@ -28,23 +30,14 @@ class ReplyServer {
       res.status = reply.status;
       res.set_content(reply.body, reply.type);
     });
-    port_ = static_cast<uint16_t>(server_.bind_to_any_port("127.0.0.1"));
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::yield();
-  }
-  ~ReplyServer() { stop(); }
-  ReplyServer(const ReplyServer&) = delete;
-  ReplyServer& operator=(const ReplyServer&) = delete;
-
-  void stop() {
-    if (!thread_.joinable()) return;
-    server_.stop();
-    thread_.join();
+    server_.start();
   }
 
-  uint16_t port() const { return port_; }
+  void stop() { server_.stop(); }
+
+  uint16_t port() const { return static_cast<uint16_t>(server_.port()); }
   // "http://127.0.0.1:PORT" followed by path.
-  std::string url(const std::string& path = "") const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  std::string url(const std::string& path = "") const { return server_.url(path); }
 
   void set(const std::string& path, std::string body, int status = 200, int delayMs = 0,
            std::string type = "application/octet-stream") {
@@ -68,12 +61,10 @@ class ReplyServer {
     int delayMs;
     std::string type;
   };
-  httplib::Server server_;
-  uint16_t port_ = 0;
-  std::thread thread_;
   mutable std::mutex lock_;
   std::map<std::string, Reply> replies_;  // guarded by lock_
   std::vector<std::string> targets_;      // guarded by lock_
+  LoopbackHttpServer server_;             // last: it stops before what its handlers use goes
 };
 
 }  // namespace tembra::test

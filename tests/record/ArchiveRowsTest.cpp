@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "TimeZone.h"
 #include "record/ArchiveRows.h"
 
 namespace tembra {
@@ -19,10 +20,7 @@ GuideRow row(const char16_t* date, const char16_t* time) {
 
 class ArchiveRowsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    setenv("TZ", "UTC", 1);
-    tzset();
-  }
+  const test::TimeZone utc_{"UTC"};
 };
 
 TEST_F(ArchiveRowsTest, AProgrammeEndsWhereTheNextStartsAndTheLastAtMidnight) {

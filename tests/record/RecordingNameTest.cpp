@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "TempDir.h"
+#include "TimeZone.h"
 #include "record/RecordingName.h"
 
 namespace tembra {
@@ -35,8 +36,7 @@ TEST(RecordingNameTest, ChannelNamesBecomeSafeFileNames) {
 }
 
 TEST(RecordingNameTest, FileNameCarriesTheLocalStartMinute) {
-  setenv("TZ", "UTC", 1);
-  tzset();
+  const test::TimeZone utc("UTC");
   EXPECT_EQ(RecordingName::fileName("BBC/One", 1700000000), "BBC One - 2023-11-14 22-13.ts");
 }
 

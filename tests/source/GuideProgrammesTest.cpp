@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "TempDir.h"
+#include "TimeZone.h"
 #include "platform/MessageTarget.h"
 #include "platform/ReplyServer.h"
 #include "platform/TestFiles.h"
@@ -18,23 +19,6 @@
 
 namespace tembra {
 namespace {
-
-class Zone {
- public:
-  explicit Zone(const char* zone) {
-    if (const char* tz = std::getenv("TZ")) old_ = tz;
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-  }
-  ~Zone() {
-    if (old_) ::setenv("TZ", old_->c_str(), 1);
-    else ::unsetenv("TZ");
-    ::tzset();
-  }
-
- private:
-  std::optional<std::string> old_;
-};
 
 // 2026-12-09 00:00 in Berlin (UTC+1).
 constexpr int64_t kBerlinMidnight = 1796770800;
@@ -66,7 +50,7 @@ std::vector<std::string> spans(const std::vector<GuideProgramme>& ps, int64_t ba
 }
 
 TEST(GuideProgrammes, DayListTextsReadAsLocalTimesEachEndingWhereTheNextBegins) {
-  Zone berlin("Europe/Berlin");
+  test::TimeZone berlin("Europe/Berlin");
   DayListGuide guide;
   // Out of order, a repeated start, and two rows whose times are nonsense.
   guide.entries = {{u"2026-12-09", u"20:15:00", u"Film"},     {u"2026-12-09", u"06:00:00", u"Morning"},
@@ -99,7 +83,7 @@ TEST(GuideProgrammes, DayListTextsReadAsLocalTimesEachEndingWhereTheNextBegins) 
 }
 
 TEST(GuideProgrammes, LocalTimesOfDateAndTimeTexts) {
-  Zone berlin("Europe/Berlin");
+  test::TimeZone berlin("Europe/Berlin");
   struct Case {
     const char16_t* date;
     const char16_t* time;
@@ -157,7 +141,7 @@ constexpr const char* kGuide =
     "</tv>\n";
 
 TEST(GuideProgrammes, ThePlaylistGuideGivesItsStoresOwnTimes) {
-  Zone berlin("Europe/Berlin");
+  test::TimeZone berlin("Europe/Berlin");
   test::ReplyServer server;
   server.set("/epg.xml", kGuide);
   test::TempDir cache("gridguide");

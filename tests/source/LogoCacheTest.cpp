@@ -8,8 +8,8 @@
 
 #include <atomic>
 #include <filesystem>
-#include <thread>
 
+#include "LoopbackHttpServer.h"
 #include "TempDir.h"
 
 namespace tembra {
@@ -30,34 +30,26 @@ std::string png(size_t size, char fill) {
 class LogoServer {
  public:
   LogoServer() {
-    server_.Get(R"(/ok/(\d+)\.png)", [this](const httplib::Request& req, httplib::Response& res) {
+    server_.http().Get(R"(/ok/(\d+)\.png)", [this](const httplib::Request& req, httplib::Response& res) {
       ++hits;
       res.set_content(png(1000, static_cast<char>('a' + std::stoi(req.matches[1]) % 26)), "image/png");
     });
-    server_.Get("/big", [this](const httplib::Request&, httplib::Response& res) {
+    server_.http().Get("/big", [this](const httplib::Request&, httplib::Response& res) {
       ++hits;
       res.set_content(png(2u << 20, 'x'), "image/png");
     });
-    server_.Get("/html", [this](const httplib::Request&, httplib::Response& res) {
+    server_.http().Get("/html", [this](const httplib::Request&, httplib::Response& res) {
       ++hits;
       res.set_content("<html><body>Not found</body></html>", "text/html");
     });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::yield();
+    server_.start();
   }
-  ~LogoServer() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  std::string url(const std::string& path) const { return server_.url(path); }
 
   std::atomic<int> hits{0};
 
  private:
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
+  test::LoopbackHttpServer server_;  // last: it stops before what its handlers use goes
 };
 
 size_t filesIn(const std::string& folder) {

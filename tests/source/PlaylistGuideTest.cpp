@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "TempDir.h"
+#include "TimeZone.h"
 #include "platform/MessageTarget.h"
 #include "platform/ReplyServer.h"
 #include "platform/TestFiles.h"
@@ -15,25 +16,6 @@
 
 namespace tembra {
 namespace {
-
-// Local time in a zone with an offset, so that UTC guide times must be
-// turned into the viewer's hours.
-class BerlinTime {
- public:
-  BerlinTime() {
-    if (const char* tz = std::getenv("TZ")) old_ = tz;
-    ::setenv("TZ", "Europe/Berlin", 1);
-    ::tzset();
-  }
-  ~BerlinTime() {
-    if (old_) ::setenv("TZ", old_->c_str(), 1);
-    else ::unsetenv("TZ");
-    ::tzset();
-  }
-
- private:
-  std::optional<std::string> old_;
-};
 
 class Messages : public MessageTarget {
  public:
@@ -82,7 +64,9 @@ constexpr const char* kPlaylist =
     "#EXTINF:-1,Gamma\nhttp://x/c\n";
 
 struct Fixture {
-  BerlinTime berlin;
+  // Local time in a zone with an offset, so that UTC guide times must be
+  // turned into the viewer's hours.
+  test::TimeZone berlin{"Europe/Berlin"};
   test::ReplyServer server;
   test::TempDir cache{"guidecache"};
   Messages messages;

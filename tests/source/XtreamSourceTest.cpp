@@ -9,8 +9,8 @@
 
 #include <map>
 #include <mutex>
-#include <thread>
 
+#include "LoopbackHttpServer.h"
 #include "TempDir.h"
 #include "platform/MessageTarget.h"
 #include "platform/TestFiles.h"
@@ -35,7 +35,7 @@ constexpr const char* kStreams = R"([
 class AccountServer {
  public:
   AccountServer() {
-    server_.Get("/player_api.php", [this](const httplib::Request& req, httplib::Response& res) {
+    server_.http().Get("/player_api.php", [this](const httplib::Request& req, httplib::Response& res) {
       std::lock_guard g(lock_);
       ++requests_;
       if (req.get_param_value("username") != "me" || req.get_param_value("password") != "p&w") {
@@ -45,19 +45,12 @@ class AccountServer {
       const auto it = replies_.find(req.get_param_value("action"));
       res.set_content(it == replies_.end() ? "[]" : it->second, "application/json");
     });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::yield();
     set("", kAccount);
     set("get_live_categories", kCategories);
     set("get_live_streams", kStreams);
+    server_.start();
   }
-  ~AccountServer() { stop(); }
-  void stop() {
-    if (!thread_.joinable()) return;
-    server_.stop();
-    thread_.join();
-  }
+  void stop() { server_.stop(); }
   void set(const std::string& action, std::string body) {
     std::lock_guard g(lock_);
     replies_[action] = std::move(body);
@@ -66,15 +59,13 @@ class AccountServer {
     std::lock_guard g(lock_);
     return requests_;
   }
-  std::string url() const { return "http://127.0.0.1:" + std::to_string(port_); }
+  std::string url() const { return server_.url(); }
 
  private:
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
   mutable std::mutex lock_;
   std::map<std::string, std::string> replies_;  // guarded by lock_
   int requests_ = 0;                             // guarded by lock_
+  test::LoopbackHttpServer server_;              // last: it stops before what its handlers use goes
 };
 
 class CountingTarget : public MessageTarget {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "TempDir.h"
+#include "TimeZone.h"
 #include "platform/TestFiles.h"
 #include "tools/ToolRunner.h"
 
@@ -21,16 +22,6 @@ const std::vector<std::string> kTimes = {"2023-11-15 03:43:20", "2023-11-15 05:1
 
 class CatchupCommand : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const char* tz = std::getenv("TZ");
-    if (tz) oldTz_ = tz;
-    hadTz_ = tz != nullptr;
-    setenv("TZ", "Asia/Kolkata", 1);
-  }
-  void TearDown() override {
-    if (hadTz_) setenv("TZ", oldTz_.c_str(), 1);
-    else unsetenv("TZ");
-  }
   std::string write(const std::string& name, const std::string& text) {
     test::writeFile(dir_.file(name), text);
     return dir_.file(name);
@@ -42,8 +33,7 @@ class CatchupCommand : public ::testing::Test {
   }
 
   const test::TempDir dir_{"tembra-catchup-tool"};
-  std::string oldTz_;
-  bool hadTz_ = false;
+  const test::TimeZone india_{"Asia/Kolkata"};
 };
 
 TEST_F(CatchupCommand, PrintsTheAddressOfEveryMode) {

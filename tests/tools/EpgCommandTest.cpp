@@ -2,10 +2,10 @@
 #include <stdlib.h>
 #include <time.h>
 
-#include <optional>
 #include <string>
 
 #include "TempDir.h"
+#include "TimeZone.h"
 #include "platform/TestFiles.h"
 #include "tools/ToolRunner.h"
 
@@ -14,27 +14,6 @@ namespace {
 
 using testing::runTool;
 using testing::ToolResult;
-
-// The tool inherits TZ from the test.
-class Zone {
- public:
-  explicit Zone(const char* zone) {
-    if (const char* old = ::getenv("TZ")) old_ = old;
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-  }
-  ~Zone() {
-    if (old_) {
-      ::setenv("TZ", old_->c_str(), 1);
-    } else {
-      ::unsetenv("TZ");
-    }
-    ::tzset();
-  }
-
- private:
-  std::optional<std::string> old_;
-};
 
 const char* const kGuide =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -74,7 +53,7 @@ class EpgCommand : public ::testing::Test {
 };
 
 TEST_F(EpgCommand, NowAndNextInBerlin) {
-  Zone zone("Europe/Berlin");
+  test::TimeZone zone("Europe/Berlin");
   const ToolResult r = runTool({"epg", guide(), "--at", "2024-05-10 12:30:00"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
@@ -92,7 +71,7 @@ TEST_F(EpgCommand, NowAndNextInBerlin) {
 }
 
 TEST_F(EpgCommand, NowAndNextInUtc) {
-  Zone zone("UTC");
+  test::TimeZone zone("UTC");
   const ToolResult r = runTool({"epg", guide(), "--at", "2024-05-10 11:30:00"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
@@ -108,7 +87,7 @@ TEST_F(EpgCommand, NowAndNextInUtc) {
 }
 
 TEST_F(EpgCommand, PlaylistChannelsWithTheirShifts) {
-  Zone zone("Europe/Berlin");
+  test::TimeZone zone("Europe/Berlin");
   const ToolResult r = runTool({"epg", guide(), "--playlist", playlist(), "--at", "2024-05-10 13:45:00"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.out,
@@ -134,7 +113,7 @@ TEST_F(EpgCommand, PlaylistChannelsWithTheirShifts) {
 }
 
 TEST_F(EpgCommand, FailuresAndTheirExitCodes) {
-  Zone zone("UTC");
+  test::TimeZone zone("UTC");
   test::writeFile(file("page.html"), "<!DOCTYPE html><html><body>Not found</body></html>");
   test::writeFile(file("empty.xml"), "");
   test::writeFile(file("json.xml"), "{\"tv\": 1}");

@@ -2,9 +2,9 @@
 #include <httplib.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "LoopbackHttpServer.h"
 #include "TempDir.h"
 #include "platform/TestFiles.h"
 #include "xmltv/XmltvFetch.h"
@@ -23,31 +23,23 @@ using test::utc;
 class GuideServer {
  public:
   explicit GuideServer(std::string packed, std::string cut) : packed_(std::move(packed)), cut_(std::move(cut)) {
-    server_.Get("/guide.xml.gz", [this](const httplib::Request&, httplib::Response& res) {
+    server_.http().Get("/guide.xml.gz", [this](const httplib::Request&, httplib::Response& res) {
       res.set_content(packed_, "application/gzip");
     });
-    server_.Get("/cut.xml", [this](const httplib::Request&, httplib::Response& res) {
+    server_.http().Get("/cut.xml", [this](const httplib::Request&, httplib::Response& res) {
       res.set_content_provider(cut_.size() * 2, "text/xml", [this](size_t offset, size_t, httplib::DataSink& sink) {
         if (offset >= cut_.size()) return false;  // the connection drops
         sink.write(cut_.data() + offset, cut_.size() - offset);
         return true;
       });
     });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::yield();
+    server_.start();
   }
-  ~GuideServer() {
-    server_.stop();
-    thread_.join();
-  }
-  std::string url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  std::string url(const std::string& path) const { return server_.url(path); }
 
  private:
   std::string packed_, cut_;
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
+  test::LoopbackHttpServer server_;  // last: it stops before what its handlers use goes
 };
 
 std::string titleOf(const std::optional<XmltvProgramme>& p) { return p ? std::string(p->title) : "-"; }

@@ -3,41 +3,18 @@
 // size, and the time zone set for one test.
 #include <stdlib.h>
 #include <time.h>
-#include <zlib.h>
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "Deflate.h"
+#include "TimeZone.h"
 #include "xmltv/XmltvLoader.h"
 #include "xmltv/XmltvTime.h"
 
 namespace tembra::test {
-
-// Sets TZ for the life of the object and puts the old value back.
-class TimeZone {
- public:
-  explicit TimeZone(const char* zone) {
-    if (const char* old = ::getenv("TZ")) old_ = old;
-    ::setenv("TZ", zone, 1);
-    ::tzset();
-  }
-  ~TimeZone() {
-    if (old_) {
-      ::setenv("TZ", old_->c_str(), 1);
-    } else {
-      ::unsetenv("TZ");
-    }
-    ::tzset();
-  }
-  TimeZone(const TimeZone&) = delete;
-  TimeZone& operator=(const TimeZone&) = delete;
-
- private:
-  std::optional<std::string> old_;
-};
 
 // UTC seconds of a UTC date and time.
 inline int64_t utc(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
@@ -55,20 +32,6 @@ inline int64_t local(int y, int mo, int d, int h = 0, int mi = 0, int s = 0) {
   t.tm_sec = s;
   t.tm_isdst = -1;
   return static_cast<int64_t>(::mktime(&t));
-}
-
-inline std::string gzipped(std::string_view data, int level = 6) {
-  z_stream s{};
-  deflateInit2(&s, level, Z_DEFLATED, 16 + MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-  std::string out(deflateBound(&s, static_cast<uLong>(data.size())) + 64, '\0');
-  s.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  s.avail_in = static_cast<uInt>(data.size());
-  s.next_out = reinterpret_cast<Bytef*>(out.data());
-  s.avail_out = static_cast<uInt>(out.size());
-  deflate(&s, Z_FINISH);
-  out.resize(s.total_out);
-  deflateEnd(&s);
-  return out;
 }
 
 // Pushes bytes into the loader in pieces of `piece` bytes, ends the guide.
