@@ -401,7 +401,7 @@ TEST_F(TransportInWindow, TheRowMenuSchedulesAProgrammeToComeAndTheDayListMarksI
   CListUI* day = wnd().findList(QStringLiteral("firstdaylist"));
   ASSERT_NE(day, nullptr);
   ASSERT_EQ(day->count(), 3);
-  const int64_t start = source_->guide_.starts[2];
+  const int64_t start = source_->dayGuide().starts[2];
   QApplication::processEvents();
   ASSERT_EQ(redPixels(*day, 2), 0) << "nothing scheduled yet";
 
