@@ -215,6 +215,23 @@ TEST_F(Finding, FavouritesAreToggledOrderedAndKeptAcrossARestartAndARename) {
   EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
+// A list left empty by its group or the search says why.
+TEST_F(Finding, AnEmptyFavouritesRecentOrSearchSaysWhy) {
+  pickGroup(ChannelPanel::kFavouritesGroup.data());
+  ASSERT_TRUE(ids().empty());
+  EXPECT_EQ(list()->emptyText().toStdString(), "No favourites yet. Right-click a channel to add it.");
+  pickGroup(ChannelPanel::kRecentGroup.data());
+  EXPECT_EQ(list()->emptyText().toStdString(), "The channels you watch will be listed here.");
+  field()->setText(QStringLiteral("no such channel"));
+  ASSERT_TRUE(ids().empty());
+  EXPECT_EQ(list()->emptyText(), QStringLiteral("No channel matches \u201cno such channel\u201d"));
+  QTest::keyClick(field(), Qt::Key_Escape);
+  EXPECT_EQ(list()->emptyText().toStdString(), "The channels you watch will be listed here.");
+  pickGroup(u"news");
+  EXPECT_FALSE(ids().empty());
+  EXPECT_TRUE(list()->emptyText().isEmpty()) << "a group of channels has nothing to say";
+}
+
 TEST_F(Finding, RecentlyWatchedListsTheLastPlayedNewestFirstAndTheLastPlaysAgainAtStart) {
   for (int row : {1, 4, 1, 0}) {
     list()->select(row);
