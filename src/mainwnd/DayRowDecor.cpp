@@ -24,7 +24,7 @@ bool DayRowDecor::scheduled(const CListLabelElementUI& item) const {
 
 SkinRowDecoration DayRowDecor::decorate(const CListLabelElementUI& item, int, bool) {
   SkinRowDecoration d;
-  d.recordMark = !scheduled_.empty() && scheduled(item);
+  d.recordMark = scheduled(item);
   if (text_.isEmpty() || item.markerImage.isEmpty() || item.text != text_) return d;
   if (const auto share = ChannelRowDecor::progress(start_, stop_, now_())) d.progress = *share;
   return d;

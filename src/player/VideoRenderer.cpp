@@ -139,11 +139,7 @@ void VideoRenderer::run() {
   lock.unlock();
   for (int i = 0; i < kSessions; ++i) freeRender(i);
   if (gl_) {
-    for (Surface& s : surfaces_) {
-      if (s.fence) gl_->glDeleteSync(static_cast<GLsync>(s.fence));
-      if (s.framebuffer) gl_->glDeleteFramebuffers(1, &s.framebuffer);
-      if (s.texture) gl_->glDeleteTextures(1, &s.texture);
-    }
+    for (Surface& s : surfaces_) freeSurface(s);
     context_->doneCurrent();
   }
   delete context_;
@@ -338,14 +334,17 @@ void VideoRenderer::prepare(Surface& surface, const QSize& size) {
   gl_->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, surface.texture, 0);
   const bool complete = gl_->glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
   gl_->glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  if (!complete) {
-    gl_->glDeleteFramebuffers(1, &surface.framebuffer);
-    gl_->glDeleteTextures(1, &surface.texture);
-    surface.framebuffer = surface.texture = 0;
-    surface.size = QSize();
-    return;
-  }
+  if (!complete) return freeSurface(surface);
   surface.size = size;
+}
+
+void VideoRenderer::freeSurface(Surface& surface) {
+  if (surface.fence) gl_->glDeleteSync(static_cast<GLsync>(surface.fence));
+  if (surface.framebuffer) gl_->glDeleteFramebuffers(1, &surface.framebuffer);
+  if (surface.texture) gl_->glDeleteTextures(1, &surface.texture);
+  surface.fence = nullptr;
+  surface.framebuffer = surface.texture = 0;
+  surface.size = QSize();
 }
 
 VideoRenderer::Picture VideoRenderer::acquire() {

@@ -111,6 +111,8 @@ class VideoRenderer {
   void draw(int index, bool redraw);
   int pickSurface(const QSize& size);
   void prepare(Surface& surface, const QSize& size);
+  // Deletes the surface's objects (its fence too) and forgets its size.
+  void freeSurface(Surface& surface);
 
   std::function<void()> pictureReady_;  // set once, before the thread starts
   QOffscreenSurface* offscreen_ = nullptr;  // made and destroyed on the GUI thread
