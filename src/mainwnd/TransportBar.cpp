@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "mainwnd/ElidedLabel.h"
+
 namespace tembra {
 
 namespace {
@@ -38,6 +40,11 @@ TransportBar::TransportBar(QWidget* parent) : QWidget(parent) {
   title_->setObjectName(QStringLiteral("transporttitle"));
   title_->setMaximumWidth(220);
   bar_ = new PositionBar(this);
+  // Hidden (nothing received yet), the bar keeps its room: the row's
+  // buttons would otherwise share it and stretch across the video.
+  QSizePolicy barPolicy = bar_->sizePolicy();
+  barPolicy.setRetainSizeWhenHidden(true);
+  bar_->setSizePolicy(barPolicy);
   time_ = new QLabel(this);
   time_->setObjectName(QStringLiteral("transporttime"));
   behind_ = new QLabel(this);
@@ -48,7 +55,7 @@ TransportBar::TransportBar(QWidget* parent) : QWidget(parent) {
   record_ = new QPushButton(QStringLiteral("● Rec"), this);
   record_->setObjectName(QStringLiteral("transportrecord"));
   record_->setFocusPolicy(Qt::NoFocus);
-  recordingInfo_ = new QLabel(this);
+  recordingInfo_ = new ElidedLabel(this);
   recordingInfo_->setObjectName(QStringLiteral("transportrecinfo"));
   row->addWidget(pause_);
   row->addWidget(title_);

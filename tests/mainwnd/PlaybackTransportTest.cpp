@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QTimer>
 
 #include <ctime>
@@ -18,11 +19,13 @@
 #include "guidegrid/GuideGridView.h"
 #include "guidegrid/GuideGridWidget.h"
 #include "mainwnd/ChannelPanel.h"
+#include "mainwnd/ElidedLabel.h"
 #include "mainwnd/FakeChannelSource.h"
 #include "mainwnd/GuideGridHost.h"
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/MainWindowTestKit.h"
 #include "mainwnd/PlaybackTransport.h"
+#include "mainwnd/TransportBar.h"
 #include "mainwnd/QtTestApp.h"
 #include "mainwnd/QuestionDlg.h"
 #include "platform/Utf.h"
@@ -510,6 +513,50 @@ TEST(TransportBarText, ClockAndBehindLive) {
   for (const Case& c : cases) {
     EXPECT_EQ(TransportBar::clock(c.seconds), QString::fromLatin1(c.clock)) << c.seconds;
     EXPECT_EQ(TransportBar::behindText(c.seconds), QString::fromLatin1(c.behind)) << c.seconds;
+  }
+}
+
+// The smallest window's bar has ~590 pixels for the video: a passing note
+// gives way to the buttons and the position bar, cut with an ellipsis, and
+// keeps its whole text; a roomy bar shows it whole.
+TEST(TransportBarText, ALongNoteGivesWayInANarrowBar) {
+  const QString note = QStringLiteral("Will record: The Bright Journey of the Midnight Station, Part 2");
+  TransportBar::View v;
+  v.length = 30;
+  v.position = 20;
+  v.behindLive = 2;
+  v.liveOffered = true;
+  v.note = note;
+  for (const int width : {586, 1400}) {
+    TransportBar bar;
+    bar.resize(width, bar.height());
+    bar.setView(v);
+    bar.show();
+    test::spinUntil([&] { return bar.isVisible(); });
+    auto* label = static_cast<ElidedLabel*>(bar.recordingLabel());
+    EXPECT_EQ(label->text(), note);
+    EXPECT_LE(label->geometry().right(), bar.width()) << width;
+    const QString shown = label->shownText(label->contentsRect().width());
+    if (width < 1000) {
+      EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+      EXPECT_TRUE(note.startsWith(shown.chopped(1))) << shown.toStdString();
+    } else {
+      EXPECT_EQ(shown, note);
+    }
+  }
+}
+
+// Right after a switch nothing is received yet: no position bar, and the
+// buttons keep their size rather than sharing the bar's room.
+TEST(TransportBarText, ButtonsKeepTheirSizeWithoutAPositionBar) {
+  TransportBar bar;
+  bar.resize(586, bar.height());
+  bar.setView(TransportBar::View{});
+  bar.show();
+  test::spinUntil([&] { return bar.isVisible(); });
+  for (QPushButton* button : bar.findChildren<QPushButton*>()) {
+    if (!button->isVisible()) continue;
+    EXPECT_LE(button->width(), 120) << button->objectName().toStdString();
   }
 }
 
