@@ -256,7 +256,7 @@ int main(int argc, char** argv) {
   const tembra::test::TempDir installDir("startup-bench-install"), workDir("startup-bench-run");
   const std::string& install = installDir.path();
   const std::string& work = workDir.path();
-  for (const char* item : {"tembra-player", "logo.html", "skin", "languages"})
+  for (const char* item : {"tembra-player", "libtembra-web.so", "logo.html", "skin", "languages"})
     fs::copy(here + item, install + "/" + item, fs::copy_options::recursive);
 
   tembra::test::DemoService demo({"--groups", std::to_string(kGroups), "--channels-per-group",

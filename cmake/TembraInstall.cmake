@@ -16,6 +16,7 @@ set(tembra_program_dir lib/tembra-player)
 set(tembra_icon_sizes 16 22 24 32 48 64 128 256)
 
 install(TARGETS tembra-player RUNTIME DESTINATION ${tembra_program_dir})
+install(TARGETS tembra-web LIBRARY DESTINATION ${tembra_program_dir})
 install(TARGETS tembra-tool RUNTIME DESTINATION bin)
 install(DIRECTORY assets/skin assets/languages DESTINATION ${tembra_program_dir})
 install(FILES assets/logo.html DESTINATION ${tembra_program_dir})

@@ -310,7 +310,9 @@ bool ChannelPanel::PlayChannel(const std::u16string& channelId) {
   PlaybackTransport* transport = window_.transport();
   if (transport != nullptr && !transport->confirmLeave(PlaybackTransport::Leave::Switch)) return false;
   const std::u16string address = StreamAddress::ForPlayer(stream->address);
-  if (PlayerHost* player = window_.player()) player->PlayAddress(address, stream->name, stream->userAgent, stream->referrer);
+  window_.withPlayer([address, stream = *stream](PlayerHost& player) {
+    player.PlayAddress(address, stream.name, stream.userAgent, stream.referrer);
+  });
   OperatorExtras* extras = source.operatorExtras();
   StatsReporter* stats = window_.stats();
   if (stats != nullptr && extras != nullptr) {

@@ -122,15 +122,16 @@ bool PlaybackTransport::playArchive(const std::u16string& channelId, const std::
 // The archive is asked for from a point of the programme: a seek the
 // stream itself cannot do starts it again from there.
 bool PlaybackTransport::openArchiveAt(double offset) {
-  PlayerHost* host = w_.closing() ? nullptr : w_.player();
-  if (host == nullptr || !archive_) return false;
+  if (w_.closing() || !archive_) return false;
   const auto from = archive_->start + static_cast<int64_t>(offset);
   const std::optional<StreamRequest> request = w_.source().catchupFor(archive_->channelId, from, archive_->stop);
   if (!request) return false;
   if (recording()) stopRecording();
   archive_->base = static_cast<double>(from - archive_->start);
-  host->PlayAddress(StreamAddress::ForPlayer(request->address), archive_->channelName + u" · " + archive_->title,
-                    request->userAgent, request->referrer);
+  w_.withPlayer([address = StreamAddress::ForPlayer(request->address),
+                 name = archive_->channelName + u" · " + archive_->title, request = *request](PlayerHost& host) {
+    host.PlayAddress(address, name, request.userAgent, request.referrer);
+  });
   return true;
 }
 

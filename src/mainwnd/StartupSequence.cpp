@@ -7,6 +7,7 @@
 
 #include "ads/AdUpdater.h"
 #include "app/ConfigStore.h"
+#include "mainwnd/AfterFirstFrame.h"
 #include "mainwnd/ChannelPanel.h"
 #include "mainwnd/GuidePanel.h"
 #include "mainwnd/MprisBridge.h"
@@ -33,10 +34,6 @@ void StartupSequence::run() {
   TembraPlayerWnd& w = w_;
   if (w.started_ || w.closing_) return;
   StartupTrace::mark("startup-begin");
-  // The player's library (and the codecs behind it) takes a few hundred
-  // milliseconds to load; a worker loads it while the catalogue comes, so
-  // making the player before the window shows finds it ready.
-  w.preparePlayer();
 
   StartupRunner runner;
   // 1
@@ -94,17 +91,31 @@ void StartupSequence::run() {
 void StartupSequence::showWindow() {
   TembraPlayerWnd& w = w_;
   if (w.closing_) return;
-  // The player's first start (its library, video surface and the web
-  // engine behind its idle page) blocks this thread for 100-300 ms and
-  // again while its first pages are composed: done after the window shows,
-  // that is a visible freeze of the window just shown, so it is made first.
-  w.createPlayer();
+  // The player (its library, the video surface and the web engine behind
+  // its idle page) and the ad pane are the slowest things to start: they
+  // come once the window is on the screen with its channels, one turn of
+  // the event loop each, so that no two add up to one freeze. The library
+  // loads on a worker (a channel played before that waits for it there).
+  // It does not start before the first frame: a load holds the dynamic
+  // loader's lock, which the first paint needs too.
+  AfterFirstFrame::call(&w, [&w] {
+    w.preparePlayer([&w] {
+      w.createPlayer();
+      QTimer::singleShot(0, &w, [&w] {
+        if (w.closing_) return;
+        w.adPaneDue_ = true;
+        w.actions_->ShowRightAd();
+        // The idle page has been made and loaded by now (its turns were
+        // queued first): the window is all there.
+        QTimer::singleShot(0, &w, [&w] { w.setProperty(StartupTrace::kSettledProperty, true); });
+      });
+    });
+  });
   if (StartupTrace::enabled()) {
     w.winId();
     StartupTrace::markFirstPicture(w.windowHandle(), "window-painted");
   }
   w.showNormal();
-  if (w.player_ && w.player_->control() && w.player_->control()->HasWindow()) w.player_->control()->ShowWindow(true);
   w.started_ = true;
   // On the bus after the first frame: connecting to it may take a moment.
   if (w.mpris_ != nullptr) QTimer::singleShot(0, w.mpris_, &MprisBridge::start);
@@ -127,11 +138,6 @@ void StartupSequence::showWindow() {
     poll->start(kTracePollMs);
     look();
   }
-  // The ad pane's web view is the slowest thing to start after the
-  // player; it comes after the first picture (the engine is warm by then).
-  QTimer::singleShot(0, &w, [&w] {
-    if (!w.closing_) w.actions_->ShowRightAd();
-  });
 }
 
 }  // namespace tembra

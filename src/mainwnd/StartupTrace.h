@@ -12,6 +12,11 @@ namespace tembra {
 // nothing is written and nothing is measured.
 class StartupTrace {
  public:
+  // The main window's dynamic property, set true once the slow parts it
+  // makes after its first frame (the player, the web panes) are made: the
+  // event-loop probe counts the delays until then as start-up.
+  static constexpr const char* kSettledProperty = "startupSettled";
+
   static bool enabled();
   // Marks name once, when window has been drawn for the first time after
   // being shown (its first exposure, once the paint it starts is done).

@@ -285,9 +285,21 @@ void TembraPlayerWnd::preparePlayer(std::function<void()> then) {
   });
 }
 
-PlayerHost* TembraPlayerWnd::player() {
-  if (!player_ && started_) createPlayer();
-  return player_.get();
+PlayerHost* TembraPlayerWnd::player() { return player_.get(); }
+
+void TembraPlayerWnd::withPlayer(std::function<void(PlayerHost&)> use) {
+  if (player_) {
+    use(*player_);
+    return;
+  }
+  if (!started_ || closing_ || !setup_.makePlayer) return;
+  // Played before the player was made: its library finishes loading on
+  // the worker (the GUI thread would freeze for it), then it is made and
+  // used, in the order the requests came.
+  preparePlayer([this, use = std::move(use)] {
+    createPlayer();
+    if (player_) use(*player_);
+  });
 }
 
 // The player's video and the web panes draw through OpenGL, and the first
@@ -429,7 +441,11 @@ intptr_t TembraPlayerWnd::handleMessage(uint32_t message, uintptr_t wParam, intp
         a.ShowNotice(std::u16string(reinterpret_cast<const char16_t*>(wParam)));
       }
       return 0;
-    case WM_AD_UPDATED: a.ShowRightAd(); return 0;
+    case WM_AD_UPDATED:
+      // Until the pane is made after the window's first frame, the page
+      // stored now is the one it opens with then.
+      if (adPaneDue_) a.ShowRightAd();
+      return 0;
     case WM_GUIDE_NOWPLAYING:
     case WM_GUIDE_UPCOMING:
     case WM_GUIDE_FIRSTDAY:

@@ -155,6 +155,7 @@ class TembraPlayerWnd : public CWindowWnd,
   // Made on first use once the window has started (a play before the
   // start-up made it); null before that and without a player.
   PlayerHost* player() override;
+  void withPlayer(std::function<void(PlayerHost&)> use) override;
   CPictureEx* listLoadingPicture() override { return listLoadingPicture_; }
   CPictureEx* guideLoadingPicture() override { return guideLoadingPicture_; }
   ProgrammeDetailsView* detailsView() override;
@@ -247,6 +248,8 @@ class TembraPlayerWnd : public CWindowWnd,
   std::vector<std::function<void()>> afterPreparation_;
   bool startupBegun_ = false;
   bool started_ = false;
+  // GUI thread only: the ad pane has been made (after the first frame).
+  bool adPaneDue_ = false;
   bool closing_ = false;
 };
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "mainwnd/WindowState.h"
@@ -39,8 +40,13 @@ class WindowContext {
   // Null until the start-up sequence has created them.
   virtual StatsReporter* stats() = 0;
   virtual UdpChannel* udpChannel() = 0;
-  // Null when the window has no player.
+  // Null when the window has no player, or has not made it yet.
   virtual PlayerHost* player() = 0;
+  // Hands the player to use, made first if need be: at once when it is
+  // there, else once it is made (never, when the window has none).
+  virtual void withPlayer(std::function<void(PlayerHost&)> use) {
+    if (PlayerHost* host = player()) use(*host);
+  }
 
   // "GifTvList" and "GifGuideList"; never null once the window is created
   // (a picture whose file did not load stays hidden).

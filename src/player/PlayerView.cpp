@@ -6,13 +6,12 @@
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QScreen>
-#include <QWebEnginePage>
-#include <QWebEngineView>
 #include <QWheelEvent>
 
 #include "player/MpvVideoWidget.h"
 #include "player/PlayerOverlay.h"
 #include "player/PlayerStatusText.h"
+#include "web/WebView.h"
 
 namespace tembra {
 
@@ -59,12 +58,11 @@ PlayerView::PlayerView(std::array<MpvSession*, 2> sessions, bool renderVideo, bo
     video_->installEventFilter(this);
     video_->hide();
   }
-  if (logoPage) {
-    logo_ = new QWebEngineView(stage_);
-    logo_->page()->setBackgroundColor(QColor(0x10, 0x13, 0x18));
-    logo_->setContextMenuPolicy(Qt::NoContextMenu);
-    logo_->setFocusPolicy(Qt::NoFocus);
-  }
+  // The web engine's first start blocks this thread for 70-140 ms: the
+  // page comes on a later turn of the event loop than the rest of the
+  // player, so the two never add up to one freeze. The backdrop has its
+  // colour meanwhile.
+  if (logoPage) QTimer::singleShot(0, this, [this] { makeLogo(); });
   overlay_ = new PlayerOverlay(stage_);
   retry_ = new QPushButton(PlayerStatusText::Retry(), stage_);
   retry_->setObjectName("playerretry");
@@ -87,10 +85,29 @@ PlayerView::~PlayerView() {
   if (stage_->parent() != this) delete stage_;
 }
 
+void PlayerView::makeLogo() {
+  if (logo_) return;
+  logo_ = new WebView(stage_, QColor(0x10, 0x13, 0x18));
+  logo_->setContextMenuPolicy(Qt::NoContextMenu);
+  logo_->setFocusPolicy(Qt::NoFocus);
+  logo_->hide();
+  // Loading the page and showing the view (its first composition) take
+  // another 30-40 ms: one more turn.
+  QTimer::singleShot(0, this, [this] {
+    if (logoPathSet_) loadLogo();
+    setMode(mode_);
+  });
+}
+
 void PlayerView::setLogoPage(const QString& path) {
-  if (!logo_) return;
-  if (!path.isEmpty() && QFileInfo(path).isFile())
-    logo_->load(QUrl::fromLocalFile(path));
+  logoPath_ = path;
+  logoPathSet_ = true;
+  if (logo_) loadLogo();
+}
+
+void PlayerView::loadLogo() {
+  if (!logoPath_.isEmpty() && QFileInfo(logoPath_).isFile())
+    logo_->load(QUrl::fromLocalFile(logoPath_));
   else
     logo_->setHtml(kFallbackPage);
 }

@@ -6,13 +6,13 @@
 #include <array>
 
 class QPushButton;
-class QWebEngineView;
 
 namespace tembra {
 
 class MpvSession;
 class MpvVideoWidget;
 class PlayerOverlay;
+class WebView;
 
 // The player's child window: the logo page while idle, the video while
 // playing, a dark backdrop for messages (with a Retry button under them
@@ -39,7 +39,8 @@ class PlayerView : public QWidget {
   Mode mode() const { return mode_; }
   PlayerOverlay* overlay() const { return overlay_; }
   MpvVideoWidget* video() const { return video_; }
-  QWebEngineView* logo() const { return logo_; }
+  // Null until a turn of the event loop after the view was made.
+  WebView* logo() const { return logo_; }
   QWidget* stage() const { return stage_; }
   // Shown under the overlay's message; call after the message changed.
   void setRetryVisible(bool visible);
@@ -62,6 +63,8 @@ class PlayerView : public QWidget {
   void resizeEvent(QResizeEvent*) override;
 
  private:
+  void makeLogo();
+  void loadLogo();
   void layoutStage();
   void placeRetry();
   bool handleKey(int key);
@@ -70,7 +73,9 @@ class PlayerView : public QWidget {
   QWidget* stage_;
   QWidget* backdrop_;
   MpvVideoWidget* video_ = nullptr;
-  QWebEngineView* logo_ = nullptr;
+  WebView* logo_ = nullptr;
+  QString logoPath_;
+  bool logoPathSet_ = false;
   PlayerOverlay* overlay_;
   QPushButton* retry_;
   Mode mode_ = Mode::Logo;

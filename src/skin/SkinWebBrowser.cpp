@@ -1,6 +1,6 @@
 #include "skin/SkinWebBrowser.h"
 
-#include <QWebEngineView>
+#include "web/WebView.h"
 
 namespace tembra {
 
@@ -10,16 +10,16 @@ SkinWebBrowser::SkinWebBrowser(const SkinNode& node, SkinContext& ctx, QWidget* 
   if (!home.empty()) homePage_ = QUrl(QString::fromStdU16String(home));
 }
 
-QWebEngineView* SkinWebBrowser::view() {
+WebView* SkinWebBrowser::view() {
   if (view_ == nullptr) {
-    view_ = new QWebEngineView(this);
+    view_ = new WebView(this);
     view_->setGeometry(rect());
     view_->show();
   }
   return view_;
 }
 
-void SkinWebBrowser::navigate(const QUrl& url) { view()->setUrl(url); }
+void SkinWebBrowser::navigate(const QUrl& url) { view()->load(url); }
 
 void SkinWebBrowser::resizeEvent(QResizeEvent*) {
   if (view_ != nullptr) view_->setGeometry(rect());

@@ -3,9 +3,9 @@
 
 #include "skin/SkinControl.h"
 
-class QWebEngineView;
-
 namespace tembra {
+
+class WebView;
 
 // A web pane. The browser engine is made on first use (view() or
 // navigate()), so a window that never shows a page never starts it.
@@ -16,7 +16,7 @@ class SkinWebBrowser : public SkinControl {
   SkinWebBrowser(const SkinNode& node, SkinContext& ctx, QWidget* parent);
 
   bool hasView() const { return view_ != nullptr; }
-  QWebEngineView* view();
+  WebView* view();
   void navigate(const QUrl& url);
   QUrl homePage() const { return homePage_; }
 
@@ -24,7 +24,7 @@ class SkinWebBrowser : public SkinControl {
   void resizeEvent(QResizeEvent*) override;
 
  private:
-  QWebEngineView* view_ = nullptr;
+  WebView* view_ = nullptr;
   QUrl homePage_;
 };
 

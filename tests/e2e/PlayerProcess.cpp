@@ -42,7 +42,7 @@ bool PlayerProcess::PrepareProgramFolder(const std::string& folder, std::string&
       return false;
     }
   }
-  for (const char* item : {"skin", "languages", "logo.html", "icons"}) {
+  for (const char* item : {"libtembra-web.so", "skin", "languages", "logo.html", "icons"}) {
     if (!fs::exists(built + item)) continue;
     fs::create_symlink(built + item, folder + "/" + item, ec);
     if (ec) {
@@ -134,6 +134,8 @@ PlayerProcess::Probe PlayerProcess::probe() const {
     else if (key == "first_frame_ms") p.firstFrameMs = value;
     else if (key == "recent_own_ms") p.recentOwnMs = value;
     else if (key == "writes") p.writes = value;
+    else if (key == "settled") p.settled = value != 0;
+    else if (key == "settle_own_ms") p.settleOwnMs = value;
   }
   return p;
 }

@@ -68,6 +68,11 @@ class PlayerProcess {
     // write this is (one a second).
     long recentOwnMs = -1;
     long writes = 0;
+    // The window's start-up after its first frame (the player and web
+    // panes made): whether it ended, and its worst own delay, kept apart
+    // from worstOwnMs.
+    bool settled = false;
+    long settleOwnMs = -1;
   };
   Probe probe() const;
   const std::string& probePath() const { return probePath_; }

@@ -92,6 +92,8 @@ TEST_F(InstallTree, ProgramFolderHoldsEverythingTheProgramLooksForBesideItself) 
   EXPECT_TRUE(fs::is_regular_file(at("lib/tembra-player/skin/Default/TrayMenuSkin.xml")));
   EXPECT_TRUE(fs::is_regular_file(at("lib/tembra-player/languages/language.xml")));
   EXPECT_TRUE(fs::is_regular_file(at("lib/tembra-player/logo.html")));
+  // The web library the program opens from its own folder for its first page.
+  EXPECT_TRUE(fs::is_regular_file(at("lib/tembra-player/libtembra-web.so")));
   // Every skin file is there, not only the layouts.
   size_t source = 0, installed = 0;
   for (const auto& e : fs::recursive_directory_iterator(fs::path(TEMBRA_SOURCE_DIR) / "assets/skin"))

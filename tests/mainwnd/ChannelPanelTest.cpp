@@ -8,7 +8,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QWebEngineView>
+#include "web/WebView.h"
 
 #include <algorithm>
 #include <atomic>

@@ -7,7 +7,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
-#include <QWebEngineView>
+#include "web/WebView.h"
 
 #include <algorithm>
 #include <clocale>

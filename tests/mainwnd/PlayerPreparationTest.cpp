@@ -1,5 +1,6 @@
-// The player's slow preparation on a worker before the player is made on
-// the GUI thread.
+// What the window puts off until it is on the screen: work after its first
+// frame (AfterFirstFrame), and the player's slow preparation on a worker
+// before the player is made on the GUI thread.
 #include <gtest/gtest.h>
 
 #include <QWidget>
@@ -9,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "mainwnd/AfterFirstFrame.h"
 #include "mainwnd/MainWindowTestKit.h"
 #include "mainwnd/QtTestApp.h"
 #include "mainwnd/TembraPlayerWnd.h"
@@ -19,6 +21,47 @@ namespace {
 using test::spinFor;
 using test::spinUntil;
 using test::WindowUnderTest;
+
+TEST(AfterFirstFrame, RunsOnceTheWindowIsExposedAndOnlyOnce) {
+  QWidget window;
+  window.resize(200, 100);
+  int runs = 0;
+  bool visibleThen = false;
+  AfterFirstFrame::call(&window, [&] {
+    ++runs;
+    visibleThen = window.isVisible();
+  });
+  spinFor(50);
+  EXPECT_EQ(runs, 0) << "not before the window shows";
+  window.show();
+  ASSERT_TRUE(spinUntil([&] { return runs > 0; }, 3000));
+  EXPECT_TRUE(visibleThen);
+  window.hide();
+  window.show();
+  spinFor(100);
+  EXPECT_EQ(runs, 1);
+}
+
+TEST(AfterFirstFrame, AWindowNeverShownGetsTheWorkAtTheDeadline) {
+  QWidget window;
+  int runs = 0;
+  AfterFirstFrame::call(&window, [&] { ++runs; }, 80);
+  spinFor(30);
+  EXPECT_EQ(runs, 0);
+  ASSERT_TRUE(spinUntil([&] { return runs == 1; }, 2000));
+  spinFor(150);
+  EXPECT_EQ(runs, 1);
+}
+
+TEST(AfterFirstFrame, AWindowGoneFirstDropsTheWork) {
+  int runs = 0;
+  {
+    QWidget window;
+    AfterFirstFrame::call(&window, [&] { ++runs; }, 50);
+  }
+  spinFor(200);
+  EXPECT_EQ(runs, 0);
+}
 
 // A preparation the test lets finish when it wants.
 struct Gate {

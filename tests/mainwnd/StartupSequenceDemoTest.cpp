@@ -3,6 +3,7 @@
 // receives, and what happens when the service is not there.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <mutex>
 #include <thread>
 
@@ -13,6 +14,8 @@
 #include "mainwnd/MainWindowTestKit.h"
 #include "mainwnd/QtTestApp.h"
 #include "mainwnd/StartupSequence.h"
+#include "mainwnd/StartupTrace.h"
+#include "mainwnd/StreamAddress.h"
 #include "source/GuideSource.h"
 #include "notice/UdpChannel.h"
 #include "platform/Utf.h"
@@ -68,14 +71,18 @@ class StartupAgainstDemo : public ::testing::Test {
  protected:
   // Makes the window over config.ini as written for the demo (or as the
   // test then changes it) and runs its start-up.
-  void startWindow(const std::function<void(ConfigStore&)>& adjust = {}) {
+  // prepare, when given, is the player's preparation on its worker.
+  void startWindow(const std::function<void(ConfigStore&)>& adjust = {}, std::function<void()> prepare = {}) {
     TembraPlayerWnd::Setup setup = under.setup();
     if (adjust) adjust(*under.config);
     setup.actions = &actions;
     setup.stats.measureClock = true;
-    setup.preparePlayer = [this] {
-      std::lock_guard<std::mutex> hold(preparedLock);
-      preparedOn.push_back(std::this_thread::get_id());
+    setup.preparePlayer = [this, prepare = std::move(prepare)] {
+      {
+        std::lock_guard<std::mutex> hold(preparedLock);
+        preparedOn.push_back(std::this_thread::get_id());
+      }
+      if (prepare) prepare();
     };
     setup.endSplash = [this] { splashEndedWhileHidden = !under.window->isVisible(); ++under.splashEnded; };
     under.window = std::make_unique<TembraPlayerWnd>(std::move(setup));
@@ -101,10 +108,18 @@ TEST_F(StartupAgainstDemo, MakesEverythingInOrderThenShowsTheWindow) {
   TembraPlayerWnd& wnd = *under.window;
 
   EXPECT_TRUE(wnd.isVisible());
-  ASSERT_NE(under.player, nullptr);
-  EXPECT_TRUE(under.player->widget()->isVisible());
   {
-    // The player's library loads on a worker from the start of the sequence.
+    std::lock_guard<std::mutex> hold(preparedLock);
+    EXPECT_TRUE(preparedOn.empty()) << "nothing of the player before the window's first frame";
+  }
+  EXPECT_EQ(under.player, nullptr);
+  // The player comes once the window has shown its first frame, shown,
+  // and then the window says it is all there.
+  ASSERT_TRUE(spinUntil([&] { return under.player != nullptr; }, 10000));
+  EXPECT_TRUE(under.player->widget()->isVisible());
+  ASSERT_TRUE(spinUntil([&] { return wnd.property(StartupTrace::kSettledProperty).toBool(); }, 10000));
+  {
+    // Its library loads on a worker.
     std::lock_guard<std::mutex> hold(preparedLock);
     ASSERT_EQ(preparedOn.size(), 1u);
     EXPECT_NE(preparedOn[0], std::this_thread::get_id());
@@ -130,9 +145,10 @@ TEST_F(StartupAgainstDemo, MakesEverythingInOrderThenShowsTheWindow) {
   EXPECT_GE(ads.messagesSent, 1);
 
   // Held while starting, delivered once shown: the early catalogue message,
-  // the ad pane after the first picture, each ad the updater stored.
+  // then the ad pane after the first picture (with whatever ad the updater
+  // stored before it) and each ad stored after that.
   ASSERT_TRUE(spinUntil([&] {
-    return std::count(actions.calls.begin(), actions.calls.end(), "ShowRightAd shown") >= 1 + ads.messagesSent;
+    return std::count(actions.calls.begin(), actions.calls.end(), "ShowRightAd shown") >= 1;
   }, 10000)) << ::testing::PrintToString(actions.calls);
   EXPECT_EQ(actions.calls[0], "RunStartup hidden");
   EXPECT_EQ(actions.calls[1], "OnCatalogueLoaded shown");
@@ -166,6 +182,44 @@ TEST_F(StartupAgainstDemo, ZappingKeepsTheDayListsOnTheChannelPlaying) {
   actions.real->PlayNeighbour(+1);
   EXPECT_EQ(wnd.state().currentChannelId, id(1));
   EXPECT_EQ(wnd.state().guideChannelId, id(1));
+  wnd.close();
+}
+
+// Channels played while the player's library still loads wait for it on
+// the worker (not on the GUI thread), then reach the player, in order.
+TEST_F(StartupAgainstDemo, ChannelsPlayedBeforeThePlayerIsMadeReachItInOrder) {
+  DemoService demo({"--write-config", under.dir.path()});
+  ASSERT_TRUE(demo.started()) << demo.error();
+  std::mutex gateLock;
+  std::condition_variable gateChanged;
+  bool open = false;
+  startWindow({}, [&] {
+    std::unique_lock<std::mutex> hold(gateLock);
+    gateChanged.wait(hold, [&] { return open; });
+  });
+  TembraPlayerWnd& wnd = *under.window;
+  CListUI* list = wnd.findList(QStringLiteral("channellist"));
+  ASSERT_NE(list, nullptr);
+  ASSERT_GE(list->count(), 2);
+  actions.real->PlayNeighbour(+1);
+  actions.real->PlayNeighbour(+1);
+  test::spinFor(100);
+  EXPECT_EQ(under.player, nullptr) << "made only once its library is there";
+  EXPECT_EQ(wnd.player(), nullptr);
+  EXPECT_FALSE(wnd.property(StartupTrace::kSettledProperty).toBool());
+  {
+    std::lock_guard<std::mutex> hold(gateLock);
+    open = true;
+  }
+  gateChanged.notify_all();
+  ASSERT_TRUE(spinUntil([&] { return under.player != nullptr && under.player->addresses.size() == 2; }, 10000));
+  const ChannelSource& source = wnd.source();
+  const auto addressOf = [&](int row) {
+    return StreamAddress::ForPlayer(source.streamFor(list->item(row)->name.toStdU16String())->address);
+  };
+  EXPECT_EQ(under.player->addresses[0], addressOf(0));
+  EXPECT_EQ(under.player->addresses[1], addressOf(1));
+  EXPECT_NE(wnd.player(), nullptr);
   wnd.close();
 }
 

@@ -181,7 +181,7 @@ TEST(TembraPlayerProgram, TerminationSignalRunsTheCloseSequence) {
   // The program reads config.ini beside itself: a copy of it with its files.
   TempDir install("tembra-install");
   namespace fs = std::filesystem;
-  for (const char* item : {"tembra-player", "logo.html", "skin", "languages"})
+  for (const char* item : {"tembra-player", "libtembra-web.so", "logo.html", "skin", "languages"})
     fs::copy(ModulePath::record() + item, install.file(item), fs::copy_options::recursive);
   test::DemoService demo({"--write-config", install.path()});
   ASSERT_TRUE(demo.started()) << demo.error();
@@ -258,7 +258,7 @@ TEST(TembraPlayerProgram, ForcedUpgradeNoticeHandsOverToTheUpdater) {
   TempDir run("tembra-run");
   TempDir install("tembra-install");
   namespace fs = std::filesystem;
-  for (const char* item : {"tembra-player", "logo.html", "skin", "languages"})
+  for (const char* item : {"tembra-player", "libtembra-web.so", "logo.html", "skin", "languages"})
     fs::copy(ModulePath::record() + item, install.file(item), fs::copy_options::recursive);
   std::ofstream(install.file("tembra-autoupdate"))
       << "#!/bin/sh\ntouch \"" << install.file("tembra-autoupdate.ran") << "\"\n";

@@ -63,7 +63,9 @@ TEST_F(WindowTables, CommandMessages) {
   EXPECT_EQ(message(WM_CMD_HOMEPAGE), "OpenHomePage");
   // A balloon click is the upgrade command, never forced.
   EXPECT_EQ(message(WM_BALLOON_CLICKED), "StartUpdater");
-  EXPECT_EQ(message(WM_AD_UPDATED), "ShowRightAd");
+  // Until the ad pane is made after the window's first frame, the page
+  // stored meanwhile waits for it.
+  EXPECT_EQ(message(WM_AD_UPDATED), "(0 calls)");
   EXPECT_EQ(message(WM_CATALOGUE_LOADED), "OnCatalogueLoaded");
 }
 

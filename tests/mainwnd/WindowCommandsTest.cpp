@@ -71,9 +71,8 @@ class StartedWindow : public ::testing::Test {
     ASSERT_TRUE(wnd->Create());
     ASSERT_TRUE(spinUntil([&] { return wnd->started(); }, 20000));
     ASSERT_TRUE(wnd->isVisible());
-    // Made on first use once started (the window itself makes it a moment
-    // after its first frame).
-    ASSERT_NE(wnd->player(), nullptr);
+    // Made a moment after the window's first frame.
+    ASSERT_TRUE(spinUntil([&] { return wnd->player() != nullptr; }, 20000));
     ASSERT_NE(under.player, nullptr);
   }
   bool closed(int waitMs = 3000) { return spinUntil([&] { return !under.quits.empty(); }, waitMs); }

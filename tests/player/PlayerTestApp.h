@@ -21,6 +21,9 @@ inline QApplication& PlayerTestApp() {
     if (!std::getenv("DISPLAY") || std::getenv("TEMBRA_FORCE_OFFSCREEN"))
       setenv("QT_QPA_PLATFORM", "offscreen", 0);
     if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    // As the program does: the web engine, opened later from its library,
+    // shares the video's OpenGL context.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     auto* a = new QApplication(argc, argv);
     std::setlocale(LC_NUMERIC, "C");
     return a;

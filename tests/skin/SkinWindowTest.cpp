@@ -15,6 +15,7 @@
 #include "skin/SkinListView.h"
 #include "skin/SkinVideoSlot.h"
 #include "skin/SkinWebBrowser.h"
+#include "web/WebView.h"
 
 namespace tembra {
 namespace {
@@ -311,7 +312,8 @@ TEST_F(SkinWindowTest, WebBrowserIsCreatedOnlyWhenUsed) {
   w->show();
   QCoreApplication::processEvents();
   EXPECT_FALSE(web->hasView());
-  EXPECT_NE(web->view(), nullptr);
+  ASSERT_NE(web->view(), nullptr);
+  EXPECT_NE(web->view()->engine(), nullptr) << "the web library beside the program opened";
   EXPECT_TRUE(web->hasView());
 }
 

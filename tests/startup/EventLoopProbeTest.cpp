@@ -22,6 +22,7 @@
 
 #include "TempDir.h"
 #include "mainwnd/QtTestApp.h"
+#include "mainwnd/StartupTrace.h"
 
 // Named as the program's main window is, so the probe knows it by its type.
 class TembraPlayerWnd : public QWidget {};
@@ -257,6 +258,41 @@ TEST(EventLoopProbe, RewritesItsFileEverySecondAndAtTheEnd) {
   int entries = 0;
   for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
   EXPECT_EQ(entries, 1);
+}
+
+// The slow parts the window makes after its first frame are start-up: a
+// stall before the window says it settled is kept apart; one after it is
+// a stall again.
+TEST(EventLoopProbe, DelaysUntilTheWindowSettledAreKeptApart) {
+  TempDir dir("probe");
+  const std::string file = dir.file("loop");
+  EventLoopProbe probe(QString::fromStdString(file));
+  TembraPlayerWnd window;
+  window.show();
+  ASSERT_TRUE(spinUntil([&] { return probe.measuring(); }, 2000));
+  spinFor(50);
+  QThread::msleep(250);  // the web engine's first start, say
+  spinFor(50);
+  window.setProperty(StartupTrace::kSettledProperty, false);
+  spinFor(20);
+  EXPECT_GE(probe.worstOwnMs(), 200) << "not settled by a false";
+  window.setProperty(StartupTrace::kSettledProperty, true);
+  spinFor(50);
+  auto values = readProbe(file);
+  ASSERT_EQ(values.count("settled"), 1u);
+  EXPECT_EQ(values.at("settled"), 1);
+  EXPECT_GE(values.at("settle_own_ms"), 200);
+  EXPECT_GE(values.at("settle_ms"), values.at("settle_own_ms"));
+  EXPECT_LT(values.at("worst_own_ms"), 150) << "the stall went with the start-up";
+  EXPECT_LT(probe.worstOwnMs(), 150);
+
+  QThread::msleep(200);
+  spinFor(50);
+  EXPECT_GE(probe.worstOwnMs(), 150) << "a stall after it counts";
+  ASSERT_TRUE(probe.write());
+  values = readProbe(file);
+  EXPECT_GE(values.at("worst_own_ms"), 150);
+  EXPECT_GE(values.at("settle_own_ms"), 200) << "kept";
 }
 
 TEST(EventLoopProbe, UnwritableFileIsNoFailureOfTheProgram) {
