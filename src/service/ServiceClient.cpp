@@ -50,6 +50,10 @@ struct ServiceClient::State {
   // Immutable once parsed; a load swaps in a new one whole.
   std::shared_ptr<const ChannelCatalogue> catalogue = ChannelCatalogue::Empty();
   ChannelViewList viewList;
+  // The catalogue viewList has taken in last: merging the same one again
+  // changes nothing, and costs a name lookup per channel (20,000 for a
+  // large service) at every listing.
+  std::shared_ptr<const ChannelCatalogue> merged;
 
   void advanceServer() {
     std::lock_guard g(lock);
@@ -249,7 +253,10 @@ std::vector<ChannelGroup> ServiceClient::GetGroups() const { return state_->snap
 
 std::vector<ChannelRef> ServiceClient::GetAllChannels() {
   std::lock_guard g(state_->lock);
-  state_->viewList.Merge(*state_->catalogue);
+  if (state_->merged != state_->catalogue) {
+    state_->viewList.Merge(*state_->catalogue);
+    state_->merged = state_->catalogue;
+  }
   return state_->viewList.items();
 }
 
