@@ -74,7 +74,7 @@ TEST(SkinScreenshot, MainSkinShownOnAnXServer) {
   ASSERT_FALSE(screen.isNull());
   ASSERT_EQ(screen.size(), QSize(1280, 800));
   EXPECT_TRUE(near(screen.pixel(o + QPoint(240, 3)), QColor(0x17, 0x1b, 0x22))) << "title strip";
-  EXPECT_TRUE(near(screen.pixel(o + QPoint(200, 300)), QColor(0, 0, 0))) << "video area";
+  EXPECT_TRUE(near(screen.pixel(o + QPoint(200, 300)), QColor(0x10, 0x13, 0x18))) << "video area, in the idle page's colour";
   EXPECT_TRUE(near(screen.pixel(o + QPoint(650, 26)), QColor(0x17, 0x1b, 0x22))) << "panel";
   EXPECT_TRUE(near(screen.pixel(o + QPoint(700, 480)), QColor(0x1b, 0x20, 0x29))) << "ad pane";
   // The second channel row, under the search field and the page-up arrow.
