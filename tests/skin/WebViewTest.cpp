@@ -6,23 +6,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QElapsedTimer>
-
 #include <fstream>
 
+#include "EventSpin.h"
 #include "TempDir.h"
 #include "web/WebEngineLibrary.h"
 
 namespace tembra {
 namespace {
-
-bool waitFor(const std::function<bool()>& done, int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!done() && clock.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
-  return done();
-}
 
 TEST(WebView, LoadsAFileAndATextAndSaysWhereItIs) {
   ASSERT_NE(WebEngineLibrary::entry(), nullptr) << WebEngineLibrary::error().toStdString();
@@ -42,12 +33,12 @@ TEST(WebView, LoadsAFileAndATextAndSaysWhereItIs) {
   QObject::connect(&view, &WebView::loadFinished, [&](bool ok) { results.push_back(ok); });
   const QUrl address = QUrl::fromLocalFile(QString::fromStdString(page));
   view.load(address);
-  ASSERT_TRUE(waitFor([&] { return !results.empty(); }, 60000)) << "the page never finished loading";
+  ASSERT_TRUE(test::spinUntil([&] { return !results.empty(); }, 60000)) << "the page never finished loading";
   EXPECT_TRUE(results.back());
   EXPECT_EQ(view.url(), address);
 
   view.setHtml(QStringLiteral("<html><body>text</body></html>"));
-  ASSERT_TRUE(waitFor([&] { return results.size() >= 2; }, 60000));
+  ASSERT_TRUE(test::spinUntil([&] { return results.size() >= 2; }, 60000));
   EXPECT_TRUE(results.back());
 
   view.setContextMenuPolicy(Qt::NoContextMenu);
