@@ -10,10 +10,13 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "guidegrid/GridModel.h"
 #include "guidegrid/GuideGridView.h"
@@ -48,13 +51,21 @@ std::u16string local(int64_t utc, const char* format) {
   return fromUtf8(text);
 }
 
-// Today's list of any channel: programmes that began three hours and one
-// hour ago, and one that begins in an hour (whole minutes).
+// Today's list of any channel: one programme that is over, the one on now
+// (begun up to an hour ago) and the next (in up to an hour), in whole
+// minutes. A day list is dated by its last programme and the grid shows
+// that day from its midnight, so all three begin today; within a few
+// minutes of midnight that cannot be, and the list waits until it can.
 class DayGuide : public GuideSource {
  public:
   DayGuide() {
-    const int64_t minute = now() / 60 * 60;
-    starts = {minute - 3 * 3600, minute - 3600, minute + 3600};
+    const int64_t sinceMidnight = now() - GuideSource::localMidnight(now());
+    const int64_t untilMidnight = GuideSource::localMidnight(now(), 1) - now();
+    if (sinceMidnight < 180) std::this_thread::sleep_for(std::chrono::seconds(180 - sinceMidnight));
+    if (untilMidnight < 90) std::this_thread::sleep_for(std::chrono::seconds(untilMidnight + 180));
+    const int64_t minute = now() / 60 * 60, today = GuideSource::localMidnight(now());
+    const int64_t onNow = std::max(minute - 3600, today + 120);
+    starts = {std::max(onNow - 2 * 3600, today), onNow, std::min(minute + 3600, GuideSource::localMidnight(now(), 1) - 60)};
   }
   int32_t GetNowPlaying(std::vector<GuideRow>&, bool) override { return kNothing; }
   int32_t GetUpcoming(std::vector<GuideRow>&, bool) override { return kNothing; }
@@ -479,7 +490,7 @@ TEST_F(TransportInWindow, TheGridPlaysAProgrammeThatIsOverFromTheArchiveAndOneOn
   ASSERT_NE(view, nullptr);
   ASSERT_EQ(view->model()->rowCount(), 2u);
   const std::vector<int64_t>& starts = source_->dayGuide().starts;
-  // Channel 1 (row 0) has an archive: the programme of three hours ago.
+  // Channel 1 (row 0) has an archive: the programme that is over.
   view->grid()->selectAt(0, starts[0] + 60);
   ASSERT_TRUE(view->grid()->selectedProgramme());
   view->activateSelection();
