@@ -50,11 +50,13 @@ struct GridPlaces {
     }
     return -1;
   }
-  // Some row shows blocks of programmes (the tint of the one on now).
+  // Some row shows blocks of programmes (the tint of the one on now). Near
+  // midnight the ones on now end within the first half hour on show, so
+  // their tint may fill only a small part of the rows.
   bool programmesShown(const QImage& screen) const {
     const PixelRect rows{grid().left + GridMetrics{}.channelWidth, grid().top + GridMetrics{}.headerHeight, grid().right,
                          grid().bottom};
-    return colourShare(screen, rows, {0x1d3150, 0x26436e}, 3) > 0.2;
+    return colourShare(screen, rows, {0x1d3150, 0x26436e}, 3) > 0.05;
   }
 
   PixelRect video;
