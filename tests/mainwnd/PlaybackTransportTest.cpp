@@ -59,13 +59,14 @@ std::u16string local(int64_t utc, const char* format) {
 class DayGuide : public GuideSource {
  public:
   DayGuide() {
-    const int64_t sinceMidnight = now() - GuideSource::localMidnight(now());
-    const int64_t untilMidnight = GuideSource::localMidnight(now(), 1) - now();
-    if (sinceMidnight < 180) std::this_thread::sleep_for(std::chrono::seconds(180 - sinceMidnight));
-    if (untilMidnight < 90) std::this_thread::sleep_for(std::chrono::seconds(untilMidnight + 180));
-    const int64_t minute = now() / 60 * 60, today = GuideSource::localMidnight(now());
+    int64_t t = now();
+    while (t - GuideSource::localMidnight(t) < 180 || GuideSource::localMidnight(t, 1) - t < 90) {
+      std::this_thread::sleep_for(std::chrono::seconds(10));
+      t = now();
+    }
+    const int64_t minute = t / 60 * 60, today = GuideSource::localMidnight(t);
     const int64_t onNow = std::max(minute - 3600, today + 120);
-    starts = {std::max(onNow - 2 * 3600, today), onNow, std::min(minute + 3600, GuideSource::localMidnight(now(), 1) - 60)};
+    starts = {std::max(onNow - 2 * 3600, today), onNow, std::min(minute + 3600, GuideSource::localMidnight(t, 1) - 60)};
   }
   int32_t GetNowPlaying(std::vector<GuideRow>&, bool) override { return kNothing; }
   int32_t GetUpcoming(std::vector<GuideRow>&, bool) override { return kNothing; }
