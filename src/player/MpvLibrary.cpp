@@ -127,9 +127,7 @@ mpv_event* mpv_wait_event(mpv_handle* ctx, double timeout) {
   TEMBRA_MPV_FORWARD(mpv_wait_event, &none, ctx, timeout);
 }
 
-void mpv_set_wakeup_callback(mpv_handle* ctx, void (*cb)(void* d), void* d) {
-  TEMBRA_MPV_FORWARD_VOID(mpv_set_wakeup_callback, ctx, cb, d);
-}
+void mpv_wakeup(mpv_handle* ctx) { TEMBRA_MPV_FORWARD_VOID(mpv_wakeup, ctx); }
 
 int mpv_render_context_create(mpv_render_context** res, mpv_handle* mpv, mpv_render_param* params) {
   TEMBRA_MPV_FORWARD(mpv_render_context_create, MPV_ERROR_UNINITIALIZED, res, mpv, params);

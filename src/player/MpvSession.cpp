@@ -1,5 +1,7 @@
 #include "player/MpvSession.h"
 
+#include "player/MpvEventCopy.h"
+
 #include <mpv/client.h>
 
 #include <QMetaObject>
@@ -42,11 +44,17 @@ MpvSession::MpvSession(MpvOptions::Outputs outputs, QObject* parent) : QObject(p
 MpvSession::~MpvSession() {
   emit aboutToClose();
   if (!handle_) return;
-  // No wake-up may arrive for an object being destroyed; mpv guarantees
-  // none runs once this returns.
-  mpv_set_wakeup_callback(handle_, nullptr, nullptr);
+  // The event thread is gone before the handle it waits on.
+  stopEventThread();
   mpv_terminate_destroy(handle_);
   handle_ = nullptr;
+}
+
+void MpvSession::stopEventThread() {
+  if (!events_.joinable()) return;
+  stopEvents_.store(true);
+  mpv_wakeup(handle_);
+  events_.join();
 }
 
 bool MpvSession::initialize() {
@@ -84,7 +92,6 @@ bool MpvSession::initialize() {
     mpv_observe_property(handle_, kSeekable, "seekable", MPV_FORMAT_FLAG);
     mpv_observe_property(handle_, kPause, "pause", MPV_FORMAT_FLAG);
     mpv_observe_property(handle_, kCacheState, "demuxer-cache-state", MPV_FORMAT_NODE);
-    mpv_set_wakeup_callback(handle_, &MpvSession::wakeup, this);
   }
   const int rc = mpv_initialize(handle_);
   if (rc < 0) {
@@ -92,23 +99,36 @@ bool MpvSession::initialize() {
     return false;
   }
   initialized_ = true;
+  events_ = std::thread([this] { waitForEvents(); });
   return true;
 }
 
-void MpvSession::wakeup(void* context) {
-  auto* self = static_cast<MpvSession*>(context);
-  if (self->drainQueued_.exchange(true)) return;
-  QMetaObject::invokeMethod(self, "drain", Qt::QueuedConnection);
+void MpvSession::waitForEvents() {
+  while (!stopEvents_.load()) {
+    const mpv_event* event = mpv_wait_event(handle_, -1);
+    if (stopEvents_.load()) return;
+    if (event->event_id == MPV_EVENT_NONE) continue;
+    const bool last = event->event_id == MPV_EVENT_SHUTDOWN;
+    auto copy = std::make_unique<MpvEventCopy>(*event);
+    {
+      std::lock_guard<std::mutex> hold(pendingLock_);
+      pending_.push_back(std::move(copy));
+    }
+    // One call pending at a time: a busy window drains many events at once.
+    if (!drainQueued_.exchange(true)) QMetaObject::invokeMethod(this, "drain", Qt::QueuedConnection);
+    // mpv tells nothing after its shutdown, only the shutdown again.
+    if (last) return;
+  }
 }
 
 void MpvSession::drain() {
   drainQueued_.store(false);
-  if (!handle_) return;
-  for (;;) {
-    mpv_event* event = mpv_wait_event(handle_, 0);
-    if (event->event_id == MPV_EVENT_NONE) break;
-    handleEvent(event);
+  std::deque<std::unique_ptr<MpvEventCopy>> events;
+  {
+    std::lock_guard<std::mutex> hold(pendingLock_);
+    events.swap(pending_);
   }
+  for (const auto& event : events) handleEvent(&event->event());
 }
 
 void MpvSession::handleEvent(const void* raw) {

@@ -4,8 +4,12 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -16,10 +20,15 @@ struct mpv_handle;
 
 namespace tembra {
 
-// Owns the mpv handle. mpv's wake-up callback only posts to the GUI thread;
-// events are drained there and turned into signals, so nothing here runs
-// on mpv's threads. The renderer borrows handle() and must free its render
-// context before this object is destroyed (aboutToClose is its cue).
+class MpvEventCopy;
+
+// Owns the mpv handle. A thread of its own waits for mpv's events and
+// hands copies of them to the GUI thread, where they are turned into
+// signals: taking an event can wait for mpv's core (an observed property's
+// new value is read there), and that wait must not hold up the window.
+// Everything else here runs on the GUI thread. The renderer borrows
+// handle() and must free its render context before this object is
+// destroyed (aboutToClose is its cue).
 class MpvSession : public QObject {
   Q_OBJECT
  public:
@@ -96,7 +105,9 @@ class MpvSession : public QObject {
   void drain();
 
  private:
-  static void wakeup(void* context);
+  // The event thread's loop, until mpv shuts down or stopEvents_.
+  void waitForEvents();
+  void stopEventThread();
   void handleEvent(const void* event);
 
   MpvOptions::Outputs outputs_;
@@ -104,7 +115,11 @@ class MpvSession : public QObject {
   mpv_handle* handle_ = nullptr;
   bool initialized_ = false;
   QString error_;
-  std::atomic<bool> drainQueued_{false};  // set by mpv's thread, cleared on the GUI thread
+  std::thread events_;
+  std::atomic<bool> stopEvents_{false};
+  std::mutex pendingLock_;
+  std::deque<std::unique_ptr<MpvEventCopy>> pending_;  // under pendingLock_
+  std::atomic<bool> drainQueued_{false};  // set by the event thread, cleared on the GUI thread
   // Playlist entry of the file the viewer last asked for (loadfile's
   // answer; 0: take the next file that starts, -1: none), so the end of a
   // file it replaced is not taken for the end of the new one.

@@ -32,8 +32,9 @@ std::string TracksClip() {
   std::filesystem::create_directories(dir);
   const std::string file = dir + "/tracks-20.mkv";
   if (std::filesystem::exists(file) && std::filesystem::file_size(file) > 0) return file;
-  const std::string srt = dir + "/tracks.srt";
-  const std::string part = file + ".part.mkv";
+  // Test processes run side by side: each writes files of its own.
+  const std::string srt = dir + "/tracks." + std::to_string(getpid()) + ".srt";
+  const std::string part = file + "." + std::to_string(getpid()) + ".part.mkv";
   const std::string cmd =
       "printf '1\\n00:00:00,000 --> 00:00:19,000\\nHello\\n' > '" + srt + "' && "
       "ffmpeg -hide_banner -nostdin -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=10 "

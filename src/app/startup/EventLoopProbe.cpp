@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QSaveFile>
+#include <QFile>
 #include <QWidget>
 #include <QWindow>
 
@@ -171,8 +171,6 @@ bool EventLoopProbe::write() {
   const int64_t recent = recentOwnNs_;
   recentOwnNs_ = 0;
   ++writes_;
-  QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly)) return false;
   const QByteArray text = "worst_ms " + QByteArray::number(static_cast<qint64>(worstMs())) + "\nworst_own_ms " +
                           QByteArray::number(static_cast<qint64>(worstOwnMs())) + "\nticks " +
                           QByteArray::number(static_cast<qint64>(ticks_)) + "\nfirst_frame_ms " +
@@ -182,7 +180,16 @@ bool EventLoopProbe::write() {
                           "\nsettle_ms " + QByteArray::number(static_cast<qint64>(settleNs_ / 1000000)) +
                           "\nsettle_own_ms " + QByteArray::number(static_cast<qint64>(settleOwnNs_ / 1000000)) +
                           "\n";
-  return file.write(text) == text.size() && file.commit();
+  // Replaced by a rename, so a reader never sees half a file; not synced
+  // to the disk: a lost figure is harmless, while a sync here, on the
+  // thread being measured, waits for the disk and showed up as a stall of
+  // its own (12 ms seen while the demo service wrote its streams).
+  const QString partial = path_ + QStringLiteral(".part");
+  QFile file(partial);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+  const bool written = file.write(text) == text.size() && file.flush();
+  file.close();
+  return written && ::rename(QFile::encodeName(partial).constData(), QFile::encodeName(path_).constData()) == 0;
 }
 
 }  // namespace tembra
