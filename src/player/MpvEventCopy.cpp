@@ -37,33 +37,36 @@ void MpvEventCopy::copyProperty(const mpv_event_property& property) {
   property_.format = property.format;
   property_.data = nullptr;
   if (property.data == nullptr) return;
+  if (property.format == MPV_FORMAT_NODE) {
+    value_ = copyNode(*static_cast<const mpv_node*>(property.data));
+    property_.data = &value_;
+    return;
+  }
+  // Any other value is what a node of its format holds: copied as one, and
+  // data points at the node's value (every member of its union starts there).
+  mpv_node value{};
+  value.format = property.format;
   switch (property.format) {
     case MPV_FORMAT_FLAG:
-      flag_ = *static_cast<const int*>(property.data);
-      property_.data = &flag_;
-      return;
+      value.u.flag = *static_cast<const int*>(property.data);
+      break;
     case MPV_FORMAT_INT64:
-      integer_ = *static_cast<const int64_t*>(property.data);
-      property_.data = &integer_;
-      return;
+      value.u.int64 = *static_cast<const int64_t*>(property.data);
+      break;
     case MPV_FORMAT_DOUBLE:
-      real_ = *static_cast<const double*>(property.data);
-      property_.data = &real_;
-      return;
+      value.u.double_ = *static_cast<const double*>(property.data);
+      break;
     case MPV_FORMAT_STRING:
     case MPV_FORMAT_OSD_STRING:
-      text_ = keep(*static_cast<char* const*>(property.data));
-      property_.data = &text_;
-      return;
-    case MPV_FORMAT_NODE:
-      node_ = copyNode(*static_cast<const mpv_node*>(property.data));
-      property_.data = &node_;
-      return;
+      value.u.string = *static_cast<char* const*>(property.data);
+      break;
     default:
       // A format this program never observes with: no value.
       property_.format = MPV_FORMAT_NONE;
       return;
   }
+  value_ = copyNode(value);
+  property_.data = &value_.u;
 }
 
 mpv_node MpvEventCopy::copyNode(const mpv_node& node) {

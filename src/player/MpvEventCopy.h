@@ -30,12 +30,8 @@ class MpvEventCopy {
   mpv_event_start_file startFile_{};
   mpv_event_end_file endFile_{};
   mpv_event_command command_{};
-  // The value a property event's data points to, by its format.
-  int flag_ = 0;
-  int64_t integer_ = 0;
-  double real_ = 0;
-  char* text_ = nullptr;
-  mpv_node node_{};
+  // The value a property event's data points to.
+  mpv_node value_{};
   // Storage of the copied nodes (deques: what they hold never moves).
   std::deque<std::string> strings_;
   std::deque<std::vector<mpv_node>> values_;

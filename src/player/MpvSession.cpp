@@ -9,6 +9,7 @@
 #include <cctype>
 #include <clocale>
 #include <cstring>
+#include <memory>
 
 namespace tembra {
 
@@ -109,26 +110,12 @@ void MpvSession::waitForEvents() {
     if (stopEvents_.load()) return;
     if (event->event_id == MPV_EVENT_NONE) continue;
     const bool last = event->event_id == MPV_EVENT_SHUTDOWN;
-    auto copy = std::make_unique<MpvEventCopy>(*event);
-    {
-      std::lock_guard<std::mutex> hold(pendingLock_);
-      pending_.push_back(std::move(copy));
-    }
-    // One call pending at a time: a busy window drains many events at once.
-    if (!drainQueued_.exchange(true)) QMetaObject::invokeMethod(this, "drain", Qt::QueuedConnection);
+    // Posted events keep their order; one gone with this object is dropped.
+    auto copy = std::make_shared<const MpvEventCopy>(*event);
+    QMetaObject::invokeMethod(this, [this, copy] { handleEvent(&copy->event()); }, Qt::QueuedConnection);
     // mpv tells nothing after its shutdown, only the shutdown again.
     if (last) return;
   }
-}
-
-void MpvSession::drain() {
-  drainQueued_.store(false);
-  std::deque<std::unique_ptr<MpvEventCopy>> events;
-  {
-    std::lock_guard<std::mutex> hold(pendingLock_);
-    events.swap(pending_);
-  }
-  for (const auto& event : events) handleEvent(&event->event());
 }
 
 void MpvSession::handleEvent(const void* raw) {

@@ -4,9 +4,6 @@
 #include <QString>
 #include <atomic>
 #include <cstdint>
-#include <deque>
-#include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -19,8 +16,6 @@
 struct mpv_handle;
 
 namespace tembra {
-
-class MpvEventCopy;
 
 // Owns the mpv handle. A thread of its own waits for mpv's events and
 // hands copies of them to the GUI thread, where they are turned into
@@ -101,9 +96,6 @@ class MpvSession : public QObject {
   // tracks() or their selection changed.
   void tracksChanged();
 
- private slots:
-  void drain();
-
  private:
   // The event thread's loop, until mpv shuts down or stopEvents_.
   void waitForEvents();
@@ -117,9 +109,6 @@ class MpvSession : public QObject {
   QString error_;
   std::thread events_;
   std::atomic<bool> stopEvents_{false};
-  std::mutex pendingLock_;
-  std::deque<std::unique_ptr<MpvEventCopy>> pending_;  // under pendingLock_
-  std::atomic<bool> drainQueued_{false};  // set by the event thread, cleared on the GUI thread
   // Playlist entry of the file the viewer last asked for (loadfile's
   // answer; 0: take the next file that starts, -1: none), so the end of a
   // file it replaced is not taken for the end of the new one.

@@ -114,11 +114,6 @@ TEST(MpvEventCopy, EachValueFormatAndEventKindKeepsItsData) {
   EXPECT_EQ(endKept.error, MPV_ERROR_LOADING_FAILED);
   EXPECT_EQ(endKept.playlist_entry_id, 42);
 
-  mpv_event_start_file start{17};
-  const MpvEventCopy startCopy(mpv_event{MPV_EVENT_START_FILE, 0, 0, &start});
-  start.playlist_entry_id = 0;
-  EXPECT_EQ(static_cast<const mpv_event_start_file*>(startCopy.event().data)->playlist_entry_id, 17);
-
   NodeBuilder b;
   mpv_event_command reply{b.map({{"playlist_entry_id", NodeBuilder::number(3)}})};
   const MpvEventCopy replyCopy(mpv_event{MPV_EVENT_COMMAND_REPLY, MPV_ERROR_COMMAND, 3, &reply});
@@ -130,13 +125,9 @@ TEST(MpvEventCopy, EachValueFormatAndEventKindKeepsItsData) {
   EXPECT_STREQ(result.u.list->keys[0], "playlist_entry_id");
   EXPECT_EQ(result.u.list->values[0].u.int64, 3);
 
-  // An event without data, and one whose data this program never reads.
-  const MpvEventCopy restart(mpv_event{MPV_EVENT_PLAYBACK_RESTART, 0, 0, nullptr});
-  EXPECT_EQ(restart.event().event_id, MPV_EVENT_PLAYBACK_RESTART);
-  EXPECT_EQ(restart.event().data, nullptr);
+  // Data this program never reads is not carried over.
   mpv_event_log_message log{};
-  const MpvEventCopy logCopy(mpv_event{MPV_EVENT_LOG_MESSAGE, 0, 0, &log});
-  EXPECT_EQ(logCopy.event().data, nullptr);
+  EXPECT_EQ(MpvEventCopy(mpv_event{MPV_EVENT_LOG_MESSAGE, 0, 0, &log}).event().data, nullptr);
 }
 
 }  // namespace
