@@ -2,7 +2,6 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QOpenGLWidget>
 #include <QKeyEvent>
 #include <QShortcut>
 #include <QWindowStateChangeEvent>
@@ -225,7 +224,6 @@ bool TembraPlayerWnd::Create() {
   connect(gridKey, &QShortcut::activated, this, [this] { handleMessage(WM_CMD_GUIDEGRID, 0, 0); });
   new ChannelKeys(*this);
   mpris_ = new MprisBridge(*this);
-  markComposedWindow();
   if (CListUI* list = findList(QStringLiteral("channellist"))) list->setHeaderHeight(0);
   transport_ = std::make_unique<PlaybackTransport>(*this, setup_.recordingScheduleFile, setup_.recordingsFolder);
   // A child of the window: it watches the list, the search field and the
@@ -300,20 +298,6 @@ void TembraPlayerWnd::withPlayer(std::function<void(PlayerHost&)> use) {
     createPlayer();
     if (player_) use(*player_);
   });
-}
-
-// The player's video and the web panes draw through OpenGL, and the first
-// such child in a window already on the screen makes Qt replace the
-// window's native window by one that can compose them: the window blinks
-// and its window-system id changes. A hidden mark made before the first
-// show gives the window that kind from the start, so the panes can come
-// after the window's first frame. Offscreen there is nothing to compose.
-void TembraPlayerWnd::markComposedWindow() {
-  if (!setup_.makePlayer || QGuiApplication::platformName() == QLatin1String("offscreen")) return;
-  auto* mark = new QOpenGLWidget(this);
-  mark->setObjectName(QStringLiteral("composemark"));
-  mark->setGeometry(0, 0, 1, 1);
-  mark->hide();
 }
 
 void TembraPlayerWnd::openSources() {

@@ -201,7 +201,6 @@ class TembraPlayerWnd : public CWindowWnd,
   friend class CloseSequence;
 
   void createLoadingPictures();
-  void markComposedWindow();
   void placeInVideoSlot(QWidget* video);
   QString text(const char16_t* key) const;
 

@@ -1,5 +1,6 @@
 #include "web/WebView.h"
 
+#include <QGuiApplication>
 #include <QPalette>
 #include <QTimer>
 
@@ -13,11 +14,34 @@ WebView::WebView(QWidget* parent, const QColor& background) : QWidget(parent) {
   setPalette(colours);
   setAutoFillBackground(true);
   if (const WebEngineLibrary::Entry* entry = WebEngineLibrary::entry()) {
-    engine_ = entry->create(this, background.rgb(), this);
-    engine_->setGeometry(rect());
+    if (canEmbed()) {
+      engine_ = entry->create(nullptr, background.rgb(), this);
+      // Embedded, it is no window of the user's: closing the main window
+      // must still end the program.
+      engine_->setAttribute(Qt::WA_QuitOnClose, false);
+      engine_->winId();
+      container_ = QWidget::createWindowContainer(engine_->windowHandle(), this);
+      container_->setGeometry(rect());
+    } else {
+      engine_ = entry->create(this, background.rgb(), this);
+      engine_->setGeometry(rect());
+    }
   } else {
     qWarning("web pages cannot be shown: %s", qPrintable(WebEngineLibrary::error()));
   }
+}
+
+bool WebView::canEmbed() {
+  // Offscreen (tests, grabs) windows cannot nest, and nothing is composed
+  // on a screen there anyway.
+  const QString platform = QGuiApplication::platformName();
+  return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+WebView::~WebView() {
+  // Before the container: it would otherwise destroy the engine's window
+  // under the engine's view.
+  delete engine_;
 }
 
 void WebView::load(const QUrl& url) {
@@ -54,8 +78,18 @@ void WebView::setFocusPolicy(Qt::FocusPolicy policy) {
   if (engine_ != nullptr) engine_->setFocusPolicy(policy);
 }
 
+void WebView::showEvent(QShowEvent*) {
+  // The container maps the engine's window, but the view itself, a window
+  // of its own to Qt, counts as hidden until shown: its page would not be
+  // drawn.
+  if (container_ != nullptr && engine_->isHidden()) engine_->show();
+}
+
 void WebView::resizeEvent(QResizeEvent*) {
-  if (engine_ != nullptr) engine_->setGeometry(rect());
+  if (container_ != nullptr)
+    container_->setGeometry(rect());
+  else if (engine_ != nullptr)
+    engine_->setGeometry(rect());
 }
 
 }  // namespace tembra

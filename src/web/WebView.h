@@ -9,11 +9,18 @@ namespace tembra {
 // WebEngineLibrary) filling this widget. The engine starts with the first
 // view the program makes. Where the library cannot be opened, the view
 // shows its background colour and every load finishes as failed.
+//
+// The engine's view is a window of its own, embedded here: as a child
+// widget it would make Qt compose the whole window it sits in through
+// OpenGL at every paint (in software, 20 ms for a full-screen window, even
+// when only a label changed), where the window's own pixels otherwise go
+// to the screen as they are.
 class WebView : public QWidget {
   Q_OBJECT
 
  public:
   explicit WebView(QWidget* parent = nullptr, const QColor& background = QColor(Qt::white));
+  ~WebView() override;
 
   void load(const QUrl& url);
   void setHtml(const QString& html);
@@ -29,9 +36,14 @@ class WebView : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent*) override;
+  void showEvent(QShowEvent*) override;
 
  private:
-  QWidget* engine_ = nullptr;
+  // Whether the platform can embed one window in another.
+  static bool canEmbed();
+
+  QWidget* engine_ = nullptr;     // owned when a window of its own
+  QWidget* container_ = nullptr;  // embeds the engine's window here
   QUrl url_;  // asked for, where no engine can load it
 };
 

@@ -3,6 +3,7 @@
 #include "web/WebEngineEntry.h"
 
 #include <QMetaObject>
+#include <QOpenGLWidget>
 #include <QUrl>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -15,6 +16,15 @@ QWebEngineView* engineView(QWidget* view) { return static_cast<QWebEngineView*>(
 
 TEMBRA_WEB_EXPORT QWidget* tembra_web_create(QWidget* parent, QRgb background, QObject* listener) {
   auto* view = new QWebEngineView(parent);
+  if (parent == nullptr) {
+    // A window of its own: the view draws through OpenGL once its page
+    // comes, and Qt then replaces a window made without it by a new one,
+    // under whatever embeds the old. A hidden OpenGL child makes it of
+    // that kind from the start.
+    auto* mark = new QOpenGLWidget(view);
+    mark->setGeometry(0, 0, 1, 1);
+    mark->hide();
+  }
   view->page()->setBackgroundColor(QColor::fromRgb(background));
   if (listener != nullptr) {
     QObject::connect(view, &QWebEngineView::loadFinished, listener, [listener](bool ok) {

@@ -1,6 +1,6 @@
-// The real widget on a display: logo page, video through mpv's OpenGL render
-// API, the overlay, fullscreen and back, and a live stream that drops and
-// comes back. A QOpenGLWidget cannot be shown offscreen, so each parent
+// The real widget on a display: logo page, video through mpv's software
+// renderer, the overlay, fullscreen and back, and a live stream that drops
+// and comes back. Fullscreen needs a real window system, so each parent
 // test starts Xvfb and runs its child test in a second process of this
 // program on that display. Screenshots land in <build>/player-screenshots.
 #include <gtest/gtest.h>
@@ -8,9 +8,6 @@
 
 #include <QElapsedTimer>
 #include <QImage>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
-#include <QOpenGLExtraFunctions>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -30,10 +27,10 @@
 #include "player/MpvSession.h"
 #include "player/MpvVideoWidget.h"
 #include "player/PlayerMedia.h"
+#include "player/PictureStats.h"
 #include "player/PlayerOverlay.h"
 #include "player/PlayerTestApp.h"
 #include "player/PlayerView.h"
-#include "player/VideoRenderer.h"
 #include "splash/ExternalTools.h"
 #include "splash/XvfbServer.h"
 
@@ -46,22 +43,6 @@ std::string screenshotFolder() {
   const std::string dir = ModulePath::record() + "../player-screenshots";
   std::filesystem::create_directories(dir);
   return std::filesystem::weakly_canonical(dir).string();
-}
-
-// Share of pixels in the middle half of the image that are not near-black,
-// and how many distinct coarse colours they have.
-void colourStats(const QImage& image, double& lit, int& colours) {
-  std::set<int> seen;
-  int litCount = 0, total = 0;
-  for (int y = image.height() / 4; y < image.height() * 3 / 4; y += 3)
-    for (int x = image.width() / 4; x < image.width() * 3 / 4; x += 3) {
-      const QColor c = image.pixelColor(x, y);
-      ++total;
-      if (c.red() + c.green() + c.blue() > 60) ++litCount;
-      seen.insert((c.red() / 64) * 16 + (c.green() / 64) * 4 + c.blue() / 64);
-    }
-  lit = total ? static_cast<double>(litCount) / total : 0;
-  colours = static_cast<int>(seen.size());
 }
 
 // Runs the child tests matching filter in a second process on an Xvfb
@@ -94,124 +75,6 @@ TEST(MpvPlayerWindow, RealWidgetPlaysUnderXvfb) {
 TEST(MpvPlayerWindow, ADroppedStreamReconnectsUnderXvfb) {
   if (std::getenv(kChildEnv)) GTEST_SKIP() << "this is the child run";
   runChildUnderXvfb("MpvPlayerWindowChild.DroppedStreamMessageResumeAndRetry");
-}
-
-TEST(MpvPlayerWindow, RendererDrawsOffTheWindowThreadUnderXvfb) {
-  if (std::getenv(kChildEnv)) GTEST_SKIP() << "this is the child run";
-  runChildUnderXvfb("MpvPlayerWindowChild.RendererTwoSessionsSizesAndDetach");
-}
-
-// A picture of the renderer as the share group's texture holds it, read
-// through a framebuffer of the current context (top row first).
-QImage readPicture(QOpenGLContext& gl, const VideoRenderer::Picture& picture) {
-  QOpenGLExtraFunctions* f = gl.extraFunctions();
-  GLuint framebuffer = 0;
-  f->glGenFramebuffers(1, &framebuffer);
-  f->glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-  f->glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, picture.texture, 0);
-  QImage image(picture.size, QImage::Format_RGBA8888);
-  f->glPixelStorei(GL_PACK_ALIGNMENT, 4);
-  f->glReadPixels(0, 0, picture.size.width(), picture.size.height(), GL_RGBA, GL_UNSIGNED_BYTE, image.bits());
-  f->glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  f->glDeleteFramebuffers(1, &framebuffer);
-  return image.mirrored();
-}
-
-TEST(MpvPlayerWindowChild, RendererTwoSessionsSizesAndDetach) {
-  if (!std::getenv(kChildEnv)) GTEST_SKIP() << "runs under Xvfb, started by MpvPlayerWindow";
-  test::PlayerTestApp();
-  const std::string clip = test::MpegTsClip(30, "window");
-  ASSERT_FALSE(clip.empty());
-  QOffscreenSurface surface;
-  surface.create();
-  QOpenGLContext gl;
-  ASSERT_TRUE(gl.create());
-  ASSERT_TRUE(gl.makeCurrent(&surface));
-
-  std::atomic<int> told{0};
-  std::atomic<bool> toldOnWindowThread{false};
-  QThread* windowThread = QThread::currentThread();
-  auto renderer = std::make_unique<VideoRenderer>(&gl, [&] {
-    if (QThread::currentThread() == windowThread) toldOnWindowThread = true;
-    ++told;
-  });
-  ASSERT_TRUE(renderer->valid());
-  std::array<std::unique_ptr<MpvSession>, 2> sessions;
-  for (int i = 0; i < 2; ++i) {
-    sessions[i] = std::make_unique<MpvSession>(MpvOptions::Outputs{true, false});
-    ASSERT_TRUE(sessions[i]->initialize()) << sessions[i]->error().toStdString();
-    renderer->attach(i, sessions[i]->handle());
-    EXPECT_TRUE(renderer->attached(i));
-  }
-  // The latest picture with a number above after (and, when given, that
-  // size); texture 0 when none came.
-  auto pictureAfter = [&](uint64_t after, QSize size = {}) {
-    VideoRenderer::Picture p;
-    test::WaitFor([&] {
-      p = renderer->acquire();
-      return p.texture && p.number > after && (size.isEmpty() || p.size == size);
-    }, 20000);
-    return p.number > after ? p : VideoRenderer::Picture{};
-  };
-
-  // Session 0 plays at the size asked for, and its pictures are the clip's.
-  renderer->setSize({320, 180});
-  sessions[0]->load(clip, {});
-  ASSERT_TRUE(test::WaitFor([&] { return sessions[0]->estimatedFrameNumber() >= 5; }, 20000));
-  VideoRenderer::Picture p = pictureAfter(renderer->acquire().number);
-  ASSERT_NE(p.texture, 0u) << "no picture";
-  EXPECT_EQ(p.size, QSize(320, 180));
-  double lit = 0;
-  int colours = 0;
-  colourStats(readPicture(gl, p), lit, colours);
-  EXPECT_GT(lit, 0.5) << "the test picture is mostly bright";
-  EXPECT_GE(colours, 6) << "the test picture is colourful";
-  p = pictureAfter(p.number + 10);
-  EXPECT_NE(p.texture, 0u) << "the pictures keep coming";
-  EXPECT_FALSE(toldOnWindowThread) << "drawn on the renderer's own thread";
-  ASSERT_TRUE(test::WaitFor([&] { return sessions[0]->videoSize() == QSize(320, 240); }, 5000))
-      << sessions[0]->videoSize().width() << "x" << sessions[0]->videoSize().height();
-
-  // A new size: the pictures after it have it, without a new frame being
-  // needed for the first.
-  renderer->setSize({200, 100});
-  p = pictureAfter(p.number, {200, 100});
-  EXPECT_EQ(p.size, QSize(200, 100));
-
-  // Zapping: session 1 is drawn; session 0's frames are taken and dropped,
-  // so it keeps playing; hidden, no pictures, yet the video plays on.
-  sessions[1]->load(clip, {});
-  renderer->setActive(1);
-  ASSERT_TRUE(test::WaitFor([&] { return sessions[1]->estimatedFrameNumber() >= 5; }, 20000));
-  p = pictureAfter(p.number);
-  EXPECT_NE(p.texture, 0u);
-  int64_t frame = sessions[0]->estimatedFrameNumber();
-  EXPECT_TRUE(test::WaitFor([&] { return sessions[0]->estimatedFrameNumber() >= frame + 10; }, 10000))
-      << "the session switched away from stalled at frame " << frame;
-  renderer->setShown(false);
-  test::Spin(200);
-  const uint64_t hiddenAt = renderer->acquire().number;
-  frame = sessions[1]->estimatedFrameNumber();
-  EXPECT_TRUE(test::WaitFor([&] { return sessions[1]->estimatedFrameNumber() >= frame + 10; }, 10000))
-      << "hidden video stalled at frame " << frame;
-  EXPECT_EQ(renderer->acquire().number, hiddenAt) << "no pictures while nothing is seen";
-  renderer->setShown(true);
-  p = pictureAfter(hiddenAt);
-  EXPECT_NE(p.texture, 0u) << "pictures again once seen";
-
-  // Detaching waits until mpv let go: the handle can go right after, and
-  // the other session keeps drawing.
-  renderer->detach(0);
-  EXPECT_FALSE(renderer->attached(0));
-  sessions[0].reset();
-  p = pictureAfter(p.number + 5);
-  EXPECT_NE(p.texture, 0u);
-  renderer->release(nullptr);
-  // Gone while session 1 plays: its render context is freed first.
-  renderer.reset();
-  sessions[1].reset();
-  gl.doneCurrent();
-  EXPECT_GT(told.load(), 20);
 }
 
 TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
@@ -260,7 +123,7 @@ TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
   playing.save(QString::fromStdString(shots + "/playing.png"));
   double lit = 0;
   int colours = 0;
-  colourStats(playing, lit, colours);
+  test::ColourStats(playing, lit, colours);
   EXPECT_GT(lit, 0.5) << "the test picture is mostly bright";
   EXPECT_GE(colours, 6) << "the test picture is colourful";
 
@@ -275,7 +138,7 @@ TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
   QImage full = view->stage()->grab().toImage();
   full.save(QString::fromStdString(shots + "/fullscreen.png"));
   EXPECT_EQ(full.width(), view->stage()->screen()->geometry().width());
-  colourStats(full, lit, colours);
+  test::ColourStats(full, lit, colours);
   EXPECT_GT(lit, 0.5);
 
   view->setFullScreen(false);
