@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QTimer>
+#include <QWindow>
 
 #include "web/WebEngineLibrary.h"
 
@@ -22,6 +23,7 @@ WebView::WebView(QWidget* parent, const QColor& background) : QWidget(parent) {
       engine_->winId();
       container_ = QWidget::createWindowContainer(engine_->windowHandle(), this);
       container_->setGeometry(rect());
+      container_->hide();
     } else {
       engine_ = entry->create(this, background.rgb(), this);
       engine_->setGeometry(rect());
@@ -79,10 +81,18 @@ void WebView::setFocusPolicy(Qt::FocusPolicy policy) {
 }
 
 void WebView::showEvent(QShowEvent*) {
-  // The container maps the engine's window, but the view itself, a window
-  // of its own to Qt, counts as hidden until shown: its page would not be
-  // drawn.
-  if (container_ != nullptr && engine_->isHidden()) engine_->show();
+  // Shown a turn later, once the window around has its own native window
+  // on the screen: an embedded window shown along with the first show of
+  // the window around it stays unmapped for good.
+  if (container_ != nullptr && container_->isHidden())
+    QTimer::singleShot(0, this, [this] {
+      if (!isVisible()) return;
+      container_->show();
+      // The container passes its size on only when it changes while shown:
+      // sized while hidden, the engine's window would keep its first size.
+      if (QWidget* native = container_->nativeParentWidget())
+        engine_->windowHandle()->setGeometry(QRect(container_->mapTo(native, QPoint(0, 0)), container_->size()));
+    });
 }
 
 void WebView::resizeEvent(QResizeEvent*) {
