@@ -81,18 +81,19 @@ void WebView::setFocusPolicy(Qt::FocusPolicy policy) {
 }
 
 void WebView::showEvent(QShowEvent*) {
-  // Shown a turn later, once the window around has its own native window
-  // on the screen: an embedded window shown along with the first show of
-  // the window around it stays unmapped for good.
-  if (container_ != nullptr && container_->isHidden())
-    QTimer::singleShot(0, this, [this] {
-      if (!isVisible()) return;
-      container_->show();
-      // The container passes its size on only when it changes while shown:
-      // sized while hidden, the engine's window would keep its first size.
-      if (QWidget* native = container_->nativeParentWidget())
-        engine_->windowHandle()->setGeometry(QRect(container_->mapTo(native, QPoint(0, 0)), container_->size()));
-    });
+  // A turn later, once the window around has its own native window on the
+  // screen: an embedded window shown along with the first show of the
+  // window around it stays unmapped for good.
+  if (container_ != nullptr) QTimer::singleShot(0, this, [this] { placeEngine(); });
+}
+
+void WebView::placeEngine() {
+  if (container_ == nullptr || !isVisible()) return;
+  if (container_->isHidden()) container_->show();
+  // The container passes its size on only when it changes while shown:
+  // sized while hidden, the engine's window would keep its old size.
+  if (QWidget* native = container_->nativeParentWidget())
+    engine_->windowHandle()->setGeometry(QRect(container_->mapTo(native, QPoint(0, 0)), container_->size()));
 }
 
 void WebView::resizeEvent(QResizeEvent*) {

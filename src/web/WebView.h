@@ -41,6 +41,8 @@ class WebView : public QWidget {
  private:
   // Whether the platform can embed one window in another.
   static bool canEmbed();
+  // Shows the engine's embedded window where the container is.
+  void placeEngine();
 
   QWidget* engine_ = nullptr;     // owned when a window of its own
   QWidget* container_ = nullptr;  // embeds the engine's window here

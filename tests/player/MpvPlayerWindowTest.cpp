@@ -100,6 +100,16 @@ TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
   ASSERT_TRUE(test::WaitFor([&] { return view->logo() != nullptr && view->logo()->isVisible(); }, 20000))
       << "the idle page shows while nothing plays";
 
+  // The idle page's own window, shown over the view where the view is.
+  const auto expectPageOverView = [&](const char* when) {
+    QWindow* page = view->logo()->engine()->windowHandle();
+    const QRect place(view->logo()->mapTo(view->window(), QPoint(0, 0)), view->logo()->size());
+    EXPECT_TRUE(test::WaitFor([&] { return page->isVisible() && page->geometry() == place; }, 3000))
+        << when << ": page at " << page->geometry().x() << "," << page->geometry().y() << " "
+        << page->geometry().width() << "x" << page->geometry().height() << ", view at " << place.x() << ","
+        << place.y() << " " << place.width() << "x" << place.height();
+  };
+
   // The idle page.
   bool loaded = false;
   QObject::connect(view->logo(), &WebView::loadFinished, [&](bool ok) { loaded = ok; });
@@ -112,6 +122,7 @@ TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
   ASSERT_NE(view->logo()->engine()->windowHandle(), nullptr);
   EXPECT_EQ(view->logo()->engine()->windowHandle()->parent(), view->window()->windowHandle())
       << "the page is embedded in the player's window";
+  expectPageOverView("first shown");
   const QPoint at = view->mapToGlobal(QPoint(0, 0));
   QImage logo = view->screen()->grabWindow(0, at.x(), at.y(), view->width(), view->height()).toImage();
   logo.save(QString::fromStdString(shots + "/logo.png"));
@@ -162,9 +173,14 @@ TEST(MpvPlayerWindowChild, LogoPageVideoOverlayAndFullscreen) {
   test::Spin(200);
   view->grab().toImage().save(QString::fromStdString(shots + "/volume.png"));
 
+  // Resized while the idle page is hidden under the video, then back to
+  // it: the page's own window comes back at the view's new place and size.
+  view->window()->resize(view->window()->size() + QSize(120, 80));
+  test::Spin(200);
   host.StopPlayer();
   EXPECT_EQ(view->mode(), PlayerView::Mode::Logo);
   EXPECT_EQ(host.QueryState(2), 0);
+  expectPageOverView("after playing and a resize");
 }
 
 // How long after the server is back the picture must be moving again: the
