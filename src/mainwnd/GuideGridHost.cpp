@@ -94,8 +94,7 @@ void GuideGridHost::channelsChanged() {
   if (isOpen()) view_->setChannels(w_.source().guide(), channelsOnShow(), w_.state().currentChannelId);
 }
 
-// The video stays a child of its slot (moving an OpenGL view to another
-// parent would cost it its context); it only shrinks into the corner the
+// The video stays a child of its slot; it only shrinks into the corner the
 // grid keeps free for it, above the grid.
 void GuideGridHost::placeVideo() {
   QWidget* v = video();

@@ -151,6 +151,7 @@ void PlayerView::setFullScreen(bool on) {
     stage_->setGeometry(top->rect());
     stage_->raise();
     stage_->show();
+    hideCoveredWidgets(top);
     // Without a window manager the fullscreen request alone changes
     // nothing; the frameless window then covers the screen by itself.
     if (QScreen* screen = top->screen()) top->setGeometry(screen->geometry());
@@ -163,12 +164,30 @@ void PlayerView::setFullScreen(bool on) {
     if (top != this) top->removeEventFilter(this);
     top->setWindowState(windowStates_);
     if (!(windowStates_ & (Qt::WindowMaximized | Qt::WindowFullScreen))) top->setGeometry(windowGeometry_);
+    showCoveredWidgets();
     if (stage_->parent() != this) stage_->setParent(this);
     stage_->setGeometry(rect());
     stage_->show();
   }
   stage_->setFocus();
   layoutStage();
+}
+
+void PlayerView::hideCoveredWidgets(QWidget* top) {
+  coveredByStage_.clear();
+  if (top == this) return;
+  for (QObject* child : top->children()) {
+    auto* widget = qobject_cast<QWidget*>(child);
+    if (!widget || widget == stage_ || widget->isWindow() || widget->isHidden()) continue;
+    coveredByStage_.emplace_back(widget);
+    widget->hide();
+  }
+}
+
+void PlayerView::showCoveredWidgets() {
+  for (const QPointer<QWidget>& widget : coveredByStage_)
+    if (widget) widget->show();
+  coveredByStage_.clear();
 }
 
 void PlayerView::resizeEvent(QResizeEvent*) {

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <vector>
 
 class QPushButton;
 
@@ -66,6 +67,8 @@ class PlayerView : public QWidget {
   void makeLogo();
   void loadLogo();
   void layoutStage();
+  void hideCoveredWidgets(QWidget* top);
+  void showCoveredWidgets();
   void placeRetry();
   bool handleKey(int key);
   void noteActivity();
@@ -83,6 +86,10 @@ class PlayerView : public QWidget {
   // The window's place and state before fullscreen, given back after.
   QRect windowGeometry_;
   Qt::WindowStates windowStates_;
+  // The window's other contents, hidden under the full-screen stage: web
+  // pages there are windows of their own, which no widget can cover, and
+  // the rest would be laid out and painted for nobody.
+  std::vector<QPointer<QWidget>> coveredByStage_;
   QTimer cursorTimer_;
 };
 
