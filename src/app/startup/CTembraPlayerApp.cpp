@@ -30,8 +30,7 @@ std::u16string text(const char* key) { return LanguageTable::Instance().GetText(
 
 std::unique_ptr<PlayerControl> makePlayer() {
   MpvPlayer::Config config;
-  // Offscreen there is nothing to draw on, and an OpenGL widget cannot be
-  // shown there at all.
+  // Offscreen nobody sees the pictures: none are drawn.
   config.renderVideo = QGuiApplication::platformName() != QLatin1String("offscreen");
   return std::make_unique<MpvPlayer>(config);
 }

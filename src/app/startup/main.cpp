@@ -28,7 +28,8 @@ int main(int argc, char** argv) {
   // The web engine refuses to start as root with its sandbox on, and only
   // reads this before the application object exists.
   if (::geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-  // The web views and the video's OpenGL widget share one context.
+  // The web engine draws its pages with contexts that share one another's
+  // objects, and asks for that before the application object exists.
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
   QApplication app(argc, argv);
   // Off unless TEMBRA_LOOP_PROBE names a file: the end-to-end tests' watchdog.
