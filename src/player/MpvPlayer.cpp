@@ -147,7 +147,7 @@ void MpvPlayer::Activate() {
     applyTrackPreference();
     applyPicture();
   }
-  if (ready && view_ && view_->video()) view_->video()->update();
+  if (ready && view_ && view_->video()) view_->video()->attachSessions();
   // Reported from the event loop, so the host has finished its own call
   // before it hears the outcome.
   QMetaObject::invokeMethod(

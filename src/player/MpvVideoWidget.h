@@ -25,6 +25,9 @@ class MpvVideoWidget : public QWidget {
 
   void setActive(int index);
   int active() const { return active_; }
+  // Gives every initialised session its render context: mpv gives up the
+  // video of a file loaded before its session has one.
+  void attachSessions();
   // Pictures put on the widget since it was created (the screenshot test
   // waits for some before it grabs).
   int framesDrawn() const { return framesDrawn_; }
@@ -37,7 +40,6 @@ class MpvVideoWidget : public QWidget {
   void onPicture();
 
  private:
-  void attachSessions();
   void detach(int index);
 
   // GUI thread only, except pictureQueued_.

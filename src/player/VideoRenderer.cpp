@@ -123,7 +123,9 @@ void VideoRenderer::attach(int index, mpv_handle* handle) {
         std::lock_guard lock(mutex_);
         slot.update = true;
       },
-      false);
+      // Waited for (a software context is made in well under a
+      // millisecond): a file loaded before it exists plays without video.
+      true);
 }
 
 void VideoRenderer::detach(int index) {

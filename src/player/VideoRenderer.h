@@ -50,7 +50,7 @@ class VideoRenderer {
   VideoRenderer& operator=(const VideoRenderer&) = delete;
 
   // Creates session index's render context for handle on the render thread
-  // (no-op when one exists). Returns at once.
+  // (no-op when one exists); returns once it exists.
   void attach(int index, mpv_handle* handle);
   // Frees session index's render context; returns only once it is freed,
   // so the handle may be destroyed after.

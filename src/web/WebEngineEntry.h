@@ -11,8 +11,9 @@ class QWidget;
 // opens it through WebEngineLibrary and calls nothing else of it.
 extern "C" {
 // A new view of the web engine as a child of parent (null: a window of its
-// own, ready to be embedded), drawn in background until its page paints. Its load results go to listener's signal
-// loadFinished(bool), invoked by name on the GUI thread.
+// own, ready to be embedded), drawn in background until its page paints.
+// Its load results go to listener's signal loadFinished(bool), invoked by
+// name on the GUI thread.
 using TembraWebCreate = QWidget* (*)(QWidget* parent, QRgb background, QObject* listener);
 using TembraWebLoad = void (*)(QWidget* view, const QUrl& url);
 using TembraWebSetHtml = void (*)(QWidget* view, const QString& html);

@@ -18,8 +18,11 @@ WebView::WebView(QWidget* parent, const QColor& background) : QWidget(parent) {
     if (canEmbed()) {
       engine_ = entry->create(nullptr, background.rgb(), this);
       // Embedded, it is no window of the user's: closing the main window
-      // must still end the program.
+      // must still end the program, and a click on a page must leave the
+      // keys with the window around it (its shortcuts work only while it
+      // is the active window).
       engine_->setAttribute(Qt::WA_QuitOnClose, false);
+      engine_->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
       engine_->winId();
       container_ = QWidget::createWindowContainer(engine_->windowHandle(), this);
       container_->setGeometry(rect());

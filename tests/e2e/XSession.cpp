@@ -70,7 +70,37 @@ std::vector<std::string> XSession::windows(const std::string& titleRegex) const 
 }
 
 std::vector<std::string> XSession::windowsOf(long pid) const {
-  return lines(run({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid)}));
+  // The program's pages are windows inside its window, with its pid too:
+  // only the root's children are windows of their own.
+  const std::vector<std::string> top = stackingOrder();
+  std::vector<std::string> out;
+  for (const std::string& w : lines(run({"xdotool", "search", "--onlyvisible", "--pid", std::to_string(pid)})))
+    if (std::find(top.begin(), top.end(), w) != top.end()) out.push_back(w);
+  return out;
+}
+
+std::vector<std::string> XSession::shownChildren(const std::string& window) const {
+  return childrenOf(static_cast<xcb_window_t>(std::stoul(window)), true);
+}
+
+std::vector<std::string> XSession::childrenOf(uint32_t window, bool mappedOnly) const {
+  std::vector<std::string> out;
+  if (!connection_) return out;
+  xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr);
+  if (!tree) return out;
+  const xcb_window_t* children = xcb_query_tree_children(tree);
+  for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) {
+    if (mappedOnly) {
+      xcb_get_window_attributes_reply_t* a =
+          xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, children[i]), nullptr);
+      const bool viewable = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+      std::free(a);
+      if (!viewable) continue;
+    }
+    out.push_back(std::to_string(children[i]));
+  }
+  std::free(tree);
+  return out;
 }
 
 std::string XSession::waitForWindow(const std::string& titleRegex, int timeoutMs) const {
@@ -203,16 +233,7 @@ std::string XSession::cover(const PixelRect& rect) {
   return std::to_string(window);
 }
 
-std::vector<std::string> XSession::stackingOrder() const {
-  std::vector<std::string> out;
-  if (!connection_) return out;
-  xcb_query_tree_reply_t* tree = xcb_query_tree_reply(connection_, xcb_query_tree(connection_, root_), nullptr);
-  if (!tree) return out;
-  const xcb_window_t* children = xcb_query_tree_children(tree);
-  for (int i = 0; i < xcb_query_tree_children_length(tree); ++i) out.push_back(std::to_string(children[i]));
-  std::free(tree);
-  return out;
-}
+std::vector<std::string> XSession::stackingOrder() const { return childrenOf(root_, false); }
 
 bool XSession::above(const std::string& a, const std::string& b) const {
   const auto order = stackingOrder();

@@ -30,8 +30,11 @@ class XSession {
 
   // Mapped windows whose title matches the regular expression; topmost last.
   std::vector<std::string> windows(const std::string& titleRegex) const;
-  // Mapped windows of a process (by _NET_WM_PID).
+  // Mapped windows of a process (by _NET_WM_PID) that are windows of their
+  // own (children of the root), not windows embedded in them.
   std::vector<std::string> windowsOf(long pid) const;
+  // The windows embedded in window that are on the screen.
+  std::vector<std::string> shownChildren(const std::string& window) const;
   // The first such window within timeoutMs, else empty.
   std::string waitForWindow(const std::string& titleRegex, int timeoutMs) const;
   bool waitUntilGone(const std::string& titleRegex, int timeoutMs) const;
@@ -75,6 +78,9 @@ class XSession {
 
   XvfbServer server_;
   std::string reason_;
+  // window's children, bottom first; with mappedOnly, those on the screen.
+  std::vector<std::string> childrenOf(uint32_t window, bool mappedOnly) const;
+
   xcb_connection_t* connection_ = nullptr;  // for grab()
   uint32_t root_ = 0;
 };
