@@ -1,6 +1,6 @@
 #include "web/WebView.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QPalette>
 #include <QTimer>
 #include <QWindow>
@@ -18,10 +18,12 @@ WebView::WebView(QWidget* parent, const QColor& background) : QWidget(parent) {
     if (canEmbed()) {
       engine_ = entry->create(nullptr, background.rgb(), this);
       // Embedded, it is no window of the user's: closing the main window
-      // must still end the program, and a click on a page must leave the
-      // keys with the window around it (its shortcuts work only while it
-      // is the active window).
+      // must still end the program, and neither its showing nor a click on
+      // a page may take the active window from the window around it (its
+      // shortcuts work only while it is active, and an open menu closes
+      // when another window becomes active).
       engine_->setAttribute(Qt::WA_QuitOnClose, false);
+      engine_->setAttribute(Qt::WA_ShowWithoutActivating);
       engine_->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
       engine_->winId();
       container_ = QWidget::createWindowContainer(engine_->windowHandle(), this);
@@ -39,7 +41,7 @@ WebView::WebView(QWidget* parent, const QColor& background) : QWidget(parent) {
 bool WebView::canEmbed() {
   // Offscreen (tests, grabs) windows cannot nest, and nothing is composed
   // on a screen there anyway.
-  const QString platform = QGuiApplication::platformName();
+  const QString platform = QApplication::platformName();
   return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
 }
 
@@ -92,7 +94,15 @@ void WebView::showEvent(QShowEvent*) {
 
 void WebView::placeEngine() {
   if (container_ == nullptr || !isVisible()) return;
-  if (container_->isHidden()) container_->show();
+  if (container_->isHidden()) {
+    // Showing a window closes an open menu (the tray's, say): the page
+    // waits until it is gone.
+    if (QApplication::activePopupWidget() != nullptr) {
+      QTimer::singleShot(kPopupRetryMs, this, [this] { placeEngine(); });
+      return;
+    }
+    container_->show();
+  }
   // The container passes its size on only when it changes while shown:
   // sized while hidden, the engine's window would keep its old size.
   if (QWidget* native = container_->nativeParentWidget())

@@ -19,6 +19,9 @@ class WebView : public QWidget {
   Q_OBJECT
 
  public:
+  // How often a page that waits for an open menu to close looks again.
+  static constexpr int kPopupRetryMs = 200;
+
   explicit WebView(QWidget* parent = nullptr, const QColor& background = QColor(Qt::white));
   ~WebView() override;
 
