@@ -68,8 +68,9 @@ void MpvVideoWidget::paintEvent(QPaintEvent*) {
   }
   // At the widget's size the picture is copied as it is; an older size
   // (the window was just resized) is stretched until the next picture.
-  picture.image.setDevicePixelRatio(ratio);
-  painter.drawImage(rect(), picture.image);
+  // Source and target given apart: setting the picture's pixel ratio
+  // would copy it while the renderer shares it.
+  painter.drawImage(QRectF(rect()), picture.image, QRectF(picture.image.rect()));
   if (picture.number != lastPicture_) {
     lastPicture_ = picture.number;
     ++framesDrawn_;
