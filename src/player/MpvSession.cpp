@@ -22,7 +22,6 @@ constexpr uint64_t kBufferingState = 2;
 constexpr uint64_t kTrackList = 4;
 constexpr uint64_t kAudioId = 5;
 constexpr uint64_t kSubtitleId = 6;
-constexpr uint64_t kDisplayWidth = 7, kDisplayHeight = 8;
 constexpr uint64_t kTimePos = 10, kDuration = 11, kSeekable = 12, kPause = 13, kCacheState = 14;
 
 // "aid"/"sid" observed as numbers: "no" (and "auto" before a file picks
@@ -86,8 +85,6 @@ bool MpvSession::initialize() {
     mpv_observe_property(handle_, kTrackList, "track-list", MPV_FORMAT_NODE);
     mpv_observe_property(handle_, kAudioId, "aid", MPV_FORMAT_INT64);
     mpv_observe_property(handle_, kSubtitleId, "sid", MPV_FORMAT_INT64);
-    mpv_observe_property(handle_, kDisplayWidth, "dwidth", MPV_FORMAT_INT64);
-    mpv_observe_property(handle_, kDisplayHeight, "dheight", MPV_FORMAT_INT64);
     mpv_observe_property(handle_, kTimePos, "time-pos", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, kDuration, "duration", MPV_FORMAT_DOUBLE);
     mpv_observe_property(handle_, kSeekable, "seekable", MPV_FORMAT_FLAG);
@@ -161,13 +158,6 @@ void MpvSession::handleEvent(const void* raw) {
         tracks_.select(MediaTrack::Kind::Audio, audioId_);
         tracks_.select(MediaTrack::Kind::Subtitle, subtitleId_);
         emit tracksChanged();
-        return;
-      }
-      if (event->reply_userdata == kDisplayWidth || event->reply_userdata == kDisplayHeight) {
-        // Unavailable (no video) reads as 0; absurd values as unknown too.
-        int64_t v = prop->format == MPV_FORMAT_INT64 ? *static_cast<int64_t*>(prop->data) : 0;
-        if (v < 0 || v > kMaxVideoSide) v = 0;
-        (event->reply_userdata == kDisplayWidth ? videoWidth_ : videoHeight_) = static_cast<int>(v);
         return;
       }
       if (event->reply_userdata == kPausedForCache) {

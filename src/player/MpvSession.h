@@ -1,6 +1,5 @@
 #pragma once
 #include <QObject>
-#include <QSize>
 #include <QString>
 #include <atomic>
 #include <cstdint>
@@ -80,10 +79,6 @@ class MpvSession : public QObject {
   void setPicture(const std::string& aspect, double panscan, double zoom);
   // The tracks of the file playing, as mpv last told them.
   const TrackList& tracks() const { return tracks_; }
-  // The size the video is meant to be shown at (after its aspect), as mpv
-  // last told it; 0x0 while unknown. Whether a subtitle track is on.
-  QSize videoSize() const { return {videoWidth_, videoHeight_}; }
-  bool subtitlesOn() const { return subtitleId_ > 0; }
 
  signals:
   void fileStarted();
@@ -126,10 +121,6 @@ class MpvSession : public QObject {
   TrackList tracks_;
   int64_t audioId_ = 0;
   int64_t subtitleId_ = 0;
-  // mpv's dwidth and dheight (GUI thread only).
-  static constexpr int64_t kMaxVideoSide = 16384;
-  int videoWidth_ = 0;
-  int videoHeight_ = 0;
   // What mpv last told of the transport properties it is asked to observe:
   // reading them with a blocking call would wait for a core busy with a
   // seek or a network read, holding the window's thread up (GUI thread only).
