@@ -57,7 +57,6 @@ void MpvVideoWidget::onPicture() {
 }
 
 void MpvVideoWidget::paintEvent(QPaintEvent*) {
-  attachSessions();
   const qreal ratio = devicePixelRatioF();
   renderer_->setSize(QSize(qRound(width() * ratio), qRound(height() * ratio)));
   QPainter painter(this);

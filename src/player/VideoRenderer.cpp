@@ -216,17 +216,8 @@ void VideoRenderer::draw(int index, bool redraw) {
     // Taken and dropped: mpv waits for each frame to be rendered, so the
     // session switched away from, or a hidden or minimised window's video,
     // would stall otherwise.
-    int skip = 1;
-    int one[2] = {1, 1};
-    size_t stride = kRowAlign;
     alignas(kRowAlign) unsigned char pixel[kRowAlign];
-    mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, one},
-                                 {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(kPixelFormat)},
-                                 {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                                 {MPV_RENDER_PARAM_SW_POINTER, pixel},
-                                 {MPV_RENDER_PARAM_SKIP_RENDERING, &skip},
-                                 {MPV_RENDER_PARAM_INVALID, nullptr}};
-    mpv_render_context_render(slot.render, params);
+    render(slot.render, QSize(1, 1), kRowAlign, pixel, true);
     // The widget looks again whether it is seen, and asks for pictures
     // once it is.
     if (index == active) pictureReady_();
@@ -235,23 +226,28 @@ void VideoRenderer::draw(int index, bool redraw) {
   Surface& surface = surfaces_[target];
   if (surface.image.size() != size) surface.image = alignedImage(size);
   if (surface.image.isNull()) return;
-  int pixels[2] = {size.width(), size.height()};
   // Not bits(): that would copy a picture the widget still shares, and
   // nobody reads this surface while it is drawn into.
   auto* bits = const_cast<uchar*>(surface.image.constBits());
-  size_t stride = static_cast<size_t>(surface.image.bytesPerLine());
-  mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, pixels},
-                               {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(kPixelFormat)},
-                               {MPV_RENDER_PARAM_SW_STRIDE, &stride},
-                               {MPV_RENDER_PARAM_SW_POINTER, bits},
-                               {MPV_RENDER_PARAM_INVALID, nullptr}};
-  if (mpv_render_context_render(slot.render, params) < 0) return;
+  if (!render(slot.render, size, static_cast<size_t>(surface.image.bytesPerLine()), bits, false)) return;
   {
     std::lock_guard lock(mutex_);
     surface.number = ++pictures_;
     latest_ = target;
   }
   pictureReady_();
+}
+
+bool VideoRenderer::render(mpv_render_context* render, QSize size, size_t stride, void* pixels, bool skip) {
+  int sides[2] = {size.width(), size.height()};
+  int skipFlag = skip ? 1 : 0;
+  mpv_render_param params[] = {{MPV_RENDER_PARAM_SW_SIZE, sides},
+                               {MPV_RENDER_PARAM_SW_FORMAT, const_cast<char*>(kPixelFormat)},
+                               {MPV_RENDER_PARAM_SW_STRIDE, &stride},
+                               {MPV_RENDER_PARAM_SW_POINTER, pixels},
+                               {MPV_RENDER_PARAM_SKIP_RENDERING, &skipFlag},
+                               {MPV_RENDER_PARAM_INVALID, nullptr}};
+  return mpv_render_context_render(render, params) >= 0;
 }
 
 int VideoRenderer::pickSurface(const QSize& size) const {

@@ -3,6 +3,7 @@
 #include <QSize>
 #include <array>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -91,6 +92,9 @@ class VideoRenderer {
   void post(std::function<void()> job, bool wait);
   void freeRender(int index);
   void draw(int index, bool redraw);
+  // One render call into pixels (size, bytes per row) in the pictures'
+  // format; skip takes the frame without drawing it. False when mpv fails.
+  static bool render(mpv_render_context* render, QSize size, size_t stride, void* pixels, bool skip);
   int pickSurface(const QSize& size) const;
 
   std::function<void()> pictureReady_;  // set once, before the thread starts

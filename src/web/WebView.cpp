@@ -27,12 +27,11 @@ WebView::WebView(QWidget* parent, const QColor& background) : QWidget(parent) {
       engine_->setWindowFlag(Qt::WindowDoesNotAcceptFocus);
       engine_->winId();
       container_ = QWidget::createWindowContainer(engine_->windowHandle(), this);
-      container_->setGeometry(rect());
       container_->hide();
     } else {
       engine_ = entry->create(this, background.rgb(), this);
-      engine_->setGeometry(rect());
     }
+    filling()->setGeometry(rect());
   } else {
     qWarning("web pages cannot be shown: %s", qPrintable(WebEngineLibrary::error()));
   }
@@ -110,10 +109,7 @@ void WebView::placeEngine() {
 }
 
 void WebView::resizeEvent(QResizeEvent*) {
-  if (container_ != nullptr)
-    container_->setGeometry(rect());
-  else if (engine_ != nullptr)
-    engine_->setGeometry(rect());
+  if (QWidget* fill = filling()) fill->setGeometry(rect());
 }
 
 }  // namespace tembra

@@ -46,6 +46,9 @@ class WebView : public QWidget {
   static bool canEmbed();
   // Shows the engine's embedded window where the container is.
   void placeEngine();
+  // The child that fills this widget: the container, else the engine's
+  // view (null without the web library).
+  QWidget* filling() const { return container_ != nullptr ? container_ : engine_; }
 
   QWidget* engine_ = nullptr;     // owned when a window of its own
   QWidget* container_ = nullptr;  // embeds the engine's window here
